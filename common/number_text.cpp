@@ -1,0 +1,113 @@
+// General number text and tolerant parsing of numbers and booleans.
+#include "common/number_text.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// printf's %g with the given precision, then the exponent tidied to "E+16" form.
+std::string generalText(double value, int significantDigits)
+{
+    if (value == 0.0)
+        return "0";
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.*g", significantDigits, value);
+    std::string text = buffer;
+    const auto e = text.find('e');
+    if (e == std::string::npos)
+        return text;
+    std::string mantissa = text.substr(0, e);
+    const char sign = text[e + 1];
+    std::string digits = text.substr(e + 2);
+    while (digits.size() > 2 && digits.front() == '0')
+        digits.erase(0, 1);
+    return mantissa + "E" + sign + digits;
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string generalNumberText(double value)
+{
+    return generalText(value, 15);
+}
+
+std::string generalSingleText(float value)
+{
+    return generalText(static_cast<double>(value), 7);
+}
+
+std::string booleanText(bool value)
+{
+    return value ? "True" : "False";
+}
+
+std::optional<double> parseNumber(std::string_view text)
+{
+    std::string normal(trimmed(text));
+    if (normal.empty())
+        return std::nullopt;
+    for (char& c : normal) {
+        if (c == ',')
+            c = '.';
+    }
+    std::size_t start = normal.front() == '+' ? 1 : 0;
+    double value = 0.0;
+    const char* first = normal.data() + start;
+    const char* last = normal.data() + normal.size();
+    const auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
+    if (error != std::errc() || end != last || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<bool> parseBoolean(std::string_view text)
+{
+    const std::string_view word = trimmed(text);
+    if (equalsIgnoringCase(word, "True"))
+        return true;
+    if (equalsIgnoringCase(word, "False"))
+        return false;
+    if (const auto number = parseNumber(word))
+        return *number != 0.0;
+    return std::nullopt;
+}
+
+std::optional<std::int64_t> parseWholeNumber(std::string_view text, std::int64_t minimum,
+                                             std::int64_t maximum)
+{
+    const auto number = parseNumber(text);
+    if (!number)
+        return std::nullopt;
+    const double whole = roundHalfEven(*number);
+    if (whole < static_cast<double>(minimum) || whole > static_cast<double>(maximum))
+        return std::nullopt;
+    return static_cast<std::int64_t>(whole);
+}
+
+double roundHalfEven(double value)
+{
+    return std::nearbyint(value);
+}

@@ -1,0 +1,42 @@
+// The one record of current readings and energy counters, written by the packet decoder.
+#pragma once
+
+#include <cstdint>
+
+struct LiveReadings {
+    double Volts = 0;
+    double Watts1 = 0;
+    double Watts2 = 0;
+    double KWh1 = 0;
+    double KWh2 = 0;
+    float Amps1 = 0;
+    float Amps2 = 0;
+    float PowerFactor1 = 0;
+    float PowerFactor2 = 0;
+
+    // Watt-second counters of the last packet (40-bit values, exact in a double).
+    double AbsWs1 = 0;
+    double AbsWs2 = 0;
+    double PolWs1 = 0;
+    double PolWs2 = 0;
+
+    // The counters carried across monitor resets by the offsets below.
+    double TotalWs1 = 0;
+    double TotalWs2 = 0;
+    double TotalPolWs1 = 0;
+    double TotalPolWs2 = 0;
+
+    double PrevAbsWs1 = 0;
+    double PrevAbsWs2 = 0;
+
+    std::int32_t SecondsCounter = 0;
+    std::int32_t PrevSecondsCounter = 0;
+    std::int32_t DeltaSeconds = 0;
+
+    double PreResetVal1 = 0;
+    double PreResetVal2 = 0;
+    double PreResetValP1 = 0;
+    double PreResetValP2 = 0;
+
+    int KVOresetCount = 0;
+};

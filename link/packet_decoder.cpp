@@ -1,0 +1,126 @@
+// Decoding of the real-time packet's fields into LiveReadings.
+#include "link/packet_decoder.h"
+
+#include "common/number_text.h"
+#include "platform/clock.h"
+#include "platform/status_list.h"
+
+#include <cmath>
+
+namespace {
+
+double counter40(const PacketBytes& b, int k)
+{
+    return b[k] + 256.0 * b[k + 1] + 65536.0 * b[k + 2] + 16777216.0 * b[k + 3] + 4294967296.0 * b[k + 4];
+}
+
+int word16(const PacketBytes& b, int k)
+{
+    return b[k] + 256 * b[k + 1];
+}
+
+// A channel's current; 0 while the power factor or the voltage gives no finite quotient.
+float amps(double watts, float powerFactor, double volts)
+{
+    if (powerFactor == 0.0f || volts == 0.0)
+        return 0.0f;
+    return static_cast<float>(watts / powerFactor / volts);
+}
+
+constexpr std::int32_t kSecondsCounterSpan = 16777216;
+
+} // namespace
+
+PacketDecoder::PacketDecoder(LiveReadings& readings, StatusList& statusList, const Clock& clock, Hooks hooks)
+    : readings_(readings), statusList_(statusList), clock_(clock), hooks_(std::move(hooks))
+{
+}
+
+void PacketDecoder::takeResetCount(const PacketBytes& bytes)
+{
+    LiveReadings& r = readings_;
+    const int count = bytes[packet::kFlags] & packet::kResetCountMask;
+    if (r.KVOresetCount == count)
+        return;
+    const int expected = r.KVOresetCount == 7 ? 0 : r.KVOresetCount + 1;
+    r.KVOresetCount = count;
+    if (expected == count) {
+        // One monitor reset: the counters restart, so carry the last values seen.
+        r.PreResetVal1 = r.PrevAbsWs1;
+        r.PreResetVal2 = r.PrevAbsWs2;
+    }
+}
+
+PacketDecoder::Outcome PacketDecoder::takeSecondsCounter(const PacketBytes& bytes)
+{
+    LiveReadings& r = readings_;
+    const int top = bytes[packet::kSecondsCounter + 2];
+    r.PrevSecondsCounter = r.SecondsCounter;
+    r.SecondsCounter = bytes[packet::kSecondsCounter] + 256 * bytes[packet::kSecondsCounter + 1] + 65536 * top;
+    if (top == 255)
+        WrapPending = true;
+
+    if (r.SecondsCounter == r.PrevSecondsCounter)
+        return Outcome::CounterUnchanged;
+    if (r.SecondsCounter > r.PrevSecondsCounter) {
+        r.DeltaSeconds = r.SecondsCounter - r.PrevSecondsCounter;
+        return Outcome::Finished;
+    }
+    if (top == 0 && WrapPending) {
+        r.DeltaSeconds = r.SecondsCounter + kSecondsCounterSpan - r.PrevSecondsCounter;
+        WrapPending = false;
+        statusList_.addLine("Error.... Last second counter value is greater than the current value.");
+        statusList_.addLine("Last counter = " + std::to_string(r.PrevSecondsCounter)
+                            + "   Current counter = " + std::to_string(r.SecondsCounter));
+        statusList_.addLine(formatDateTime(clock_.now(), "mm,dd,yyyy hh:nn"));
+        return Outcome::Finished;
+    }
+    statusList_.addLine("A seconds counter error has occured!");
+    return Outcome::CounterError;
+}
+
+PacketDecoder::Outcome PacketDecoder::decode(const PacketBytes& bytes)
+{
+    LiveReadings& r = readings_;
+    takeResetCount(bytes);
+    if (const Outcome counter = takeSecondsCounter(bytes); counter != Outcome::Finished)
+        return counter;
+
+    r.AbsWs1 = counter40(bytes, packet::kAbsWs1);
+    r.AbsWs2 = counter40(bytes, packet::kAbsWs2);
+    r.PolWs1 = counter40(bytes, packet::kPolWs1);
+    r.PolWs2 = counter40(bytes, packet::kPolWs2);
+    r.TotalWs1 = r.AbsWs1 + r.PreResetVal1;
+    r.TotalWs2 = r.AbsWs2 + r.PreResetVal2;
+    r.TotalPolWs1 = r.PolWs1 + r.PreResetValP1;
+    r.TotalPolWs2 = r.PolWs2 + r.PreResetValP2;
+
+    // The voltage is a signed 16-bit quantity; a high byte of 128 or more is out of range.
+    if (bytes[packet::kVoltsHigh] >= 128)
+        return Outcome::Failed;
+    r.Volts = (256 * bytes[packet::kVoltsHigh] + bytes[packet::kVoltsLow]) * 0.1;
+
+    const int raw1 = word16(bytes, packet::kPowerFactor1);
+    const int raw2 = word16(bytes, packet::kPowerFactor2);
+    if (raw1 > 255)
+        r.PowerFactor1 = static_cast<float>(raw1 / 65536.0);
+    if (raw2 > 255)
+        r.PowerFactor2 = static_cast<float>(raw2 / 65536.0);
+    if (hooks_.showPowerFactors) {
+        hooks_.showPowerFactors({generalSingleText(r.PowerFactor1), generalSingleText(r.PowerFactor2),
+                                 std::to_string(raw1), std::to_string(raw2)});
+    }
+
+    r.Watts1 = std::floor((r.AbsWs1 - r.PrevAbsWs1) / r.DeltaSeconds);
+    r.Watts2 = std::floor((r.AbsWs2 - r.PrevAbsWs2) / r.DeltaSeconds);
+    r.Amps1 = amps(r.Watts1, r.PowerFactor1, r.Volts);
+    r.Amps2 = amps(r.Watts2, r.PowerFactor2, r.Volts);
+    r.PrevAbsWs1 = r.AbsWs1;
+    r.PrevAbsWs2 = r.AbsWs2;
+    r.KWh1 = r.AbsWs1 / 3600 * 0.001;
+    r.KWh2 = r.AbsWs2 / 3600 * 0.001;
+
+    if (hooks_.PostReadings)
+        hooks_.PostReadings();
+    return Outcome::Finished;
+}

@@ -1,0 +1,105 @@
+// QSerialPort behind the SerialPort interface.
+#include "platform/qt_serial_port.h"
+
+#include "platform/com_port_path.h"
+
+QtSerialPort::QtSerialPort(std::string configDir)
+    : configDir_(std::move(configDir))
+{
+    QObject::connect(&port_, &QSerialPort::readyRead, [this] {
+        if (receiveHandler_)
+            receiveHandler_();
+    });
+}
+
+bool QtSerialPort::applyLineSettings(const SerialLineSettings& line)
+{
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    switch (line.parity) {
+    case 'E': parity = QSerialPort::EvenParity; break;
+    case 'O': parity = QSerialPort::OddParity; break;
+    case 'M': parity = QSerialPort::MarkParity; break;
+    case 'S': parity = QSerialPort::SpaceParity; break;
+    default: break;
+    }
+    return port_.setBaudRate(line.baud) && port_.setParity(parity)
+        && port_.setDataBits(static_cast<QSerialPort::DataBits>(line.dataBits))
+        && port_.setStopBits(line.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop)
+        && port_.setFlowControl(QSerialPort::NoFlowControl);
+}
+
+bool QtSerialPort::open(const SerialPortConfig& config)
+{
+    close();
+    const std::string device = comPortDevicePath(config.portNumber, configDir_);
+    if (device.empty())
+        return false;
+    port_.setPortName(QString::fromStdString(device));
+    port_.setReadBufferSize(config.inputBufferSize);
+    if (!port_.open(QIODevice::ReadWrite))
+        return false;
+    if (!applyLineSettings(config.line)) {
+        port_.close();
+        return false;
+    }
+    // A pseudo-terminal or a bare UART without modem lines refuses these; the port
+    // works all the same, so the refusal is not a failure to open.
+    port_.setDataTerminalReady(config.dtrEnable);
+    port_.setRequestToSend(config.rtsEnable);
+    port_.clearError();
+    return true;
+}
+
+void QtSerialPort::close()
+{
+    if (port_.isOpen())
+        port_.close();
+}
+
+bool QtSerialPort::isOpen() const
+{
+    return port_.isOpen();
+}
+
+int QtSerialPort::bytesWaiting()
+{
+    if (!port_.isOpen())
+        return 0;
+    // Pull in what the system has received but Qt has not read yet.
+    port_.waitForReadyRead(0);
+    return static_cast<int>(port_.bytesAvailable());
+}
+
+std::optional<std::uint8_t> QtSerialPort::readByte()
+{
+    char byte = 0;
+    if (!port_.isOpen() || !port_.getChar(&byte))
+        return std::nullopt;
+    return static_cast<std::uint8_t>(byte);
+}
+
+bool QtSerialPort::write(std::string_view bytes)
+{
+    if (!port_.isOpen())
+        return false;
+    const qint64 written = port_.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    // Hand the bytes to the system now: the caller may wait for a reply without
+    // returning to the event loop.
+    port_.flush();
+    return written == static_cast<qint64>(bytes.size());
+}
+
+bool QtSerialPort::waitForBytes(int timeoutMs)
+{
+    if (!port_.isOpen())
+        return false;
+    if (port_.bytesAvailable() > 0)
+        return true;
+    port_.waitForReadyRead(timeoutMs);
+    return port_.bytesAvailable() > 0;
+}
+
+void QtSerialPort::setReceiveHandler(std::function<void()> handler)
+{
+    receiveHandler_ = std::move(handler);
+}

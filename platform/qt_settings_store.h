@@ -1,0 +1,18 @@
+// The per-user settings store on QSettings: application "DARavev", section "startup".
+#pragma once
+
+#include "platform/settings_store.h"
+
+#include <QSettings>
+#include <memory>
+
+class QtSettingsStore : public SettingsStore {
+public:
+    QtSettingsStore();
+
+    std::string read(const std::string& key, const std::string& defaultText) const override;
+    void write(const std::string& key, const std::string& text) override;
+
+private:
+    std::unique_ptr<QSettings> settings_;
+};

@@ -1,0 +1,56 @@
+// The serial port that reaches the monitor, behind an interface so that tests
+// can put an emulated monitor on the other end.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Line settings in the "19200,N,8,1" form: baud, parity letter, data bits, stop bits.
+struct SerialLineSettings {
+    int baud = 19200;
+    char parity = 'N';
+    int dataBits = 8;
+    int stopBits = 1;
+
+    static std::optional<SerialLineSettings> parse(std::string_view text);
+};
+
+// Everything applied to the port on each open.
+struct SerialPortConfig {
+    int portNumber = 1;
+    int inputBufferSize = 1024;
+    SerialLineSettings line;
+    bool dtrEnable = false;
+    bool rtsEnable = false;
+    bool discardNul = false;
+};
+
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+
+    // Applies the configuration and opens the port; false when it cannot be opened.
+    virtual bool open(const SerialPortConfig& config) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+
+    // Bytes received and not yet read, including what the system holds but has not
+    // yet handed over.
+    virtual int bytesWaiting() = 0;
+
+    // One received byte, or nothing when none is waiting or the port is closed.
+    virtual std::optional<std::uint8_t> readByte() = 0;
+
+    // False when the port is closed or the write fails.
+    virtual bool write(std::string_view bytes) = 0;
+
+    // Blocks on the port, without running other events, until a byte is waiting or
+    // timeoutMs pass; true when a byte is waiting.
+    virtual bool waitForBytes(int timeoutMs) = 0;
+
+    // Called from the event loop whenever at least one byte has arrived.
+    virtual void setReceiveHandler(std::function<void()> handler) = 0;
+};

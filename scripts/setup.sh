@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what the build needs (Debian packages) when it is missing, then builds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(build-essential cmake qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev
+          libgtest-dev libgmock-dev libbenchmark-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$(nproc)"

@@ -1,0 +1,83 @@
+// Packet building and the passing of time on the emulated monitor.
+#include "simulator/monitor_emulator.h"
+
+#include "link/packet_layout.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr std::uint32_t kSecondsCounterMask = 0xFFFFFF;
+// Positions count from the last header byte, which sits at wire offset 2.
+constexpr int kPositionToWire = 2;
+
+void putLittleEndian(std::string& bytes, int position, std::uint64_t value, int width)
+{
+    for (int i = 0; i < width; ++i)
+        bytes[kPositionToWire + position + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+std::uint64_t counterValue(double wattSeconds)
+{
+    return static_cast<std::uint64_t>(std::max(0.0, std::floor(wattSeconds))) & 0xFFFFFFFFFFull;
+}
+
+} // namespace
+
+void MonitorEmulator::advance(int seconds)
+{
+    for (int channel = 0; channel < 2; ++channel) {
+        state_.absWs[channel] += std::fabs(state_.watts[channel]) * seconds;
+        state_.polWs[channel] = std::max(0.0, state_.polWs[channel] + state_.watts[channel] * seconds);
+    }
+    state_.secondsCounter = (state_.secondsCounter + static_cast<std::uint32_t>(seconds)) & kSecondsCounterMask;
+}
+
+void MonitorEmulator::reset()
+{
+    state_.absWs = {0, 0};
+    state_.polWs = {0, 0};
+    state_.resetCount = (state_.resetCount + 1) % 8;
+}
+
+std::string MonitorEmulator::packet(PacketFaults faults) const
+{
+    std::string bytes(packet::kWireLength, '\0');
+    bytes[0] = static_cast<char>(packet::kHeader0);
+    bytes[1] = static_cast<char>(packet::kHeader1);
+    bytes[2] = static_cast<char>(packet::kHeader2);
+
+    const auto tenths = static_cast<std::uint64_t>(std::clamp(std::lround(state_.volts * 10), 0L, 32767L));
+    putLittleEndian(bytes, packet::kVoltsHigh, tenths >> 8, 1);
+    putLittleEndian(bytes, packet::kVoltsLow, tenths & 0xFF, 1);
+    putLittleEndian(bytes, packet::kAbsWs1, counterValue(state_.absWs[0]), 5);
+    putLittleEndian(bytes, packet::kAbsWs2, counterValue(state_.absWs[1]), 5);
+    putLittleEndian(bytes, packet::kPolWs1, counterValue(state_.polWs[0]), 5);
+    putLittleEndian(bytes, packet::kPolWs2, counterValue(state_.polWs[1]), 5);
+    const int factorPositions[] = {packet::kPowerFactor1, packet::kPowerFactor2};
+    for (int channel = 0; channel < 2; ++channel) {
+        const long raw = std::clamp(std::lround(state_.powerFactor[channel] * 65536), 0L, 65535L);
+        putLittleEndian(bytes, factorPositions[channel], static_cast<std::uint64_t>(raw), 2);
+    }
+    putLittleEndian(bytes, packet::kFlags, static_cast<std::uint64_t>(state_.resetCount & packet::kResetCountMask), 1);
+    putLittleEndian(bytes, packet::kSecondsCounter, state_.secondsCounter & kSecondsCounterMask, 3);
+    putLittleEndian(bytes, packet::kTrailer0Position, faults.wrongTrailer ? 0 : packet::kTrailer0, 1);
+    putLittleEndian(bytes, packet::kTrailer1Position, packet::kTrailer1, 1);
+
+    const int checksum = packetChecksum(bytes.substr(0, packet::kWireLength - 1));
+    putLittleEndian(bytes, packet::kChecksumPosition,
+                    static_cast<std::uint64_t>((faults.wrongChecksum ? checksum + 1 : checksum) & 0xFF), 1);
+    return bytes;
+}
+
+int packetChecksum(const std::string& packetWithoutChecksum)
+{
+    int running = packet::kHeaderSum;
+    for (std::size_t i = 3; i < packetWithoutChecksum.size(); ++i) {
+        running += static_cast<std::uint8_t>(packetWithoutChecksum[i]);
+        if (running > 255)
+            running -= 256;
+    }
+    return running;
+}

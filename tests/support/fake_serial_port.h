@@ -1,0 +1,52 @@
+// A scriptable serial port: bytes arrive when the test says (now or at a virtual time),
+// writes are recorded and may be answered by a peer, and blocking waits move the clock.
+#pragma once
+
+#include "fake_clock.h"
+#include "platform/serial_port.h"
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+class FakeSerialPort : public SerialPort {
+public:
+    explicit FakeSerialPort(FakeClock& clock) : clock_(clock) {}
+
+    // Bytes that are waiting from now on.
+    void feed(std::string_view bytes);
+    // Bytes that arrive once the clock reaches atMs (virtual milliseconds).
+    void feedAt(std::int64_t atMs, std::string_view bytes);
+
+    // Answers each write; its result is fed back as received bytes.
+    std::function<std::string(std::string_view)> peer;
+
+    bool openSucceeds = true;
+    std::string written;
+    std::vector<SerialPortConfig> opens;
+    int closes = 0;
+
+    bool open(const SerialPortConfig& config) override;
+    void close() override;
+    bool isOpen() const override { return open_; }
+    int bytesWaiting() override;
+    std::optional<std::uint8_t> readByte() override;
+    bool write(std::string_view bytes) override;
+    bool waitForBytes(int timeoutMs) override;
+    void setReceiveHandler(std::function<void()> handler) override { receiveHandler_ = std::move(handler); }
+
+    // Calls the receive handler as the event loop would after bytes arrived.
+    void notify();
+    std::size_t unread() const { return incoming_.size(); }
+
+private:
+    void takeDueArrivals();
+
+    FakeClock& clock_;
+    bool open_ = false;
+    std::deque<std::uint8_t> incoming_;
+    std::multimap<std::int64_t, std::string> scheduled_;
+    std::function<void()> receiveHandler_;
+};
