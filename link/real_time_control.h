@@ -2,6 +2,9 @@
 // watchdog that tells from the data flow whether real time is running.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 class Clock;
 class CommandExchange;
 class Dialogs;
@@ -12,6 +15,7 @@ class StatusList;
 struct LinkDisplays;
 struct LinkHooks;
 struct ProgramState;
+struct StatusLook;
 
 class RealTimeControl {
 public:
@@ -39,6 +43,19 @@ public:
 private:
     // Shared start of both handshakes; false when no connection method is chosen.
     bool preamble();
+    void findZigbeeNode(int version);
+    void startTcpServerIfListening();
+    // Main Text2 and the web-posting window's Text1.
+    void showDataFlow(const std::string& text, StatusLook look);
+    // Writes the command in one write; true when the monitor acknowledges it.
+    bool commandAcknowledged(std::string_view command);
+    // Attention, "TOG", "PLR", then the wait for the first data; false at the first
+    // step the monitor does not acknowledge.
+    bool runStartHandshake();
+    void awaitFirstData();
+    // Discards waiting input and writes the toggle; false when a write fails.
+    bool sendPolarityToggle(int channel);
+    void attemptAutomaticStart();
 
     SerialPort& port_;
     const Clock& clock_;
@@ -49,4 +66,5 @@ private:
     LinkHooks& hooks_;
     PortManager& ports_;
     CommandExchange& exchange_;
+    bool autoStartBusy_ = false;
 };

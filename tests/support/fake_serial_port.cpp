@@ -16,7 +16,7 @@ void FakeSerialPort::feedAt(std::int64_t atMs, std::string_view bytes)
 bool FakeSerialPort::open(const SerialPortConfig& config)
 {
     opens.push_back(config);
-    open_ = openSucceeds;
+    open_ = openSucceeds && (!portExists || portExists(config.portNumber));
     return open_;
 }
 
@@ -51,9 +51,10 @@ std::optional<std::uint8_t> FakeSerialPort::readByte()
 
 bool FakeSerialPort::write(std::string_view bytes)
 {
-    if (!open_)
+    if (!open_ || !writeSucceeds)
         return false;
     written += bytes;
+    writes.emplace_back(bytes);
     if (peer)
         feed(peer(bytes));
     return true;

@@ -24,7 +24,13 @@ public:
     std::function<std::string(std::string_view)> peer;
 
     bool openSucceeds = true;
+    // When set, only the port numbers it accepts can be opened (like a machine's real ports).
+    std::function<bool(int portNumber)> portExists;
+    // False makes every write fail, as a device that went away would.
+    bool writeSucceeds = true;
     std::string written;
+    // Each successful write on its own, in order.
+    std::vector<std::string> writes;
     std::vector<SerialPortConfig> opens;
     int closes = 0;
 

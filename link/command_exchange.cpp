@@ -1,0 +1,78 @@
+// The attention handshake, the three-letter command send and the acknowledgement wait.
+#include "link/command_exchange.h"
+
+#include "common/second_deadline.h"
+#include "link/port_manager.h"
+#include "platform/clock.h"
+#include "platform/event_loop.h"
+#include "platform/serial_port.h"
+#include "platform/status_list.h"
+
+#include <cstdint>
+
+namespace {
+
+constexpr int kAckTimeoutSeconds = 2;
+constexpr int kAttentionTimeoutSeconds = 3;
+// Longest single block between two looks at the clock.
+constexpr int kPollMs = 10;
+// Lets the monitor finish with a command before the next one arrives.
+constexpr int kPauseAfterAckMs = 140;
+
+constexpr std::uint8_t kAckByte = static_cast<std::uint8_t>(monitor_command::kAck);
+
+} // namespace
+
+CommandExchange::CommandExchange(SerialPort& port, const Clock& clock, EventLoop& events, StatusList& List1,
+                                 PortManager& ports)
+    : port_(port), clock_(clock), events_(events), List1_(List1), ports_(ports)
+{
+}
+
+bool CommandExchange::Send_Receive_Ack()
+{
+    if (!port_.isOpen() && !ports_.OpenComPort()) {
+        List1_.addLine("An error ocurred or the COM port could not be found. Correct the problem and try again.");
+        return false;
+    }
+    const SecondDeadline deadline(clock_.secondOfMinute(), kAttentionTimeoutSeconds);
+    // Leftovers of the packet stream would be taken for the reply.
+    while (port_.bytesWaiting() > 0)
+        port_.readByte();
+    if (!port_.write(std::string_view(&monitor_command::kAck, 1)))
+        return false;
+    while (port_.bytesWaiting() == 0) {
+        events_.waitForEvents(kPollMs);
+        if (deadline.reachedAt(clock_.secondOfMinute()))
+            return false;
+    }
+    return port_.readByte() == kAckByte;
+}
+
+bool CommandExchange::SendASCII(std::string_view AsciiChr, bool WaitForAck)
+{
+    for (std::size_t i = 0; i < AsciiChr.size() && i < 3; ++i) {
+        if (!port_.write(AsciiChr.substr(i, 1)))
+            return false;
+    }
+    if (!WaitForAck)
+        return true;
+    if (!GetAckByte())
+        return false;
+    events_.Dly(kPauseAfterAckMs);
+    return true;
+}
+
+bool CommandExchange::GetAckByte()
+{
+    // A closed port can never answer; there is nothing to wait for.
+    if (!port_.isOpen())
+        return false;
+    const SecondDeadline deadline(clock_.secondOfMinute(), kAckTimeoutSeconds);
+    while (port_.bytesWaiting() == 0) {
+        if (deadline.reachedAt(clock_.secondOfMinute()))
+            return false;
+        port_.waitForBytes(kPollMs);
+    }
+    return port_.readByte() == kAckByte;
+}

@@ -1,0 +1,118 @@
+// Opening, closing and probing the monitor's serial port, and the two port menu commands.
+#include "link/port_manager.h"
+
+#include "link/link_displays.h"
+#include "link/program_state.h"
+#include "platform/dialogs.h"
+#include "platform/event_loop.h"
+#include "platform/serial_port.h"
+#include "platform/status_box.h"
+
+#include <exception>
+#include <string>
+
+namespace {
+
+constexpr int kHighestPortNumber = 64;
+// The monitor needs a moment after the port opens before it takes commands.
+constexpr int kSettleAfterOpenMs = 500;
+
+// Every open applies the whole configuration, whatever was set before.
+SerialPortConfig portConfig(int portNumber)
+{
+    SerialPortConfig config;
+    config.portNumber = portNumber;
+    config.inputBufferSize = 1024;
+    config.line = SerialLineSettings::parse("19200,N,8,1").value();
+    config.dtrEnable = false;
+    config.rtsEnable = false;
+    config.discardNul = false;
+    return config;
+}
+
+} // namespace
+
+PortManager::PortManager(SerialPort& port, EventLoop& events, ProgramState& state, Dialogs& dialogs,
+                         LinkDisplays& displays, LinkHooks& hooks)
+    : port_(port), events_(events), state_(state), dialogs_(dialogs), displays_(displays), hooks_(hooks)
+{
+}
+
+bool PortManager::OpenComPort()
+{
+    if (port_.isOpen())
+        port_.close();
+    if (!port_.open(portConfig(state_.ComPortNum))) {
+        if (dialogs_.askYesNo("Invalid COM port. Would you like to search for available ports?")
+            && hooks_.showComPanelAndListPorts)
+            hooks_.showComPanelAndListPorts();
+        return false;
+    }
+    displays_.mainPortBox.show("COM Port is Open", status_look::Good);
+    displays_.comPanelPortBox.setLook(status_look::Good);
+    events_.Dly(kSettleAfterOpenMs);
+    return true;
+}
+
+void PortManager::CloseComPort()
+{
+    if (port_.isOpen())
+        port_.close();
+    displays_.mainPortBox.show("COM Port is Closed", status_look::Stopped);
+}
+
+bool PortManager::PortAvailable(int port)
+{
+    // The probe reuses the one port, so whatever was open is closed first and the
+    // port is always left closed.
+    if (port_.isOpen())
+        port_.close();
+    events_.yield();
+    const bool opened = port_.open(portConfig(port));
+    if (opened)
+        port_.close();
+    events_.yield();
+    return opened;
+}
+
+void PortManager::FindPorts()
+{
+    state_.PortCount = 0;
+    bool listFull = false;
+    for (int n = 1; n <= kHighestPortNumber; ++n) {
+        dialogs_.setBusyPointer(true);
+        events_.yield();
+        if (!PortAvailable(n))
+            continue;
+        if (static_cast<std::size_t>(state_.PortCount) >= state_.PortList.size()) {
+            listFull = true;
+            break;
+        }
+        state_.PortList[static_cast<std::size_t>(state_.PortCount)] = static_cast<std::int16_t>(n);
+        ++state_.PortCount;
+        events_.yield();
+    }
+    // The pointer goes back before the message, so the user is not left with the hourglass.
+    dialogs_.setBusyPointer(false);
+    if (listFull)
+        dialogs_.message("FindPort Error");
+}
+
+void PortManager::MnuOpenCom_Click()
+{
+    try {
+        OpenComPort();
+    } catch (const std::exception&) {
+        dialogs_.message("Could not open the port. Click \"COM Port Setup\" and check settings.");
+    }
+}
+
+void PortManager::MnuClosePort_Click()
+{
+    if (port_.isOpen()) {
+        displays_.mainPortBox.show("COM Port is Closed", status_look::Stopped);
+        displays_.comPanelPortBox.show(std::to_string(state_.ComPortNum), status_look::Stopped);
+        port_.close();
+    }
+    displays_.webRealTimeBox.show("Real-Time Data Stopped", status_look::Stopped);
+}
