@@ -149,13 +149,15 @@ void MainWindow::hideDiagnosticControls()
 void MainWindow::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
+    // Hiding from inside the state change would be undone by the show that may
+    // complete it, so the window goes to the notification area just after.
     if (event->type() == QEvent::WindowStateChange)
-        Form_Resize();
+        QMetaObject::invokeMethod(this, &MainWindow::Form_Resize, Qt::QueuedConnection);
 }
 
 void MainWindow::Form_Resize()
 {
-    if (!isMinimized())
+    if (!isMinimized() || !isVisible())
         return;
     // Without a notification area there would be no way back to a hidden window:
     // it then stays minimized where the desktop keeps minimized windows.

@@ -1,6 +1,33 @@
 #!/usr/bin/env bash
-# Sets up, builds and starts the simulated monitor on a pseudo-terminal.
+# Sets up and builds, then runs the program on the simulated monitor: the simulator
+# is linked as COM port 9 in a scratch configuration folder (the user's own settings
+# are not touched) whose settings open that port and start real time at start-up.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
-exec ./build/simulator/kvo7730-sim --realtime-on
+
+scratch="$PWD/build/demo-config"
+rm -rf "$scratch"
+mkdir -p "$scratch/DARavev"
+cat > "$scratch/DARavev/DARavev.ini" <<'INI'
+[startup]
+ComPort=9
+ZigbeeVersion=8
+StartupComIsOn=True
+StartupRTLisOn=True
+INI
+export XDG_CONFIG_HOME="$scratch"
+
+./build/simulator/kvo7730-sim --com 9 --volts 230 --watts1 1500 --pf1 0.92 --watts2 350 --pf2 0.8 &
+sim=$!
+trap 'kill "$sim" 2>/dev/null || true' EXIT
+for _ in $(seq 50); do
+  [ -L "$scratch/DARavev/ports/com9" ] && break
+  sleep 0.1
+done
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "No display found: running without a visible window (Ctrl+C ends the program)."
+  export QT_QPA_PLATFORM=offscreen
+fi
+./build/app/kvo7730

@@ -1,0 +1,133 @@
+// Wiring of the main window's menus and timers to the link, and the start-up and
+// shut-down sequences.
+#include "app/program.h"
+
+#include "common/number_text.h"
+#include "mainwindow/main_window.h"
+#include "platform/dialogs.h"
+#include "platform/serial_port.h"
+#include "platform/tray_icon.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QTreeWidget>
+
+namespace {
+
+const std::string kDesignCaption = "KVO-7730 Rida Download and Real-Time Software";
+const std::string kTrayTip = "KVO-7730 Resident Server";
+constexpr double kAboutVersion = 1.01;
+const std::string kSupportAddress = "the KVO-7730 supplier's web site";
+constexpr std::int16_t kWatchdogStartsStopped = 6;
+
+} // namespace
+
+Program::Program(MainWindow& window, Platform platform)
+    : window_(window),
+      platform_(platform),
+      settings_(platform.store, state_),
+      periodicSave_(settings_),
+      displays_{window.List1(), window.portBox(), window.realTimeBox(), webRealTimeBox_, comPanelPortBox_},
+      ports_(platform.port, platform.events, state_, platform.dialogs, displays_, hooks_),
+      exchange_(platform.port, platform.clock, platform.events, window.List1(), ports_),
+      realTime_(platform.port, platform.clock, platform.events, state_, platform.dialogs, displays_, hooks_, ports_,
+                exchange_),
+      decoder_(state_.readings, window.List1(), platform.clock,
+               {{},
+                [&window](const PowerFactorTexts& texts) {
+                    window.diagnosticText(3).setText(QString::fromStdString(texts.Text3));
+                    window.diagnosticText(4).setText(QString::fromStdString(texts.Text4));
+                    window.diagnosticText(5).setText(QString::fromStdString(texts.Text5));
+                    window.diagnosticText(6).setText(QString::fromStdString(texts.Text6));
+                }}),
+      receiver_(platform.port, platform.clock, platform.events, state_, window.List1(), decoder_)
+{
+    platform_.port.setReceiveHandler([this] { receiver_.onBytesArrived(); });
+    connectMenus();
+    connectTimers();
+    QObject::connect(&window_, &MainWindow::closeRequested, [this] { Form_Unload(); });
+}
+
+std::string Program::caption(const std::string& version)
+{
+    return kDesignCaption + " Version " + version;
+}
+
+std::string Program::aboutText()
+{
+    return "KVO-7730 Resident Server Software " + generalNumberText(kAboutVersion)
+        + " . This software requires firmware version 2.200 or higher. "
+        + "Firmware updates, installer software and instructions may be obtained from " + kSupportAddress + " .";
+}
+
+void Program::connectMenus()
+{
+    auto on = [this](const char* name, auto handler) {
+        QObject::connect(&window_.menuAction(name), &QAction::triggered, handler);
+    };
+    on("MnuExit", [this] { Form_Unload(); });
+    on("MnuOpenCom", [this] { ports_.MnuOpenCom_Click(); });
+    on("MnuClosePort", [this] { ports_.MnuClosePort_Click(); });
+    on("MnuStartRTL", [this] { realTime_.MnuStartRTL_Click(); });
+    on("MnuStopRTL", [this] { realTime_.MnuStopRTL_Click(); });
+    on("MnuAbout", [this] { platform_.dialogs.message(aboutText()); });
+}
+
+void Program::connectTimers()
+{
+    QObject::connect(&window_.Timer2(), &QTimer::timeout, [this] { realTime_.Timer2_Timer(); });
+    QObject::connect(&window_.Timer3(), &QTimer::timeout, [this] {
+        if (!realTime_.Timer3_Timer())
+            window_.Timer3().stop();
+    });
+    QObject::connect(&window_.Timer4(), &QTimer::timeout, [this] { periodicSave_.tick(); });
+    window_.Timer2().start();
+    window_.Timer4().start();
+    window_.Timer5().start();
+}
+
+void Program::Form_Load()
+{
+    Dialogs& dialogs = platform_.dialogs;
+    window_.setWindowTitle(QString::fromStdString(caption(state_.AppVersion)));
+    window_.placeAtStart();
+    dialogs.setBusyPointer(true);
+    window_.hideDiagnosticControls();
+
+    settings_.loadAtStartup();
+
+    window_.ListView1().hide();
+    window_.realTimeBox().show("Real-Time Data Stopped", status_look::Stopped);
+    window_.serverBox().show("TCP Server Closed", status_look::Stopped);
+
+    dialogs.setBusyPointer(true);
+    ports_.CloseComPort();
+    dialogs.setBusyPointer(true);
+
+    state_.NoDataSeconds = kWatchdogStartsStopped;
+
+    window_.show();
+    window_.repaint();
+
+    if (state_.StartupComIsOn)
+        ports_.OpenComPort();
+
+    dialogs.setBusyPointer(true);
+    if (state_.StartupRTLisOn)
+        window_.Timer3().start();
+
+    dialogs.setBusyPointer(false);
+    platform_.tray.setTip(kTrayTip);
+}
+
+void Program::Form_Unload()
+{
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    ports_.CloseComPort();
+    settings_.saveAtShutdown();
+    platform_.tray.remove();
+    window_.hide();
+    QCoreApplication::quit();
+}

@@ -1,0 +1,263 @@
+// The program's start-up, shut-down, menus, timers and notification-area behaviour,
+// on the offscreen platform with scripted devices.
+#include "fake_clock.h"
+#include "fake_event_loop.h"
+#include "fake_serial_port.h"
+#include "fake_tray_icon.h"
+#include "memory_settings_store.h"
+#include "scripted_dialogs.h"
+
+#include "app/program.h"
+#include "mainwindow/main_window.h"
+#include "settings/setting_keys.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ProgramRig {
+    FakeClock clock;
+    FakeEventLoop events{clock};
+    FakeSerialPort port{clock};
+    MemorySettingsStore store;
+    ScriptedDialogs dialogs;
+    FakeTrayIcon tray;
+    MainWindow window{tray};
+    Program program{window, Platform{clock, events, port, store, dialogs, tray}};
+
+    QString text(const char* name) { return window.findChild<QLineEdit*>(name)->text(); }
+    QColor background(const char* name)
+    {
+        return window.findChild<QLineEdit*>(name)->palette().color(QPalette::Base);
+    }
+    QTimer& timer(const char* name) { return *window.findChild<QTimer*>(name); }
+    void tick(const char* name) { QMetaObject::invokeMethod(&timer(name), "timeout"); }
+    void minimize()
+    {
+        window.showMinimized();
+        QCoreApplication::processEvents();
+    }
+    std::vector<std::string> writtenKeys() const { return store.writes; }
+};
+
+std::vector<std::string> names(std::span<const std::string_view> order)
+{
+    return {order.begin(), order.end()};
+}
+
+TEST(ProgramStartup, firstRun_comesUpWithPortClosedRealTimeStoppedServerClosed_andSendsNothing)
+{
+    ProgramRig rig;
+    rig.program.Form_Load();
+
+    EXPECT_EQ(rig.window.windowTitle(),
+              QStringLiteral("KVO-7730 Rida Download and Real-Time Software Version 1.00 beta"));
+    EXPECT_TRUE(rig.window.isVisible());
+    EXPECT_EQ(rig.text("Text1"), QStringLiteral("COM Port is Closed"));
+    EXPECT_EQ(rig.background("Text1"), QColor(255, 0, 0));
+    EXPECT_EQ(rig.text("Text2"), QStringLiteral("Real-Time Data Stopped"));
+    EXPECT_EQ(rig.background("Text2"), QColor(255, 0, 0));
+    EXPECT_EQ(rig.text("Text12"), QStringLiteral("TCP Server Closed"));
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_TRUE(rig.port.written.empty());
+    EXPECT_TRUE(rig.dialogs.messages.empty());
+    EXPECT_TRUE(rig.dialogs.questions.empty());
+    EXPECT_EQ(rig.program.state().NoDataSeconds, 6);
+    ASSERT_FALSE(rig.dialogs.pointerChanges.empty());
+    EXPECT_FALSE(rig.dialogs.pointerChanges.back()) << "the pointer is back to the default";
+    EXPECT_EQ(rig.tray.tip, "KVO-7730 Resident Server");
+    EXPECT_FALSE(rig.tray.shown);
+}
+
+TEST(ProgramStartup, firstRun_readsEveryKeyInOrder_andTakesTheDefaults)
+{
+    ProgramRig rig;
+    rig.program.Form_Load();
+
+    EXPECT_EQ(rig.store.reads, names(startupLoadOrder()));
+    EXPECT_EQ(rig.program.state().ComPortNum, 1);
+    EXPECT_EQ(rig.program.state().TCPportNum, 1234);
+    EXPECT_EQ(rig.program.state().VexUser, "****");
+}
+
+TEST(ProgramStartup, timersAndHiddenControls_areAsTheWindowStarts)
+{
+    ProgramRig rig;
+    rig.program.Form_Load();
+
+    EXPECT_FALSE(rig.timer("Timer1").isActive());
+    EXPECT_TRUE(rig.timer("Timer2").isActive());
+    EXPECT_EQ(rig.timer("Timer2").interval(), 1000);
+    EXPECT_FALSE(rig.timer("Timer3").isActive()) << "no automatic start unless asked for";
+    EXPECT_TRUE(rig.timer("Timer4").isActive());
+    EXPECT_EQ(rig.timer("Timer4").interval(), 3000);
+    EXPECT_EQ(rig.timer("Timer5").interval(), 800);
+    for (int n = 3; n <= 11; ++n)
+        EXPECT_FALSE(rig.window.findChild<QLineEdit*>(QStringLiteral("Text%1").arg(n))->isVisible()) << n;
+    for (int n = 2; n <= 7; ++n)
+        EXPECT_FALSE(rig.window.findChild<QPushButton*>(QStringLiteral("Command%1").arg(n))->isVisible()) << n;
+    EXPECT_FALSE(rig.window.findChild<QTreeWidget*>("ListView1")->isVisible());
+    EXPECT_EQ(rig.window.findChild<QListWidget*>("List1")->font().family(), QStringLiteral("Arial"));
+}
+
+TEST(ProgramStartup, startupComWithInvalidPort_asksAboutTheSearchAfterTheWindowIsUp)
+{
+    ProgramRig rig;
+    rig.store.values["StartupComIsOn"] = "True";
+    rig.port.openSucceeds = false;
+    bool visibleWhenAsked = false;
+    rig.dialogs.onShow = [&] { visibleWhenAsked = rig.window.isVisible(); };
+
+    rig.program.Form_Load();
+
+    ASSERT_EQ(rig.dialogs.questions.size(), 1u);
+    EXPECT_EQ(rig.dialogs.questions[0], "Invalid COM port. Would you like to search for available ports?");
+    EXPECT_TRUE(visibleWhenAsked);
+}
+
+TEST(ProgramStartup, startupRealTimeWithoutStartupCom_waitsForTheUserToOpenThePort_thenStartsOnce)
+{
+    ProgramRig rig;
+    rig.store.values["StartupRTLisOn"] = "True";
+    rig.store.values["ZigbeeVersion"] = "8";
+    rig.port.peer = [](std::string_view) { return std::string(1, static_cast<char>(252)); };
+    rig.program.Form_Load();
+    ASSERT_TRUE(rig.timer("Timer3").isActive());
+
+    rig.tick("Timer3");
+    EXPECT_TRUE(rig.timer("Timer3").isActive()) << "keeps waiting for the port";
+    EXPECT_TRUE(rig.port.written.empty());
+
+    rig.window.menuAction("MnuOpenCom").trigger();
+    ASSERT_TRUE(rig.port.isOpen());
+    rig.tick("Timer3");
+
+    EXPECT_FALSE(rig.timer("Timer3").isActive());
+    EXPECT_EQ(rig.port.written, "\xFCTOGPLR");
+    EXPECT_TRUE(rig.program.state().RealTimeOn);
+}
+
+TEST(ProgramMenus, everyEntryHasItsNameCaptionAndPlace)
+{
+    ProgramRig rig;
+    QMenuBar* bar = rig.window.menuBar();
+    QStringList top;
+    for (QAction* action : bar->actions())
+        top << action->text();
+    EXPECT_EQ(top, (QStringList{"Files", "Communication", "Write To Web", "Options", "KVO-7730 Utility", "Help"}));
+
+    auto entries = [&](const char* menuName) {
+        QStringList list;
+        for (QAction* action : rig.window.findChild<QMenu*>(menuName)->actions())
+            list << action->objectName() + "=" + action->text();
+        return list;
+    };
+    EXPECT_EQ(entries("MnuFiles"), QStringList{"MnuExit=Exit"});
+    EXPECT_EQ(entries("MnuComSetup"), QStringList{"MnuOPEN=OPEN"});
+    EXPECT_EQ(entries("MnuHelp"), QStringList{"MnuAbout=About"});
+    QStringList communication = entries("MnuCom");
+    communication.removeFirst();  // the "Communication Panel" submenu
+    EXPECT_EQ(communication,
+              (QStringList{"MnuOpenCom=Open COM Port", "MnuClosePort=Close COM Port",
+                           "MnuStartRTL=Start Real-Time Data", "MnuStopRTL=Stop Real-Time Data",
+                           "MnuOpenSocket=Open Socket", "MnuCloseSocket=Close Socket"}));
+    for (const char* name : {"MnuWritetoWeb", "MnuOptions", "MnuUtil"})
+        EXPECT_TRUE(rig.window.menuAction(name).isEnabled()) << name;
+}
+
+TEST(ProgramMenus, about_showsItsOwnVersionBesideTheCaptions)
+{
+    ProgramRig rig;
+    rig.window.menuAction("MnuAbout").trigger();
+
+    ASSERT_EQ(rig.dialogs.messages.size(), 1u);
+    const std::string& text = rig.dialogs.messages[0];
+    EXPECT_TRUE(text.starts_with("KVO-7730 Resident Server Software 1.01 . This software requires firmware "
+                                 "version 2.200 or higher. Firmware updates, installer software and "
+                                 "instructions may be obtained from "))
+        << text;
+    EXPECT_TRUE(text.ends_with(" ."));
+}
+
+TEST(ProgramShutdown, exit_closesThePortSavesInShutdownOrderAndRemovesTheIcon)
+{
+    ProgramRig rig;
+    rig.store.values["StartupComIsOn"] = "True";
+    rig.program.Form_Load();
+    ASSERT_TRUE(rig.port.isOpen());
+    rig.program.state().readings.PrevAbsWs1 = 123456789;
+
+    rig.window.menuAction("MnuExit").trigger();
+    rig.window.close();  // a second way out must not save twice
+
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_EQ(rig.writtenKeys(), names(shutdownSaveOrder()));
+    EXPECT_EQ(rig.store.values["E1B"], "123456789");
+    EXPECT_FALSE(rig.tray.shown);
+}
+
+TEST(ProgramTimers, periodicSave_comesOnThe101stTickOfTimer4)
+{
+    ProgramRig rig;
+    rig.program.Form_Load();
+    for (int i = 0; i < 100; ++i)
+        rig.tick("Timer4");
+    EXPECT_TRUE(rig.writtenKeys().empty());
+
+    rig.tick("Timer4");
+    EXPECT_EQ(rig.writtenKeys(), names(periodicSaveOrder()));
+}
+
+TEST(ProgramTray, minimizing_hidesToTheIcon_andADoubleClickBringsTheWindowBack)
+{
+    ProgramRig rig;
+    rig.program.Form_Load();
+
+    rig.minimize();
+    EXPECT_FALSE(rig.window.isVisible());
+    EXPECT_TRUE(rig.tray.shown);
+
+    rig.tray.doubleClick();
+    EXPECT_TRUE(rig.window.isVisible());
+    EXPECT_FALSE(rig.window.isMinimized());
+    EXPECT_FALSE(rig.tray.shown);
+
+    rig.minimize();
+    EXPECT_TRUE(rig.tray.shown) << "each minimize adds the icon again";
+}
+
+TEST(ProgramTray, withoutANotificationArea_minimizingNeverHidesTheWindow)
+{
+    ProgramRig rig;
+    rig.tray.available = false;
+    rig.program.Form_Load();
+
+    rig.minimize();
+
+    EXPECT_TRUE(rig.window.isVisible());
+    EXPECT_FALSE(rig.tray.shown);
+}
+
+TEST(ProgramWindow, deleteBoxAndContents_returnsTheWindowToItsStartSizeAndPlace)
+{
+    ProgramRig rig;
+    rig.program.Form_Load();
+    const QSize startSize = rig.window.size();
+    rig.window.resize(startSize * 2);
+    rig.window.move(40, 60);
+
+    rig.window.findChild<QPushButton*>("Command1")->click();
+
+    EXPECT_EQ(rig.window.size(), startSize);
+    EXPECT_EQ(rig.window.pos(), QPoint(0, 0));
+}
+
+} // namespace
