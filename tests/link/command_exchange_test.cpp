@@ -61,6 +61,14 @@ TEST_F(SendReceiveAck, replyArrivingBeforeTheDeadline_isAccepted)
     EXPECT_LT(clock.elapsedMs(), 2600);
 }
 
+TEST_F(SendReceiveAck, refusedWrite_returnsFalseWithoutWaiting)
+{
+    port.writeSucceeds = false;
+
+    EXPECT_FALSE(exchange.Send_Receive_Ack());
+    EXPECT_EQ(clock.elapsedMs(), 0);
+}
+
 TEST_F(SendReceiveAck, closedPort_isOpenedFirst)
 {
     port.close();

@@ -166,35 +166,28 @@ TEST_F(RealTimeStart, dataArrivingDuringTheWait_showsActiveAndStaysForTheReceive
     EXPECT_EQ(port.unread(), 3u);
 }
 
-TEST_F(RealTimeStart, startupListen_asksTheTcpServerToStartBeforeAndAfterTheWait)
+TEST_F(RealTimeStart, startupListen_asksTheTcpServerToStartAroundTheWaitAndWhileDataIsSeen)
 {
-    monitorAcknowledgesAll();
-    state.StartupListen = true;
+    struct Case {
+        bool listen;
+        bool data;
+        int fewestStarts;
+        int mostStarts;
+    };
+    for (const Case& c : {Case{true, false, 2, 2}, Case{true, true, 3, 1000}, Case{false, true, 0, 0}}) {
+        SCOPED_TRACE(testing::Message() << "listen " << c.listen << " data " << c.data);
+        LinkRig rig;
+        rig.state.StartupListen = c.listen;
+        rig.monitorAnswers([&](const std::string& word) {
+            if (word == "PLR" && c.data)
+                rig.port.feedAt(rig.clock.elapsedMs() + 1000, "\xFE");
+            return kAck;
+        });
 
-    control.MnuStartRTL_Click();
-    EXPECT_EQ(tcpServerStarts, 2);
-}
-
-TEST_F(RealTimeStart, startupListenWithData_asksTheTcpServerAgainWhileDataIsSeen)
-{
-    monitorAnswers([this](const std::string& word) {
-        if (word == "PLR")
-            streamArrivesIn(1000, "\xFE");
-        return kAck;
-    });
-    state.StartupListen = true;
-
-    control.MnuStartRTL_Click();
-    EXPECT_GT(tcpServerStarts, 2);
-}
-
-TEST_F(RealTimeStart, withoutStartupListen_leavesTheTcpServerAlone)
-{
-    monitorAcknowledgesAll();
-    streamArrivesIn(2000, "\xFE");
-
-    control.MnuStartRTL_Click();
-    EXPECT_EQ(tcpServerStarts, 0);
+        rig.control.MnuStartRTL_Click();
+        EXPECT_GE(rig.tcpServerStarts, c.fewestStarts);
+        EXPECT_LE(rig.tcpServerStarts, c.mostStarts);
+    }
 }
 
 TEST_F(RealTimeStart, zigbeeNotFound_searchesTheNodeOfTheMethodFirst)
