@@ -12,6 +12,7 @@
 
 namespace {
 
+constexpr std::size_t kCommandLength = 3;
 constexpr int kAckTimeoutSeconds = 2;
 constexpr int kAttentionTimeoutSeconds = 3;
 // Longest single block between two looks at the clock.
@@ -51,7 +52,8 @@ bool CommandExchange::Send_Receive_Ack()
 
 bool CommandExchange::SendASCII(std::string_view AsciiChr, bool WaitForAck)
 {
-    for (std::size_t i = 0; i < AsciiChr.size() && i < 3; ++i) {
+    // One character per write, the way the monitor has always been sent its commands.
+    for (std::size_t i = 0; i < AsciiChr.size() && i < kCommandLength; ++i) {
         if (!port_.write(AsciiChr.substr(i, 1)))
             return false;
     }
