@@ -1,4 +1,4 @@
-// Packet building and the passing of time on the emulated monitor.
+// The emulated monitor: its commands, the passing of time and its packets.
 #include "simulator/monitor_emulator.h"
 
 #include "link/packet_layout.h"
@@ -7,6 +7,35 @@
 #include <cmath>
 
 namespace {
+
+// A word of the command protocol. A second word is known only right after its first.
+struct Command {
+    std::string_view word;
+    std::string_view after;
+    bool opensCommand;
+    void (*apply)(MonitorState&);
+};
+
+void noAction(MonitorState&) {}
+
+const Command kCommands[] = {
+    {kAttentionWord, "", false, noAction},
+    {"TOG", "", true, noAction},
+    {"SET", "", true, noAction},
+    {"PLR", "TOG", false, [](MonitorState& s) { s.realTimeOn = true; }},
+    {"OFF", "TOG", false, [](MonitorState& s) { s.realTimeOn = false; }},
+    {"NG1", "SET", false, [](MonitorState& s) { s.polarityReversed[0] = !s.polarityReversed[0]; }},
+    {"NG2", "SET", false, [](MonitorState& s) { s.polarityReversed[1] = !s.polarityReversed[1]; }},
+};
+
+const Command* findCommand(const std::string& word, const std::string& prefix)
+{
+    for (const Command& command : kCommands) {
+        if (command.word == word && (command.after.empty() || command.after == prefix))
+            return &command;
+    }
+    return nullptr;
+}
 
 constexpr std::uint32_t kSecondsCounterMask = 0xFFFFFF;
 // Positions count from the last header byte, which sits at wire offset 2.
@@ -25,20 +54,76 @@ std::uint64_t counterValue(double wattSeconds)
 
 } // namespace
 
+MonitorEmulator::MonitorEmulator(const MonitorState& state, const ResponseMode& responses,
+                                 const StreamFaults& faults)
+    : state_(state), responses_(responses), faults_(faults)
+{
+}
+
+std::string MonitorEmulator::receive(std::string_view fromProgram)
+{
+    std::string reply;
+    for (const std::string& word : reader_.take(fromProgram)) {
+        if (const auto byte = answer(word))
+            reply += static_cast<char>(*byte);
+    }
+    return reply;
+}
+
+std::optional<std::uint8_t> MonitorEmulator::answer(const std::string& word)
+{
+    const Command* command = findCommand(word, prefix_);
+    prefix_.clear();
+    if (!command)
+        return std::nullopt;
+    const auto reply = responses_.replyTo(word);
+    if (reply == kAcknowledgeByte) {
+        command->apply(state_);
+        if (command->opensCommand)
+            prefix_ = word;
+    }
+    return reply;
+}
+
+std::string MonitorEmulator::tick(int elapsedSeconds)
+{
+    std::string sent;
+    for (int second = 0; second < elapsedSeconds; ++second) {
+        advance(1);
+        if (state_.realTimeOn)
+            sent += nextPacket();
+    }
+    return sent;
+}
+
+std::string MonitorEmulator::nextPacket()
+{
+    const std::int64_t number = ++packetsSent_;
+    if (StreamFaults::due(faults_.resetEvery, number))
+        reset(faults_.resetStep);
+    if (StreamFaults::due(faults_.secondsBackEvery, number))
+        state_.secondsCounter -= std::min(state_.secondsCounter, StreamFaults::kSecondsStepBack);
+    std::string sent = StreamFaults::due(faults_.noiseEvery, number) ? noiseBytes(number) : std::string();
+    sent += packet({StreamFaults::due(faults_.wrongChecksumEvery, number),
+                    StreamFaults::due(faults_.wrongTrailerEvery, number)});
+    return sent;
+}
+
 void MonitorEmulator::advance(int seconds)
 {
     for (int channel = 0; channel < 2; ++channel) {
+        const double sign = state_.polarityReversed[channel] ? -1.0 : 1.0;
         state_.absWs[channel] += std::fabs(state_.watts[channel]) * seconds;
-        state_.polWs[channel] = std::max(0.0, state_.polWs[channel] + state_.watts[channel] * seconds);
+        state_.polWs[channel] = std::max(0.0, state_.polWs[channel] + sign * state_.watts[channel] * seconds);
     }
     state_.secondsCounter = (state_.secondsCounter + static_cast<std::uint32_t>(seconds)) & kSecondsCounterMask;
 }
 
-void MonitorEmulator::reset()
+void MonitorEmulator::reset(int countStep)
 {
     state_.absWs = {0, 0};
     state_.polWs = {0, 0};
-    state_.resetCount = (state_.resetCount + 1) % 8;
+    state_.resetCount = (state_.resetCount + countStep) % 8;
 }
 
 std::string MonitorEmulator::packet(PacketFaults faults) const

@@ -1,20 +1,31 @@
-// An emulated KVO-7730: its measurement state, and the real-time packets it sends.
+// An emulated KVO-7730: its measurement state, its command protocol and the
+// real-time packets it streams.
 #pragma once
+
+#include "simulator/command_reader.h"
+#include "simulator/response_mode.h"
+#include "simulator/stream_faults.h"
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 struct MonitorState {
     double volts = 120.0;
     // Per channel: average power (negative runs the polarised counter down) and power factor.
     std::array<double, 2> watts{0, 0};
     std::array<double, 2> powerFactor{1, 1};
+    // Per channel: the polarity has been toggled, so power flows into the polarised
+    // counter with the opposite sign.
+    std::array<bool, 2> polarityReversed{false, false};
     // Watt-second counters: absolute (counts every watt-second) and polarised (signed).
     std::array<double, 2> absWs{0, 0};
     std::array<double, 2> polWs{0, 0};
     std::uint32_t secondsCounter = 0;  // 24-bit on the wire
     int resetCount = 0;                // 0-7 on the wire
+    bool realTimeOn = false;
 };
 
 // Deliberate faults for one packet.
@@ -25,21 +36,49 @@ struct PacketFaults {
 
 class MonitorEmulator {
 public:
+    MonitorEmulator() = default;
+    MonitorEmulator(const MonitorState& state, const ResponseMode& responses, const StreamFaults& faults);
+
     MonitorState& state() { return state_; }
     const MonitorState& state() const { return state_; }
+    bool realTimeOn() const { return state_.realTimeOn; }
+
+    // Bytes from the program in, the monitor's reply bytes out. The attention byte and
+    // "TOG" + "PLR" (real time on), "TOG" + "OFF" (off), "SET", "SET" + "NG1"/"NG2"
+    // (toggle a channel's polarity) are known; each accepted word is answered with 252.
+    // A word the monitor does not know, or a second word without its first, gets no
+    // answer. A word the response mode does not answer with 252 is not carried out.
+    std::string receive(std::string_view fromProgram);
+
+    // Lets the given whole seconds pass and returns what the monitor sends meanwhile:
+    // one packet a second while real time is on, with the stream faults applied.
+    std::string tick(int elapsedSeconds);
 
     // Lets time pass: counters advance by the channel powers, the seconds counter by
     // the seconds (wrapping at 24 bits).
     void advance(int seconds);
 
-    // What a monitor reset does: counters back to zero, the reset count moves on by one.
-    void reset();
+    // What a monitor reset does: counters back to zero, the reset count moves on by
+    // the step (wrapping at 8).
+    void reset(int countStep = 1);
 
     // The 43 wire bytes of a packet built from the current state.
     std::string packet(PacketFaults faults = {}) const;
 
 private:
+    // The reply to a known word, after carrying it out when it is accepted.
+    std::optional<std::uint8_t> answer(const std::string& word);
+    bool isKnown(const std::string& word) const;
+    void carryOut(const std::string& word);
+    std::string nextPacket();
+
     MonitorState state_;
+    ResponseMode responses_;
+    StreamFaults faults_;
+    CommandReader reader_;
+    // The accepted first word of a two-word command ("TOG" or "SET"), if any.
+    std::string prefix_;
+    std::int64_t packetsSent_ = 0;
 };
 
 // The checksum the receiver expects for positions 1 to 39 (starting from the header's 510,

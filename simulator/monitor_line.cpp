@@ -1,0 +1,46 @@
+// The event-driven wiring between the pseudo-terminal and the emulated monitor.
+#include "simulator/monitor_line.h"
+
+#include "simulator/monitor_emulator.h"
+#include "simulator/pseudo_terminal.h"
+
+#include <algorithm>
+
+namespace {
+
+// Ticks land just after each whole second, so a tick never finds a second unfinished.
+constexpr qint64 kTickMarginMs = 5;
+
+} // namespace
+
+MonitorLine::MonitorLine(MonitorEmulator& monitor, PseudoTerminal& terminal)
+    : monitor_(monitor), terminal_(terminal), readable_(terminal.masterDescriptor(), QSocketNotifier::Read)
+{
+    connect(&readable_, &QSocketNotifier::activated, this, &MonitorLine::answerProgram);
+    secondTimer_.setSingleShot(true);
+    secondTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&secondTimer_, &QTimer::timeout, this, &MonitorLine::passTime);
+    sinceStart_.start();
+    scheduleNextSecond();
+}
+
+void MonitorLine::answerProgram()
+{
+    terminal_.write(monitor_.receive(terminal_.readAvailable()));
+}
+
+void MonitorLine::passTime()
+{
+    // Whole seconds by the clock, not by tick count: a late tick catches up.
+    const qint64 seconds = sinceStart_.elapsed() / 1000;
+    const auto elapsed = static_cast<int>(seconds - secondsPassed_);
+    secondsPassed_ = seconds;
+    terminal_.write(monitor_.tick(elapsed));
+    scheduleNextSecond();
+}
+
+void MonitorLine::scheduleNextSecond()
+{
+    const qint64 nextSecondMs = (secondsPassed_ + 1) * 1000 + kTickMarginMs;
+    secondTimer_.start(static_cast<int>(std::max<qint64>(nextSecondMs - sinceStart_.elapsed(), 0)));
+}

@@ -1,0 +1,133 @@
+// Reading kvo7730-sim's command line into the emulator's starting state and modes.
+#include "simulator/sim_options.h"
+
+#include <QCommandLineParser>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr double kNoLimit = std::numeric_limits<int>::max();
+
+struct NumberOption {
+    const char* name;
+    const char* valueName;
+    const char* description;
+    double minimum;
+    double maximum;
+    bool whole;
+    void (*apply)(SimOptions&, double);
+};
+
+int whole(double value)
+{
+    return static_cast<int>(value);
+}
+
+const NumberOption kNumberOptions[] = {
+    {"volts", "V", "Line voltage (default 120).", 0, 3276.7, false,
+     [](SimOptions& o, double v) { o.state.volts = v; }},
+    {"watts1", "W", "Channel 1 power; negative runs its polarised counter down.", -1e6, 1e6, false,
+     [](SimOptions& o, double v) { o.state.watts[0] = v; }},
+    {"watts2", "W", "Channel 2 power.", -1e6, 1e6, false,
+     [](SimOptions& o, double v) { o.state.watts[1] = v; }},
+    {"pf1", "F", "Channel 1 power factor, 0 to 1 (default 1).", 0, 1, false,
+     [](SimOptions& o, double v) { o.state.powerFactor[0] = v; }},
+    {"pf2", "F", "Channel 2 power factor, 0 to 1 (default 1).", 0, 1, false,
+     [](SimOptions& o, double v) { o.state.powerFactor[1] = v; }},
+    {"counter-start", "S", "Seconds counter at start, 0 to 16777215; near the top it soon wraps.", 0,
+     16777215, true, [](SimOptions& o, double v) { o.state.secondsCounter = static_cast<std::uint32_t>(v); }},
+    {"reset-count", "N", "Reset count at start, 0 to 7.", 0, 7, true,
+     [](SimOptions& o, double v) { o.state.resetCount = whole(v); }},
+    {"bad-checksum-every", "N", "Wrong checksum on every Nth packet.", 1, kNoLimit, true,
+     [](SimOptions& o, double v) { o.faults.wrongChecksumEvery = whole(v); }},
+    {"bad-trailer-every", "N", "Wrong trailer on every Nth packet.", 1, kNoLimit, true,
+     [](SimOptions& o, double v) { o.faults.wrongTrailerEvery = whole(v); }},
+    {"counter-back-every", "N", "The seconds counter steps back 100 s before every Nth packet.", 1,
+     kNoLimit, true, [](SimOptions& o, double v) { o.faults.secondsBackEvery = whole(v); }},
+    {"reset-every", "N", "A monitor reset before every Nth packet.", 1, kNoLimit, true,
+     [](SimOptions& o, double v) { o.faults.resetEvery = whole(v); }},
+    {"reset-step", "S", "How far those resets move the reset count, 1 to 7 (default 1).", 1, 7, true,
+     [](SimOptions& o, double v) { o.faults.resetStep = whole(v); }},
+    {"noise-every", "N", "Stray bytes before every Nth packet.", 1, kNoLimit, true,
+     [](SimOptions& o, double v) { o.faults.noiseEvery = whole(v); }},
+    {"answer", "BYTE", "Answer accepted commands with BYTE instead of 252 (a refusal).", 0, 255, true,
+     [](SimOptions& o, double v) { o.responses.answerByte = static_cast<std::uint8_t>(v); }},
+    {"com", "N", "Also name the terminal COM port N (1-64) for the current user.", 1, 64, true,
+     [](SimOptions& o, double v) { o.comPort = whole(v); }},
+};
+
+bool isWord(const QString& word)
+{
+    if (word == QLatin1String(kAttentionWord.data(), static_cast<qsizetype>(kAttentionWord.size())))
+        return true;
+    if (word.size() != 3)
+        return false;
+    for (const QChar c : word) {
+        if (c.unicode() <= ' ' || c.unicode() >= 127)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+SimCommandLine parseSimCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Plays a KVO-7730 energy monitor on a pseudo-terminal and prints the terminal's path.");
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption realTime("realtime-on", "Stream packets from the start, without waiting for TOG PLR.");
+    const QCommandLineOption silent("silent", "Never answer anything.");
+    const QCommandLineOption ackOnly("ack-only",
+                                     "Answer only these words: commands, or 252 for the attention byte.",
+                                     "CMD,CMD");
+    parser.addOptions({realTime, silent, ackOnly});
+    for (const NumberOption& number : kNumberOptions)
+        parser.addOption(QCommandLineOption(number.name, number.description, number.valueName));
+
+    SimCommandLine result;
+    if (!parser.parse(arguments)) {
+        result.message = parser.errorText();
+        return result;
+    }
+    if (parser.isSet(help)) {
+        result.helpRequested = true;
+        result.message = parser.helpText();
+        return result;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        result.message = "Unexpected argument: " + parser.positionalArguments().constFirst();
+        return result;
+    }
+
+    SimOptions options;
+    for (const NumberOption& number : kNumberOptions) {
+        if (!parser.isSet(number.name))
+            continue;
+        bool ok = false;
+        const double value = parser.value(number.name).toDouble(&ok);
+        if (!ok || value < number.minimum || value > number.maximum
+            || (number.whole && value != std::floor(value))) {
+            result.message = QString("Invalid value for --%1: %2").arg(number.name, parser.value(number.name));
+            return result;
+        }
+        number.apply(options, value);
+    }
+    options.state.realTimeOn = parser.isSet(realTime);
+    options.responses.silent = parser.isSet(silent);
+    if (parser.isSet(ackOnly)) {
+        std::set<std::string> words;
+        for (const QString& word : parser.value(ackOnly).split(',')) {
+            if (!isWord(word.trimmed())) {
+                result.message = "Invalid word for --ack-only: " + word;
+                return result;
+            }
+            words.insert(word.trimmed().toStdString());
+        }
+        options.responses.answeredWords = std::move(words);
+    }
+    result.options = std::move(options);
+    return result;
+}

@@ -1,0 +1,28 @@
+// The command line of kvo7730-sim: the monitor's readings, its faults and the COM link.
+#pragma once
+
+#include "simulator/monitor_emulator.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+struct SimOptions {
+    // The starting state; realTimeOn is set by --realtime-on.
+    MonitorState state;
+    ResponseMode responses;
+    StreamFaults faults;
+    // Link the terminal as this COM port number.
+    std::optional<int> comPort;
+};
+
+struct SimCommandLine {
+    // Filled when the arguments are valid and no help was asked for.
+    std::optional<SimOptions> options;
+    bool helpRequested = false;
+    // What went wrong with the arguments, or the help text when it was asked for.
+    QString message;
+};
+
+// Reads the arguments (the program name first, as in QCoreApplication::arguments()).
+SimCommandLine parseSimCommandLine(const QStringList& arguments);

@@ -1,0 +1,24 @@
+// Turns SIGINT, SIGTERM and SIGHUP into a clean quit of the Qt event loop, so that
+// destructors (the COM port link's among them) run before the program ends.
+#pragma once
+
+#include <QObject>
+#include <QSocketNotifier>
+#include <memory>
+
+class TerminationSignals : public QObject {
+    Q_OBJECT
+public:
+    // One per process: the signal handler reaches it through a static descriptor.
+    TerminationSignals();
+    ~TerminationSignals() override;
+
+signals:
+    void received(int signalNumber);
+
+private:
+    void drain();
+
+    int fds_[2] = {-1, -1};
+    std::unique_ptr<QSocketNotifier> notifier_;
+};

@@ -1,0 +1,91 @@
+// kvo7730-sim's command line: defaults, every option's effect, and refused values.
+#include "simulator/sim_options.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+SimCommandLine parse(QStringList arguments)
+{
+    arguments.prepend("kvo7730-sim");
+    return parseSimCommandLine(arguments);
+}
+
+TEST(SimOptions, noArguments_giveAQuietWellBehavedMonitor)
+{
+    const SimCommandLine line = parse({});
+    ASSERT_TRUE(line.options) << line.message.toStdString();
+    const SimOptions& o = *line.options;
+    EXPECT_FALSE(o.state.realTimeOn);
+    EXPECT_DOUBLE_EQ(o.state.volts, 120.0);
+    EXPECT_FALSE(o.responses.silent);
+    EXPECT_EQ(o.responses.answerByte, 252);
+    EXPECT_FALSE(o.responses.answeredWords);
+    EXPECT_EQ(o.faults.wrongChecksumEvery, 0);
+    EXPECT_EQ(o.faults.resetStep, 1);
+    EXPECT_FALSE(o.comPort);
+}
+
+TEST(SimOptions, everyOptionReachesItsSetting)
+{
+    const SimCommandLine line = parse({"--realtime-on", "--volts", "230", "--watts1", "500", "--watts2", "-75.5",
+                                       "--pf1", "0.5", "--pf2", "1", "--counter-start", "16777200",
+                                       "--reset-count", "6", "--bad-checksum-every", "3", "--bad-trailer-every", "4",
+                                       "--counter-back-every", "5", "--reset-every", "6", "--reset-step", "2",
+                                       "--noise-every", "7", "--answer", "253", "--silent",
+                                       "--ack-only", "252,TOG", "--com", "7"});
+    ASSERT_TRUE(line.options) << line.message.toStdString();
+    const SimOptions& o = *line.options;
+    EXPECT_TRUE(o.state.realTimeOn);
+    EXPECT_DOUBLE_EQ(o.state.volts, 230.0);
+    EXPECT_EQ(o.state.watts, (std::array<double, 2>{500, -75.5}));
+    EXPECT_EQ(o.state.powerFactor, (std::array<double, 2>{0.5, 1}));
+    EXPECT_EQ(o.state.secondsCounter, 16777200u);
+    EXPECT_EQ(o.state.resetCount, 6);
+    EXPECT_EQ(o.faults.wrongChecksumEvery, 3);
+    EXPECT_EQ(o.faults.wrongTrailerEvery, 4);
+    EXPECT_EQ(o.faults.secondsBackEvery, 5);
+    EXPECT_EQ(o.faults.resetEvery, 6);
+    EXPECT_EQ(o.faults.resetStep, 2);
+    EXPECT_EQ(o.faults.noiseEvery, 7);
+    EXPECT_EQ(o.responses.answerByte, 253);
+    EXPECT_TRUE(o.responses.silent);
+    EXPECT_EQ(o.responses.answeredWords, (std::set<std::string>{"252", "TOG"}));
+    EXPECT_EQ(o.comPort, 7);
+}
+
+TEST(SimOptions, outOfRangeOrMalformedValues_areRefusedWithTheOptionNamed)
+{
+    const std::vector<QStringList> refused = {
+        {"--pf1", "1.5"},        {"--com", "0"},          {"--com", "65"},         {"--answer", "256"},
+        {"--reset-every", "0"},  {"--noise-every", "2.5"}, {"--volts", "abc"},      {"--reset-step", "8"},
+        {"--counter-start", "16777216"}, {"--volts", "-1"},
+    };
+    for (const QStringList& arguments : refused) {
+        const SimCommandLine line = parse(arguments);
+        EXPECT_FALSE(line.options) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(line.message.contains(arguments[0])) << line.message.toStdString();
+    }
+}
+
+TEST(SimOptions, badWordsUnknownOptionsAndStrayArguments_areRefused)
+{
+    for (const QStringList& arguments : std::vector<QStringList>{
+             {"--ack-only", "TOGX"}, {"--ack-only", "TOG,,PLR"}, {"--bogus"}, {"extra"}, {"--volts"}}) {
+        const SimCommandLine line = parse(arguments);
+        EXPECT_FALSE(line.options) << arguments.join(' ').toStdString();
+        EXPECT_FALSE(line.helpRequested);
+        EXPECT_FALSE(line.message.isEmpty());
+    }
+}
+
+TEST(SimOptions, help_isReportedWithTheOptionList)
+{
+    const SimCommandLine line = parse({"--help"});
+    EXPECT_TRUE(line.helpRequested);
+    EXPECT_FALSE(line.options);
+    EXPECT_TRUE(line.message.contains("--realtime-on"));
+    EXPECT_TRUE(line.message.contains("--ack-only"));
+}
+
+} // namespace
