@@ -36,6 +36,9 @@ void PacketReceiver::onBytesArrived()
 
 bool PacketReceiver::waitForByte(Wait how)
 {
+    // A byte already waiting needs no deadline (the usual case: spares a clock read per byte).
+    if (port_.bytesWaiting() > 0)
+        return true;
     const SecondDeadline deadline(clock_.secondOfMinute(), kByteTimeoutSeconds);
     while (port_.bytesWaiting() == 0) {
         if (deadline.reachedAt(clock_.secondOfMinute()))

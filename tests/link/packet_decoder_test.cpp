@@ -1,0 +1,545 @@
+// Packet decoding: reset count and offsets, seconds counter and its wrap,
+// volts, power factor, watts, amperes and kWh, fed as wire bytes through the receiver.
+#include "packet_patch.h"
+#include "receiver_rig.h"
+
+#include "simulator/monitor_emulator.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using test_packet::at;
+using test_packet::patched;
+
+MonitorEmulator monitorAt(std::uint32_t secondsCounter)
+{
+    MonitorEmulator monitor;
+    monitor.state().secondsCounter = secondsCounter;
+    return monitor;
+}
+
+// A packet whose 40-bit absolute counters and seconds counter are set directly.
+std::string packetWith(std::uint32_t secondsCounter, double absWs1, double absWs2 = 0)
+{
+    MonitorEmulator monitor = monitorAt(secondsCounter);
+    monitor.state().absWs = {absWs1, absWs2};
+    return monitor.packet();
+}
+
+// ---- Reset count and the offsets ----------------------------------------------------------
+
+struct ResetStep {
+    int from;
+    int to;
+    bool offsetsReplaced;
+};
+
+void PrintTo(const ResetStep& step, std::ostream* out)
+{
+    *out << step.from << " -> " << step.to;
+}
+
+class ResetCountStep : public ::testing::TestWithParam<ResetStep> {};
+
+TEST_P(ResetCountStep, offsetsFollowTheDocumentedRule)
+{
+    const ResetStep step = GetParam();
+    ReceiverRig rig;
+    LiveReadings& r = rig.state.readings;
+    r.KVOresetCount = step.from;  // as loaded from the settings store
+    r.PreResetVal1 = 11;
+    r.PreResetVal2 = 22;
+    r.PreResetValP1 = 33;
+    r.PreResetValP2 = 44;
+
+    MonitorEmulator monitor;
+    monitor.state().resetCount = step.from;
+    monitor.state().watts = {100, 200};
+    monitor.advance(10);
+    rig.deliver(monitor.packet());
+    ASSERT_EQ(rig.posts, 1);
+    ASSERT_EQ(r.KVOresetCount, step.from);
+    ASSERT_DOUBLE_EQ(r.PrevAbsWs1, 1000);
+    ASSERT_DOUBLE_EQ(r.PrevAbsWs2, 2000);
+
+    // The monitor resets (counters back to 0) and runs on.
+    monitor.reset();
+    monitor.state().resetCount = step.to;
+    monitor.advance(10);
+    rig.deliver(monitor.packet());
+
+    ASSERT_EQ(rig.posts, 2);
+    EXPECT_EQ(r.KVOresetCount, step.to);
+    EXPECT_DOUBLE_EQ(r.AbsWs1, 1000);
+    EXPECT_DOUBLE_EQ(r.AbsWs2, 2000);
+    if (step.offsetsReplaced) {
+        // Replaced by the previous absolute counters, not added to.
+        EXPECT_DOUBLE_EQ(r.PreResetVal1, 1000);
+        EXPECT_DOUBLE_EQ(r.PreResetVal2, 2000);
+    } else {
+        EXPECT_DOUBLE_EQ(r.PreResetVal1, 11);
+        EXPECT_DOUBLE_EQ(r.PreResetVal2, 22);
+    }
+    EXPECT_DOUBLE_EQ(r.TotalWs1, r.AbsWs1 + r.PreResetVal1);
+    EXPECT_DOUBLE_EQ(r.TotalWs2, r.AbsWs2 + r.PreResetVal2);
+    // The polarised offsets are never changed by the decoder.
+    EXPECT_DOUBLE_EQ(r.PreResetValP1, 33);
+    EXPECT_DOUBLE_EQ(r.PreResetValP2, 44);
+    EXPECT_TRUE(rig.statusList.lines.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, ResetCountStep,
+                         ::testing::Values(ResetStep{6, 7, true}, ResetStep{7, 0, true}, ResetStep{0, 1, true},
+                                           ResetStep{2, 5, false}, ResetStep{7, 1, false},
+                                           ResetStep{3, 2, false}),
+                         [](const ::testing::TestParamInfo<ResetStep>& info) {
+                             return "from" + std::to_string(info.param.from) + "to" + std::to_string(info.param.to);
+                         });
+
+TEST(PacketDecoder, resetCount_usesOnlyTheLowThreeBitsOfTheFlags)
+{
+    ReceiverRig rig;
+    rig.state.readings.KVOresetCount = 3;
+    rig.state.readings.PrevAbsWs1 = 5000;
+
+    rig.deliver(patched(packetWith(10, 0), {{packet::kFlags, 0xF8 | 4}}));
+
+    EXPECT_EQ(rig.state.readings.KVOresetCount, 4);
+    EXPECT_DOUBLE_EQ(rig.state.readings.PreResetVal1, 5000);
+}
+
+// ---- Energy counters ----------------------------------------------------------------------
+
+TEST(PacketDecoder, energyCounters_are40BitLittleEndianAndTotalsAddTheOffsets)
+{
+    ReceiverRig rig;
+    LiveReadings& r = rig.state.readings;
+    r.PreResetVal1 = 500;
+    r.PreResetVal2 = 600;
+    r.PreResetValP1 = 7;
+    r.PreResetValP2 = 8;
+    MonitorEmulator monitor = monitorAt(10);
+    monitor.state().absWs = {1099511627775.0, 4294967296.0 + 258};  // 2^40 - 1; 2^32 + 258
+    monitor.state().polWs = {123456789012.0, 65536};
+
+    rig.deliver(monitor.packet());
+
+    ASSERT_EQ(rig.posts, 1);
+    EXPECT_EQ(r.AbsWs1, 1099511627775.0);
+    EXPECT_EQ(r.AbsWs2, 4294967554.0);
+    EXPECT_EQ(r.PolWs1, 123456789012.0);
+    EXPECT_EQ(r.PolWs2, 65536.0);
+    EXPECT_EQ(r.TotalWs1, 1099511627775.0 + 500);
+    EXPECT_EQ(r.TotalWs2, 4294967554.0 + 600);
+    EXPECT_EQ(r.TotalPolWs1, 123456789012.0 + 7);
+    EXPECT_EQ(r.TotalPolWs2, 65536.0 + 8);
+    EXPECT_EQ(r.PrevAbsWs1, r.AbsWs1);
+    EXPECT_EQ(r.PrevAbsWs2, r.AbsWs2);
+}
+
+TEST(PacketDecoder, absWs3600000_gives1KWh)
+{
+    ReceiverRig rig;
+
+    rig.deliver(packetWith(10, 3600000, 1800));
+
+    EXPECT_DOUBLE_EQ(rig.state.readings.KWh1, 1.0);
+    EXPECT_DOUBLE_EQ(rig.state.readings.KWh2, 0.0005);
+}
+
+TEST(PacketDecoder, kWhIsNotOffsetAndRestartsWithTheMonitor)
+{
+    ReceiverRig rig;
+    rig.state.readings.PreResetVal1 = 3600000;
+
+    rig.deliver(packetWith(10, 7200000));
+
+    EXPECT_DOUBLE_EQ(rig.state.readings.KWh1, 2.0);
+    EXPECT_DOUBLE_EQ(rig.state.readings.TotalWs1, 10800000);
+}
+
+// ---- Watts ----------------------------------------------------------------------------------
+
+TEST(PacketDecoder, counterDownBy1WsOver2Seconds_givesMinus1W)
+{
+    ReceiverRig rig;
+    rig.deliver(packetWith(10, 1000, 1000));
+
+    rig.deliver(packetWith(12, 999, 1005));
+
+    ASSERT_EQ(rig.posts, 2);
+    EXPECT_EQ(rig.state.readings.DeltaSeconds, 2);
+    EXPECT_EQ(rig.state.readings.Watts1, -1.0);  // -0.5 goes down to -1
+    EXPECT_EQ(rig.state.readings.Watts2, 2.0);   // 2.5 goes down to 2
+}
+
+TEST(PacketDecoder, firstPacket_isMeasuredFromThePersistedCounters)
+{
+    ReceiverRig rig;
+    rig.state.readings.SecondsCounter = 100;
+    rig.state.readings.PrevAbsWs1 = 4000;
+    rig.state.readings.PrevAbsWs2 = 0;
+
+    rig.deliver(packetWith(110, 5000, 333));
+
+    ASSERT_EQ(rig.posts, 1);
+    EXPECT_EQ(rig.state.readings.PrevSecondsCounter, 100);
+    EXPECT_EQ(rig.state.readings.DeltaSeconds, 10);
+    EXPECT_EQ(rig.state.readings.Watts1, 100.0);
+    EXPECT_EQ(rig.state.readings.Watts2, 33.0);
+}
+
+// ---- Volts ------------------------------------------------------------------------------------
+
+TEST(PacketDecoder, voltsBytes4And176_give120V)
+{
+    ReceiverRig rig;
+    MonitorEmulator monitor = monitorAt(10);
+    monitor.state().volts = 120.0;
+    const std::string packet = monitor.packet();
+    ASSERT_EQ(at(packet, packet::kVoltsHigh), 4);
+    ASSERT_EQ(at(packet, packet::kVoltsLow), 176);
+
+    rig.deliver(packet);
+
+    EXPECT_DOUBLE_EQ(rig.state.readings.Volts, 120.0);
+}
+
+TEST(PacketDecoder, voltsHighByte127_isTheLargestVoltage)
+{
+    ReceiverRig rig;
+
+    rig.deliver(patched(packetWith(10, 0), {{packet::kVoltsHigh, 127}, {packet::kVoltsLow, 255}}));
+
+    EXPECT_EQ(rig.posts, 1);
+    EXPECT_DOUBLE_EQ(rig.state.readings.Volts, 3276.7);
+}
+
+TEST(PacketDecoder, voltsHighByte128OrMore_endsTheDecodeWithoutPosting)
+{
+    for (int high : {128, 200, 255}) {
+        SCOPED_TRACE(high);
+        ReceiverRig rig;
+        LiveReadings& r = rig.state.readings;
+        rig.deliver(packetWith(10, 1000, 2000));
+        ASSERT_EQ(rig.posts, 1);
+        const LiveReadings before = r;
+
+        rig.deliver(patched(packetWith(20, 3000, 4000), {{packet::kVoltsHigh, high}}));
+
+        EXPECT_EQ(rig.posts, 1);
+        // Steps 1 to 4 have run; the rest has not.
+        EXPECT_EQ(r.SecondsCounter, 20);
+        EXPECT_EQ(r.DeltaSeconds, 10);
+        EXPECT_DOUBLE_EQ(r.AbsWs1, 3000);
+        EXPECT_DOUBLE_EQ(r.TotalWs2, 4000);
+        EXPECT_DOUBLE_EQ(r.Volts, before.Volts);
+        EXPECT_DOUBLE_EQ(r.Watts1, before.Watts1);
+        EXPECT_DOUBLE_EQ(r.PrevAbsWs1, 1000);
+        EXPECT_DOUBLE_EQ(r.KWh1, before.KWh1);
+        EXPECT_TRUE(rig.statusList.lines.empty());
+        // The receiver stays collecting at position 40; the next byte ends it.
+        EXPECT_TRUE(rig.receiver.Started());
+        EXPECT_EQ(rig.receiver.ByteCount(), 40);
+        rig.deliver(std::string(1, '\0'));
+        EXPECT_FALSE(rig.receiver.Started());
+
+        rig.deliver(packetWith(30, 5000, 6000));
+        EXPECT_EQ(rig.posts, 2);
+        // Step 10 was not reached: measured from PrevAbsWs1 1000 over the 10 s since counter 20.
+        EXPECT_EQ(r.Watts1, 400.0);
+    }
+}
+
+// ---- Power factor and amperes ----------------------------------------------------------------
+
+TEST(PacketDecoder, powerFactor_rawAbove255IsTakenAndOtherwiseTheOldValueKept)
+{
+    ReceiverRig rig;
+    LiveReadings& r = rig.state.readings;
+    auto withFactors = [](std::uint32_t counter, int raw1, int raw2) {
+        std::string packet = packetWith(counter, 0);
+        test_packet::setLittleEndian(packet, packet::kPowerFactor1, static_cast<std::uint64_t>(raw1), 2);
+        test_packet::setLittleEndian(packet, packet::kPowerFactor2, static_cast<std::uint64_t>(raw2), 2);
+        test_packet::reseal(packet);
+        return packet;
+    };
+
+    rig.deliver(withFactors(10, 0, 255));
+    EXPECT_EQ(r.PowerFactor1, 0.0f);  // 0 until a valid value arrives
+    EXPECT_EQ(r.PowerFactor2, 0.0f);
+
+    rig.deliver(withFactors(20, 32768, 16384));
+    EXPECT_EQ(r.PowerFactor1, 0.5f);
+    EXPECT_EQ(r.PowerFactor2, 0.25f);
+
+    rig.deliver(withFactors(30, 255, 0));
+    EXPECT_EQ(r.PowerFactor1, 0.5f);
+    EXPECT_EQ(r.PowerFactor2, 0.25f);
+
+    rig.deliver(withFactors(40, 256, 65535));
+    EXPECT_EQ(r.PowerFactor1, 256.0f / 65536.0f);
+    EXPECT_EQ(r.PowerFactor2, 65535.0f / 65536.0f);
+
+    ASSERT_EQ(rig.factorTexts.size(), 4u);
+    EXPECT_EQ(rig.factorTexts[2].Text3, "0.5");
+    EXPECT_EQ(rig.factorTexts[2].Text4, "0.25");
+    EXPECT_EQ(rig.factorTexts[2].Text5, "255");
+    EXPECT_EQ(rig.factorTexts[2].Text6, "0");
+    EXPECT_EQ(rig.factorTexts[3].Text5, "256");
+    EXPECT_EQ(rig.factorTexts[3].Text6, "65535");
+}
+
+TEST(PacketDecoder, amps_areWattsOverPowerFactorOverVolts)
+{
+    ReceiverRig rig;
+    MonitorEmulator monitor = monitorAt(0);
+    monitor.state().volts = 120.0;
+    monitor.state().watts = {120, -240};
+    monitor.state().powerFactor = {0.5, 0.25};
+    monitor.advance(10);
+    rig.deliver(monitor.packet());
+    monitor.advance(10);
+
+    rig.deliver(monitor.packet());
+
+    const LiveReadings& r = rig.state.readings;
+    EXPECT_EQ(r.Watts1, 120.0);
+    EXPECT_EQ(r.Watts2, 240.0);  // the absolute counter counts both directions
+    EXPECT_FLOAT_EQ(r.Amps1, 2.0f);
+    EXPECT_FLOAT_EQ(r.Amps2, 8.0f);
+}
+
+TEST(PacketDecoder, amps_areZeroWhilePowerFactorOrVoltsIsZero)
+{
+    ReceiverRig rig;
+    const LiveReadings& r = rig.state.readings;
+    MonitorEmulator monitor = monitorAt(0);
+    monitor.state().volts = 120.0;
+    monitor.state().watts = {100, 100};
+    monitor.state().powerFactor = {0.0, 0.5};  // raw 0: no valid factor yet on channel 1
+    monitor.advance(10);
+
+    rig.deliver(monitor.packet());
+    EXPECT_EQ(rig.posts, 1);
+    EXPECT_EQ(r.PowerFactor1, 0.0f);
+    EXPECT_EQ(r.Amps1, 0.0f);
+    EXPECT_FLOAT_EQ(r.Amps2, 100.0f / 0.5f / 120.0f);
+
+    monitor.state().volts = 0.0;
+    monitor.advance(10);
+    rig.deliver(monitor.packet());
+    EXPECT_EQ(rig.posts, 2);
+    EXPECT_EQ(r.Volts, 0.0);
+    EXPECT_EQ(r.Amps1, 0.0f);
+    EXPECT_EQ(r.Amps2, 0.0f);
+    EXPECT_TRUE(std::isfinite(r.Amps1) && std::isfinite(r.Amps2));
+    // The decode went on to the end.
+    EXPECT_DOUBLE_EQ(r.PrevAbsWs1, 2000);
+    EXPECT_FALSE(rig.receiver.Started());
+}
+
+// ---- Seconds counter ------------------------------------------------------------------------
+
+TEST(PacketDecoder, counterWrap16777215To2_givesDelta3AndThreeLines)
+{
+    ReceiverRig rig(DateTime{2027, 3, 4, 5, 6, 7});
+    MonitorEmulator monitor = monitorAt(16777212);
+    monitor.state().watts = {300, 30};
+    monitor.advance(3);
+    ASSERT_EQ(monitor.state().secondsCounter, 16777215u);
+    rig.deliver(monitor.packet());
+    ASSERT_EQ(rig.posts, 1);
+    ASSERT_TRUE(rig.statusList.lines.empty());
+
+    monitor.advance(3);
+    ASSERT_EQ(monitor.state().secondsCounter, 2u);
+    rig.deliver(monitor.packet());
+
+    const LiveReadings& r = rig.state.readings;
+    ASSERT_EQ(rig.posts, 2);
+    EXPECT_EQ(r.DeltaSeconds, 3);
+    EXPECT_EQ(r.SecondsCounter, 2);
+    EXPECT_EQ(r.PrevSecondsCounter, 16777215);
+    EXPECT_EQ(r.Watts1, 300.0);
+    EXPECT_EQ(r.Watts2, 30.0);
+    EXPECT_EQ(rig.statusList.lines,
+              (std::vector<std::string>{"Error.... Last second counter value is greater than the current value.",
+                                        "Last counter = 16777215   Current counter = 2", "03,04,2027 05:06"}));
+    EXPECT_FALSE(rig.receiver.Started());
+
+    // The wrap is used up: the next packet is an ordinary step.
+    monitor.advance(3);
+    rig.deliver(monitor.packet());
+    EXPECT_EQ(rig.posts, 3);
+    EXPECT_EQ(rig.statusList.lines.size(), 3u);
+}
+
+TEST(PacketDecoder, wrapPending_survivesPacketsInBetween)
+{
+    ReceiverRig rig;
+    rig.deliver(packetWith(16777000, 0));  // top byte 255
+    rig.deliver(packetWith(16777100, 0));
+
+    rig.deliver(packetWith(50, 0));
+
+    EXPECT_EQ(rig.posts, 3);
+    EXPECT_EQ(rig.state.readings.DeltaSeconds, 50 + 16777216 - 16777100);
+    EXPECT_EQ(rig.statusList.lines.size(), 3u);
+}
+
+TEST(PacketDecoder, counterBackwardsWithNonZeroTopByte_isAnErrorEvenAfter255)
+{
+    ReceiverRig rig;
+    rig.deliver(packetWith(16777215, 0));
+
+    rig.deliver(packetWith(65536 * 5, 0));
+
+    EXPECT_EQ(rig.posts, 1);
+    EXPECT_EQ(rig.statusList.lines, std::vector<std::string>{"A seconds counter error has occured!"});
+}
+
+TEST(PacketDecoder, counterBackwards1000To900_reportsAndKeepsTheReadings)
+{
+    ReceiverRig rig;
+    const LiveReadings& r = rig.state.readings;
+    rig.deliver(packetWith(1000, 5000, 6000));
+    ASSERT_EQ(rig.posts, 1);
+    const LiveReadings before = r;
+
+    const std::string backwards = packetWith(900, 9000, 9000);
+    rig.deliver(backwards);
+
+    EXPECT_EQ(rig.statusList.lines, std::vector<std::string>{"A seconds counter error has occured!"});
+    EXPECT_EQ(rig.posts, 1);
+    EXPECT_EQ(r.SecondsCounter, 900);  // the following packet is measured from it
+    EXPECT_EQ(r.PrevSecondsCounter, 1000);
+    EXPECT_EQ(r.AbsWs1, before.AbsWs1);
+    EXPECT_EQ(r.Watts1, before.Watts1);
+    EXPECT_EQ(r.PrevAbsWs1, before.PrevAbsWs1);
+    EXPECT_EQ(r.DeltaSeconds, before.DeltaSeconds);
+    // Still collecting, from position 0, without a header.
+    EXPECT_TRUE(rig.receiver.Started());
+    EXPECT_EQ(rig.receiver.ByteCount(), 0);
+
+    // The next 40 bytes form a frame; this one fails the checksum, silently. The running
+    // checksum goes on from the backwards packet's final value (its checksum byte).
+    const int running = at(backwards, packet::kChecksumPosition);
+    rig.deliver(std::string(39, '\0'));
+    EXPECT_TRUE(rig.receiver.Started());
+    EXPECT_EQ(rig.receiver.ByteCount(), 39);
+    rig.deliver(std::string(1, static_cast<char>((running + 1) & 0xFF)));
+    EXPECT_FALSE(rig.receiver.Started());
+    EXPECT_EQ(rig.statusList.lines.size(), 1u);
+
+    rig.deliver(packetWith(1100, 7000, 6000));
+    EXPECT_EQ(rig.posts, 2);
+    EXPECT_EQ(r.DeltaSeconds, 200);
+    EXPECT_EQ(r.Watts1, 10.0);  // (7000 - 5000) / 200
+}
+
+TEST(PacketDecoder, counterError_theNextPacketIsSwallowedAsAHeaderlessFrame)
+{
+    ReceiverRig rig;
+    const std::string swallowed = packetWith(1100, 0);
+    // Its last three bytes 255 254 c go to the hunt: the 254 takes c as its second header
+    // byte, and c = 255 would reach on into the next packet's 254.
+    ASSERT_NE(at(swallowed, packet::kChecksumPosition), 255);
+
+    rig.deliver(packetWith(1000, 0) + packetWith(900, 0) + swallowed + packetWith(1200, 0));
+
+    EXPECT_EQ(rig.posts, 2);
+    EXPECT_EQ(rig.state.readings.SecondsCounter, 1200);
+    EXPECT_EQ(rig.state.readings.DeltaSeconds, 300);  // measured from 900
+    // The swallowed frame's positions 38 and 39 are its counter bytes, not a trailer.
+    ASSERT_GE(rig.statusList.lines.size(), 1u);
+    EXPECT_EQ(rig.statusList.lines[0], "A seconds counter error has occured!");
+    for (std::size_t i = 1; i < rig.statusList.lines.size(); ++i)
+        EXPECT_EQ(rig.statusList.lines[i], "FF error");
+}
+
+TEST(PacketDecoder, counterError_aHeaderlessFrameWithContinuedChecksumIsDecoded)
+{
+    ReceiverRig rig;
+    rig.deliver(packetWith(1000, 5000));
+    const std::string backwards = packetWith(900, 0);
+    rig.deliver(backwards);
+    ASSERT_EQ(rig.posts, 1);
+
+    // Positions 1 to 39 of a packet, and a checksum that goes on from the last one.
+    const std::string next = packetWith(950, 5500);
+    int running = at(backwards, packet::kChecksumPosition);
+    std::string frame;
+    for (int p = 1; p < packet::kChecksumPosition; ++p) {
+        frame += static_cast<char>(at(next, p));
+        running += at(next, p);
+        if (running > 255)
+            running -= 256;
+    }
+    frame += static_cast<char>(running);
+    rig.deliver(frame);
+
+    EXPECT_EQ(rig.posts, 2);
+    EXPECT_EQ(rig.state.readings.SecondsCounter, 950);
+    EXPECT_EQ(rig.state.readings.DeltaSeconds, 50);
+    EXPECT_EQ(rig.state.readings.Watts1, 10.0);  // (5500 - 5000) / 50
+    EXPECT_FALSE(rig.receiver.Started());
+}
+
+TEST(PacketDecoder, firstPacketBelowThePersistedCounter_reportsTheErrorOnce)
+{
+    ReceiverRig rig;
+    rig.state.readings.SecondsCounter = 500000;
+
+    const std::string first = packetWith(100, 0);
+    // The 40 headerless bytes after the error: a frame that fails its checksum.
+    const char failing = static_cast<char>((at(first, packet::kChecksumPosition) + 1) & 0xFF);
+
+    rig.deliver(first + std::string(39, '\0') + failing + packetWith(110, 0));
+
+    EXPECT_EQ(rig.statusList.lines, std::vector<std::string>{"A seconds counter error has occured!"});
+    EXPECT_EQ(rig.posts, 1);
+    EXPECT_EQ(rig.state.readings.DeltaSeconds, 10);
+}
+
+// ---- The decoder's outcomes, called directly ------------------------------------------------
+
+struct DecoderRig {
+    FakeClock clock;
+    RecordingStatusList statusList;
+    LiveReadings readings;
+    int posts = 0;
+    PacketDecoder decoder{readings, statusList, clock, {[this] { ++posts; }, {}}};
+};
+
+TEST(PacketDecoder, outcomes_tellTheReceiverWhatToDo)
+{
+    using Outcome = PacketDecoder::Outcome;
+    DecoderRig rig;
+    auto decode = [&](const std::string& wire) { return rig.decoder.decode(test_packet::positions(wire)); };
+
+    EXPECT_EQ(decode(packetWith(10, 0)), Outcome::Finished);
+    EXPECT_EQ(decode(packetWith(10, 0)), Outcome::CounterUnchanged);
+    EXPECT_EQ(decode(packetWith(5, 0)), Outcome::CounterError);
+    EXPECT_EQ(decode(patched(packetWith(8, 0), {{packet::kVoltsHigh, 130}})), Outcome::Failed);
+    EXPECT_EQ(rig.posts, 1);
+}
+
+TEST(PacketDecoder, withoutHooks_decodesAllTheSame)
+{
+    FakeClock clock;
+    RecordingStatusList statusList;
+    LiveReadings readings;
+    PacketDecoder decoder{readings, statusList, clock, {}};
+
+    EXPECT_EQ(decoder.decode(test_packet::positions(packetWith(10, 36000))), PacketDecoder::Outcome::Finished);
+    EXPECT_DOUBLE_EQ(readings.KWh1, 0.01);
+}
+
+} // namespace
