@@ -1,0 +1,145 @@
+// The real serial port on the simulator's pseudo-terminal, reached as a COM number:
+// the command protocol on the wire and packets decoded into the live readings.
+#include "recording_status_list.h"
+#include "sim_process.h"
+
+#include "link/packet_decoder.h"
+#include "link/packet_receiver.h"
+#include "link/program_state.h"
+#include "platform/qt_clock.h"
+#include "platform/qt_event_loop.h"
+#include "platform/qt_serial_port.h"
+
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kLoopGuardMs = 10000;
+const std::string kAck = "\xFC";
+
+// The simulator as COM port n, opened through the program's own serial port.
+struct SimulatedPort {
+    QTemporaryDir config;
+    SimProcess sim;
+    QtSerialPort port{config.path().toStdString()};
+
+    SimulatedPort(int comPort, QStringList arguments)
+        : sim(KVO_SIM_PATH, config.path(), arguments << "--com" << QString::number(comPort))
+    {
+        SerialPortConfig settings;
+        settings.portNumber = comPort;
+        opened = !sim.devicePath().isEmpty() && port.open(settings);
+    }
+
+    // The next byte from the monitor as text ("" when none comes within two seconds).
+    std::string nextReply()
+    {
+        if (!port.waitForBytes(2000))
+            return {};
+        const auto byte = port.readByte();
+        return byte ? std::string(1, static_cast<char>(*byte)) : std::string();
+    }
+
+    bool opened = false;
+};
+
+// The packet receiver and decoder on the real port, clock and event loop.
+struct LiveDecoding {
+    QTimer delayTimer;
+    QtEventLoop events{delayTimer};
+    QtClock clock;
+    ProgramState state;
+    RecordingStatusList statusList;
+    QEventLoop loop;
+    int decoded = 0;
+    int wanted = 0;
+    PacketDecoder decoder{state.readings, statusList, clock, {[this] {
+                                                                 if (++decoded == wanted)
+                                                                     loop.quit();
+                                                             },
+                                                             {}}};
+    PacketReceiver receiver;
+
+    explicit LiveDecoding(SerialPort& port) : receiver(port, clock, events, state, statusList, decoder)
+    {
+        port.setReceiveHandler([this] { receiver.onBytesArrived(); });
+    }
+
+    // Runs the event loop until that many packets are decoded, or the guard time passes.
+    void runUntilDecoded(int packets)
+    {
+        wanted = packets;
+        QTimer::singleShot(kLoopGuardMs, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+};
+
+TEST(SimulatorLink, packetsOfARunningMonitor_decodeToTheValuesItWasGiven)
+{
+    SimulatedPort line(7, {"--realtime-on", "--volts", "230", "--watts1", "1500", "--pf1", "0.5", "--watts2",
+                           "-200", "--pf2", "0.8"});
+    ASSERT_TRUE(line.opened) << "sim at '" << line.sim.devicePath().toStdString() << "'";
+    LiveDecoding live(line.port);
+
+    live.runUntilDecoded(2);
+
+    ASSERT_EQ(live.decoded, 2);
+    const LiveReadings& r = live.state.readings;
+    EXPECT_DOUBLE_EQ(r.Volts, 230.0);
+    EXPECT_DOUBLE_EQ(r.Watts1, 1500);
+    EXPECT_DOUBLE_EQ(r.Watts2, 200);
+    EXPECT_FLOAT_EQ(r.PowerFactor1, 0.5f);
+    EXPECT_NEAR(r.PowerFactor2, 0.8, 1e-4);
+    EXPECT_GT(r.SecondsCounter, 1);
+    EXPECT_EQ(r.DeltaSeconds, 1);
+    // The monitor started from zero, so its counter holds 1500 Ws for each of its seconds.
+    EXPECT_DOUBLE_EQ(r.KWh1, 1500.0 * r.SecondsCounter / 3600 * 0.001);
+    EXPECT_TRUE(live.statusList.lines.empty());
+}
+
+TEST(SimulatorLink, attentionAndTogPlrAreAcknowledged_thenPacketsFlow)
+{
+    SimulatedPort line(5, {});
+    ASSERT_TRUE(line.opened);
+
+    ASSERT_TRUE(line.port.write(kAck));
+    EXPECT_EQ(line.nextReply(), kAck);
+    for (const char c : std::string("TOG"))
+        ASSERT_TRUE(line.port.write(std::string(1, c)));
+    EXPECT_EQ(line.nextReply(), kAck);
+    ASSERT_TRUE(line.port.write("PLR"));
+    EXPECT_EQ(line.nextReply(), kAck);
+    EXPECT_EQ(line.port.bytesWaiting(), 0) << "one reply per accepted word";
+
+    LiveDecoding live(line.port);
+    live.runUntilDecoded(1);
+    EXPECT_EQ(live.decoded, 1);
+}
+
+struct ModeCase {
+    QStringList arguments;
+    std::string written;
+    std::string reply;
+};
+
+TEST(SimulatorLink, responseModesFromTheCommandLine_shapeTheRepliesOnTheWire)
+{
+    const ModeCase cases[] = {
+        {{"--silent"}, kAck, ""},
+        {{"--answer", "253"}, kAck, "\xFD"},
+        {{"--ack-only", "252"}, kAck, kAck},
+        {{"--ack-only", "252"}, "TOG", ""},
+    };
+    int comPort = 10;
+    for (const ModeCase& c : cases) {
+        SimulatedPort line(comPort++, c.arguments);
+        ASSERT_TRUE(line.opened);
+        ASSERT_TRUE(line.port.write(c.written));
+        EXPECT_EQ(line.nextReply(), c.reply) << c.arguments.join(' ').toStdString() << " / " << c.written;
+    }
+}
+
+} // namespace
