@@ -1,6 +1,5 @@
 // The program's entry: the Qt platform, the main window and the program around it.
 #include "app/program.h"
-#include "app/shutdown_signals.h"
 #include "mainwindow/main_window.h"
 #include "platform/com_port_path.h"
 #include "platform/qt_clock.h"
@@ -9,6 +8,7 @@
 #include "platform/qt_serial_port.h"
 #include "platform/qt_settings_store.h"
 #include "platform/qt_tray_icon.h"
+#include "platform/termination_signals.h"
 
 #include <QApplication>
 #include <QStyle>
@@ -31,7 +31,8 @@ int main(int argc, char* argv[])
     Program program(window, Platform{clock, events, port, store, dialogs, tray});
     // Whatever ends the run (the menu, the window, the session, a signal), the
     // shut-down sequence saves the counters first.
-    ShutdownSignals stopSignals([&program] { program.Form_Unload(); });
+    TerminationSignals stopSignals;
+    QObject::connect(&stopSignals, &TerminationSignals::received, [&program] { program.Form_Unload(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, [&program] { program.Form_Unload(); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, [&program] { program.Form_Unload(); });
 

@@ -5,7 +5,7 @@
 #include "simulator/monitor_line.h"
 #include "simulator/pseudo_terminal.h"
 #include "simulator/sim_options.h"
-#include "simulator/termination_signals.h"
+#include "platform/termination_signals.h"
 
 #include <QCoreApplication>
 #include <cstdio>

@@ -1,5 +1,5 @@
-// Turns SIGINT, SIGTERM and SIGHUP into a clean quit of the Qt event loop, so that
-// destructors (the COM port link's among them) run before the program ends.
+// Turns SIGINT, SIGTERM and SIGHUP into a signal on the Qt event loop, so that a program
+// told to stop still ends in order: shut-down saves and destructors run first.
 #pragma once
 
 #include <QObject>

@@ -1,5 +1,5 @@
 // The self-pipe that carries termination signals onto the event loop.
-#include "simulator/termination_signals.h"
+#include "platform/termination_signals.h"
 
 #include <csignal>
 #include <fcntl.h>
