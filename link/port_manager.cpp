@@ -40,9 +40,13 @@ PortManager::PortManager(SerialPort& port, EventLoop& events, ProgramState& stat
 
 bool PortManager::OpenComPort()
 {
-    if (port_.isOpen())
+    const bool wasOpen = port_.isOpen();
+    if (wasOpen)
         port_.close();
     if (!port_.open(portConfig(state_.ComPortNum))) {
+        // The port that was open is closed now: the box must not go on saying "open".
+        if (wasOpen)
+            displays_.mainPortBox.show("COM Port is Closed", status_look::Stopped);
         if (dialogs_.askYesNo("Invalid COM port. Would you like to search for available ports?")
             && hooks_.showComPanelAndListPorts)
             hooks_.showComPanelAndListPorts();

@@ -82,6 +82,18 @@ TEST_F(OpenComPort, portZeroOrMissingPort_asksToSearchAndFailsWithBoxesUntouched
     EXPECT_EQ(comPanelListings, 0);
 }
 
+TEST_F(OpenComPort, failedReopenOfAnOpenPort_showsThePortClosed)
+{
+    openPort();
+    ASSERT_TRUE(ports.OpenComPort());
+    port.openSucceeds = false;
+
+    EXPECT_FALSE(ports.OpenComPort());
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(mainPortBox.text, "COM Port is Closed");
+    EXPECT_EQ(mainPortBox.look, status_look::Stopped);
+}
+
 TEST_F(OpenComPort, failureAnsweredYes_showsTheComPanelListingPorts)
 {
     port.openSucceeds = false;
