@@ -15,8 +15,6 @@ namespace {
 constexpr std::size_t kCommandLength = 3;
 constexpr int kAckTimeoutSeconds = 2;
 constexpr int kAttentionTimeoutSeconds = 3;
-// Longest single block between two looks at the clock.
-constexpr int kPollMs = 10;
 // Lets the monitor finish with a command before the next one arrives.
 constexpr int kPauseAfterAckMs = 140;
 
@@ -43,7 +41,7 @@ bool CommandExchange::Send_Receive_Ack()
     if (!port_.write(std::string_view(&monitor_command::kAck, 1)))
         return false;
     while (port_.bytesWaiting() == 0) {
-        events_.waitForEvents(kPollMs);
+        events_.waitForEvents(kPollSliceMs);
         if (deadline.reachedAt(clock_.secondOfMinute()))
             return false;
     }
@@ -74,7 +72,7 @@ bool CommandExchange::GetAckByte()
     while (port_.bytesWaiting() == 0) {
         if (deadline.reachedAt(clock_.secondOfMinute()))
             return false;
-        port_.waitForBytes(kPollMs);
+        port_.waitForBytes(kPollSliceMs);
     }
     return port_.readByte() == kAckByte;
 }

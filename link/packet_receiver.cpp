@@ -13,8 +13,6 @@
 namespace {
 
 constexpr int kByteTimeoutSeconds = 2;
-// Longest single block between two looks at the clock.
-constexpr int kPollMs = 10;
 
 } // namespace
 
@@ -44,9 +42,9 @@ bool PacketReceiver::waitForByte(Wait how)
         if (deadline.reachedAt(clock_.secondOfMinute()))
             return false;
         if (how == Wait::Yielding)
-            events_.waitForEvents(kPollMs);
+            events_.waitForEvents(kPollSliceMs);
         else
-            port_.waitForBytes(kPollMs);
+            port_.waitForBytes(kPollSliceMs);
     }
     return true;
 }

@@ -3,6 +3,7 @@
 
 #include "link/link_displays.h"
 #include "link/program_state.h"
+#include "platform/com_port_path.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
 #include "platform/serial_port.h"
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr int kHighestPortNumber = 64;
 // The monitor needs a moment after the port opens before it takes commands.
 constexpr int kSettleAfterOpenMs = 500;
 
@@ -83,7 +83,7 @@ void PortManager::FindPorts()
 {
     state_.PortCount = 0;
     bool listFull = false;
-    for (int n = 1; n <= kHighestPortNumber; ++n) {
+    for (int n = 1; n <= kHighestComPort; ++n) {
         dialogs_.setBusyPointer(true);
         events_.yield();
         if (!PortAvailable(n))

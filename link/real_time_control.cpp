@@ -24,8 +24,6 @@ constexpr int kSettleBeforeStartMs = 1000;
 constexpr int kFirstDataWaitSeconds = 3;
 constexpr int kPauseBetweenStopCommandsMs = 40;
 constexpr int kPauseBetweenPolarityWritesMs = 20;
-// Longest single block between two looks at the clock.
-constexpr int kPollMs = 10;
 
 // The watchdog counts to here at most, then steps back, so the counter never overflows.
 constexpr int kNoDataCap = 30000;
@@ -159,7 +157,7 @@ void RealTimeControl::awaitFirstData()
     // The first packets stay in the buffer for the receiver; here they only show
     // that data flows.
     while (!deadline.reachedAt(clock_.secondOfMinute())) {
-        events_.waitForEvents(kPollMs);
+        events_.waitForEvents(kPollSliceMs);
         if (port_.bytesWaiting() > 0) {
             startTcpServerIfListening();
             showDataFlow(kDataActive, status_look::Good);

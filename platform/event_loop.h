@@ -1,6 +1,9 @@
 // The single-threaded event loop, as seen by code that waits.
 #pragma once
 
+// The longest a polling wait blocks before it looks at the clock again.
+constexpr int kPollSliceMs = 10;
+
 class EventLoop {
 public:
     virtual ~EventLoop() = default;
