@@ -15,5 +15,6 @@ char singleByte(const QString& symbol, char fallback)
 NumberSymbols systemNumberSymbols()
 {
     const QLocale locale = QLocale::system();
-    return {singleByte(locale.decimalPoint(), '.'), singleByte(locale.groupSeparator(), ',')};
+    // Locales that group with a (narrow) no-break space get a plain blank.
+    return {singleByte(locale.decimalPoint(), '.'), singleByte(locale.groupSeparator(), ' ')};
 }

@@ -3,6 +3,6 @@
 
 #include "common/number_format.h"
 
-// The decimal and group separators of the user's locale; '.' and ',' where the
+// The decimal and group separators of the user's locale; '.' and a blank where the
 // locale's own cannot be written as one byte.
 NumberSymbols systemNumberSymbols();
