@@ -43,6 +43,7 @@ Program::Program(MainWindow& window, Platform platform)
       receiver_(platform.port, platform.clock, platform.events, state_, window.List1(), decoder_)
 {
     platform_.port.setReceiveHandler([this] { receiver_.onBytesArrived(); });
+    platform_.port.setLostHandler([this] { ports_.portLost(); });
     connectMenus();
     connectTimers();
     QObject::connect(&window_, &MainWindow::closeRequested, [this] { Form_Unload(); });

@@ -8,6 +8,7 @@
 #include "platform/event_loop.h"
 #include "platform/serial_port.h"
 #include "platform/status_box.h"
+#include "platform/status_list.h"
 
 #include <exception>
 #include <string>
@@ -100,6 +101,12 @@ void PortManager::FindPorts()
     dialogs_.setBusyPointer(false);
     if (listFull)
         dialogs_.message("FindPort Error");
+}
+
+void PortManager::portLost()
+{
+    displays_.List1.addLine("The COM port was lost: its device was removed or closed.");
+    CloseComPort();
 }
 
 void PortManager::MnuOpenCom_Click()

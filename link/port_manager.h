@@ -24,6 +24,9 @@ public:
     // Fills PortList and PortCount with the numbers of the ports that can be opened.
     void FindPorts();
 
+    // The port closed itself because its device went away: say so and show it closed.
+    void portLost();
+
     void MnuOpenCom_Click();
     void MnuClosePort_Click();
 

@@ -10,6 +10,17 @@ QtSerialPort::QtSerialPort(std::string configDir)
         if (receiveHandler_)
             receiveHandler_();
     });
+    // A vanished device (or the closed far end of a terminal) leaves the port readable
+    // with nothing to read, which shows as a read or resource error: left open it
+    // would wake the event loop without end.
+    QObject::connect(&port_, &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError error) {
+        const bool deviceGone = error == QSerialPort::ResourceError || error == QSerialPort::ReadError;
+        if (!deviceGone || !port_.isOpen())
+            return;
+        port_.close();
+        if (lostHandler_)
+            lostHandler_();
+    });
 }
 
 bool QtSerialPort::applyLineSettings(const SerialLineSettings& line)
@@ -102,4 +113,9 @@ bool QtSerialPort::waitForBytes(int timeoutMs)
 void QtSerialPort::setReceiveHandler(std::function<void()> handler)
 {
     receiveHandler_ = std::move(handler);
+}
+
+void QtSerialPort::setLostHandler(std::function<void()> handler)
+{
+    lostHandler_ = std::move(handler);
 }

@@ -18,6 +18,7 @@ public:
     bool write(std::string_view bytes) override;
     bool waitForBytes(int timeoutMs) override;
     void setReceiveHandler(std::function<void()> handler) override;
+    void setLostHandler(std::function<void()> handler) override;
 
 private:
     bool applyLineSettings(const SerialLineSettings& line);
@@ -25,4 +26,5 @@ private:
     std::string configDir_;
     QSerialPort port_;
     std::function<void()> receiveHandler_;
+    std::function<void()> lostHandler_;
 };

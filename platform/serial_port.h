@@ -53,4 +53,8 @@ public:
 
     // Called from the event loop whenever at least one byte has arrived.
     virtual void setReceiveHandler(std::function<void()> handler) = 0;
+
+    // Called after the port closed itself because its device went away (a cable
+    // pulled, the other end of a terminal closed).
+    virtual void setLostHandler(std::function<void()> handler) = 0;
 };

@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <map>
 #include <gtest/gtest.h>
 
 namespace {
@@ -35,7 +36,9 @@ public:
                                       "--pf1", "0.5", "--watts2", "200", "--pf2", "1"});
         started_ = process_.waitForStarted(5000) && process_.waitForReadyRead(5000);
     }
-    ~SimulatedMonitor()
+    ~SimulatedMonitor() { stop(); }
+
+    void stop()
     {
         process_.kill();
         process_.waitForFinished(5000);
@@ -46,6 +49,24 @@ public:
 private:
     QProcess process_;
     bool started_ = false;
+};
+
+// The program with the real serial port, clock and event loop, its settings given.
+struct ProgramOnPort {
+    ProgramOnPort(const QString& configDir, std::map<std::string, std::string> settings)
+        : port(configDir.toStdString())
+    {
+        store.values = std::move(settings);
+    }
+
+    FakeTrayIcon tray;
+    MainWindow window{tray};
+    QtClock clock;
+    QtEventLoop events{window.Timer1()};
+    QtSerialPort port;
+    MemorySettingsStore store;
+    ScriptedDialogs dialogs;
+    Program program{window, Platform{clock, events, port, store, dialogs, tray}};
 };
 
 QString textOf(MainWindow& window, const char* name)
@@ -65,16 +86,11 @@ TEST(ProgramWithSimulator, startupOptions_openThePortAndStartRealTime_andReading
     SimulatedMonitor monitor(config.path());
     ASSERT_TRUE(monitor.started());
 
-    FakeTrayIcon tray;
-    MainWindow window(tray);
-    QtClock clock;
-    QtEventLoop events(window.Timer1());
-    QtSerialPort port(config.path().toStdString());
-    MemorySettingsStore store;
-    store.values = {{"ComPort", std::to_string(kComPort)}, {"ZigbeeVersion", "8"},
-                    {"StartupComIsOn", "True"}, {"StartupRTLisOn", "True"}};
-    ScriptedDialogs dialogs;
-    Program program(window, Platform{clock, events, port, store, dialogs, tray});
+    ProgramOnPort running(config.path(), {{"ComPort", std::to_string(kComPort)}, {"ZigbeeVersion", "8"},
+                                          {"StartupComIsOn", "True"}, {"StartupRTLisOn", "True"}});
+    MainWindow& window = running.window;
+    Program& program = running.program;
+    ScriptedDialogs& dialogs = running.dialogs;
 
     program.Form_Load();
     ASSERT_TRUE(dialogs.questions.empty()) << "the linked port opens";
@@ -97,6 +113,25 @@ TEST(ProgramWithSimulator, startupOptions_openThePortAndStartRealTime_andReading
     EXPECT_TRUE(QTest::qWaitFor([&] { return !program.state().RealTimeOn; }, 10000))
         << "the watchdog sees the data stop";
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST(ProgramWithSimulator, monitorGoingAway_closesThePortAndSaysSo)
+{
+    QTemporaryDir config;
+    ASSERT_TRUE(config.isValid());
+    SimulatedMonitor monitor(config.path());
+    ASSERT_TRUE(monitor.started());
+
+    ProgramOnPort running(config.path(), {{"ComPort", std::to_string(kComPort)}, {"StartupComIsOn", "True"}});
+    MainWindow& window = running.window;
+    running.program.Form_Load();
+    ASSERT_EQ(textOf(window, "Text1"), QStringLiteral("COM Port is Open"));
+
+    monitor.stop();
+
+    EXPECT_TRUE(QTest::qWaitFor([&] { return textOf(window, "Text1") == "COM Port is Closed"; }, 5000));
+    EXPECT_FALSE(running.port.isOpen());
+    EXPECT_TRUE(listHolds(window, "The COM port was lost: its device was removed or closed."));
 }
 
 TEST(ProgramWithSimulator, terminationSignal_runsTheShutdownSaveOfTheRunningProgram)

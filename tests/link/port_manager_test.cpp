@@ -94,6 +94,19 @@ TEST_F(OpenComPort, failedReopenOfAnOpenPort_showsThePortClosed)
     EXPECT_EQ(mainPortBox.look, status_look::Stopped);
 }
 
+TEST_F(CloseComPort, lostDevice_isReportedAndShownClosed)
+{
+    openPort();
+    port.setLostHandler([this] { ports.portLost(); });
+
+    port.loseDevice();
+
+    EXPECT_EQ(mainPortBox.text, "COM Port is Closed");
+    EXPECT_EQ(mainPortBox.look, status_look::Stopped);
+    ASSERT_FALSE(List1.lines.empty());
+    EXPECT_EQ(List1.lines.back(), "The COM port was lost: its device was removed or closed.");
+}
+
 TEST_F(OpenComPort, failureAnsweredYes_showsTheComPanelListingPorts)
 {
     port.openSucceeds = false;

@@ -42,6 +42,15 @@ public:
     bool write(std::string_view bytes) override;
     bool waitForBytes(int timeoutMs) override;
     void setReceiveHandler(std::function<void()> handler) override { receiveHandler_ = std::move(handler); }
+    void setLostHandler(std::function<void()> handler) override { lostHandler_ = std::move(handler); }
+
+    // The device goes away: the port closes itself and says so.
+    void loseDevice()
+    {
+        open_ = false;
+        if (lostHandler_)
+            lostHandler_();
+    }
 
     // Calls the receive handler as the event loop would after bytes arrived.
     void notify();
@@ -55,4 +64,5 @@ private:
     std::deque<std::uint8_t> incoming_;
     std::multimap<std::int64_t, std::string> scheduled_;
     std::function<void()> receiveHandler_;
+    std::function<void()> lostHandler_;
 };
