@@ -46,6 +46,8 @@ struct ProgramState {
     std::int16_t VexThres1 = 60;
     std::int16_t VexThres2 = 60;
     bool VexWriteEnable = false;
+    // The web service's host name, with ":port" for a service on another port than 80.
+    std::string WebHost = "www.kvo7730.com";
 
     // The polarised counters' previous values, kept in the store and carried through.
     double PrevPolWs1 = 0;

@@ -3,6 +3,7 @@
 
 #include "common/number_text.h"
 #include "link/program_state.h"
+#include "common/web_host.h"
 
 #include <array>
 #include <cstdint>
@@ -56,11 +57,24 @@ SettingKey booleanKey(std::string_view name, Field field)
             [field](const ProgramState& s) { return booleanText(field(s)); }};
 }
 
+bool anyText(std::string_view)
+{
+    return true;
+}
+
+bool webHostText(std::string_view text)
+{
+    return parseWebHost(text).has_value();
+}
+
 template <typename Field>
-SettingKey textKey(std::string_view name, std::string_view defaultText, Field field)
+SettingKey textKey(std::string_view name, std::string_view defaultText, Field field,
+                   bool (*accepts)(std::string_view) = anyText)
 {
     return {name, defaultText,
-            [field](ProgramState& s, std::string_view text) {
+            [field, accepts](ProgramState& s, std::string_view text) {
+                if (!accepts(text))
+                    return false;
                 field(s) = std::string(text);
                 return true;
             },
@@ -94,19 +108,20 @@ std::vector<SettingKey> makeTable()
         textKey("VexUser", "****", [](auto& s) -> auto& { return s.VexUser; }),
         booleanKey("VexWriteEnable", [](auto& s) -> auto& { return s.VexWriteEnable; }),
         wholeKey<std::uint8_t>("AutoWriteLocal", "0", [](auto& s) -> auto& { return s.AutoWriteLocal; }),
+        textKey("WebHost", "www.kvo7730.com", [](auto& s) -> auto& { return s.WebHost; }, webHostText),
     };
 }
 
-constexpr std::array<std::string_view, 24> kStartupLoadOrder = {
+constexpr std::array<std::string_view, 25> kStartupLoadOrder = {
     "ComPort", "TCPport", "ZigbeeVersion", "Rate", "StartupComIsOn", "StartupRTLisOn",
     "StartupServerIsOn", "StartupListen", "PreResetVal1", "PreResetVal2", "PreResetValP1",
     "PreResetValP2", "E1B", "E2B", "E1BP", "E2BP", "KVOresetCount", "KVOCounter", "VexThresT",
-    "VexThres1", "VexThres2", "VexUser", "VexWriteEnable", "AutoWriteLocal"};
+    "VexThres1", "VexThres2", "VexUser", "VexWriteEnable", "AutoWriteLocal", "WebHost"};
 
-constexpr std::array<std::string_view, 19> kShutdownSaveOrder = {
+constexpr std::array<std::string_view, 20> kShutdownSaveOrder = {
     "PreResetVal1", "PreResetVal2", "PreResetValP1", "PreResetValP2", "StartupComIsOn",
     "StartupRTLisOn", "ZigbeeVersion", "E1B", "E2B", "E1BP", "E2BP", "KVOresetCount", "KVOCounter",
-    "Rate", "VexThresT", "VexThres1", "VexThres2", "VexUser", "VexWriteEnable"};
+    "Rate", "VexThresT", "VexThres1", "VexThres2", "VexUser", "VexWriteEnable", "WebHost"};
 
 constexpr std::array<std::string_view, 15> kPeriodicSaveOrder = {
     "PreResetVal1", "PreResetVal2", "PreResetValP1", "PreResetValP2", "E1BP", "E2BP", "E1B", "E2B",

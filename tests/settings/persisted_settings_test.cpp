@@ -47,6 +47,7 @@ void setEveryValue(ProgramState& s)
     s.VexUser = "meter user";
     s.VexWriteEnable = true;
     s.AutoWriteLocal = 1;
+    s.WebHost = "127.0.0.1:8080";
 }
 
 TEST(PersistedSettings, firstRunOnAnEmptyStore_givesEveryDefault)
@@ -80,6 +81,7 @@ TEST(PersistedSettings, firstRunOnAnEmptyStore_givesEveryDefault)
     EXPECT_EQ(s.VexUser, "****");
     EXPECT_FALSE(s.VexWriteEnable);
     EXPECT_EQ(s.AutoWriteLocal, 0);
+    EXPECT_EQ(s.WebHost, "www.kvo7730.com");
     EXPECT_TRUE(rig.store.writes.empty()) << "loading must not write";
 }
 
@@ -91,13 +93,15 @@ TEST(PersistedSettings, eachSequence_touchesItsKeysInItsOwnOrder)
               (Keys{"ComPort", "TCPport", "ZigbeeVersion", "Rate", "StartupComIsOn", "StartupRTLisOn",
                     "StartupServerIsOn", "StartupListen", "PreResetVal1", "PreResetVal2", "PreResetValP1",
                     "PreResetValP2", "E1B", "E2B", "E1BP", "E2BP", "KVOresetCount", "KVOCounter", "VexThresT",
-                    "VexThres1", "VexThres2", "VexUser", "VexWriteEnable", "AutoWriteLocal"}));
+                    "VexThres1", "VexThres2", "VexUser", "VexWriteEnable", "AutoWriteLocal",
+                    "WebHost"}));
 
     rig.settings.saveAtShutdown();
     EXPECT_EQ(rig.store.writes,
               (Keys{"PreResetVal1", "PreResetVal2", "PreResetValP1", "PreResetValP2", "StartupComIsOn",
                     "StartupRTLisOn", "ZigbeeVersion", "E1B", "E2B", "E1BP", "E2BP", "KVOresetCount",
-                    "KVOCounter", "Rate", "VexThresT", "VexThres1", "VexThres2", "VexUser", "VexWriteEnable"}));
+                    "KVOCounter", "Rate", "VexThresT", "VexThres1", "VexThres2", "VexUser", "VexWriteEnable",
+                    "WebHost"}));
 
     rig.store.writes.clear();
     rig.settings.SaveCounters();
@@ -122,7 +126,7 @@ TEST(PersistedSettings, savedValues_areTheirPlainTexts)
         {"PreResetValP1", "3000"}, {"PreResetValP2", "4000"}, {"E1B", "1099511627775"}, {"E2B", "5"},
         {"E1BP", "6"}, {"E2BP", "7"}, {"KVOresetCount", "7"}, {"KVOCounter", "16777215"}, {"VexThresT", "300"},
         {"VexThres1", "-40"}, {"VexThres2", "120"}, {"VexUser", "meter user"}, {"VexWriteEnable", "True"},
-        {"AutoWriteLocal", "1"}};
+        {"AutoWriteLocal", "1"}, {"WebHost", "127.0.0.1:8080"}};
     EXPECT_EQ(rig.store.values, expected);
 
     ProgramState defaults;
@@ -180,6 +184,10 @@ TEST(PersistedSettings, storedTexts_loadWhenTheyConvertAndGiveTheDefaultWhenNot)
         {"E1B", "lots", "0"},
         {"VexThres1", "1E+9", "60"},
         {"VexUser", "", ""},
+        {"WebHost", "monitor.example.org:8080", "monitor.example.org:8080"},
+        {"WebHost", "evil.example\r\nX-Injected: 1", "www.kvo7730.com"},
+        {"WebHost", "two words", "www.kvo7730.com"},
+        {"WebHost", "", "www.kvo7730.com"},
     };
     for (const StoredText& c : cases) {
         SettingsRig rig;
