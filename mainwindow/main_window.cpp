@@ -2,6 +2,7 @@
 #include "mainwindow/main_window.h"
 
 #include "platform/tray_icon.h"
+#include "platform/twips.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -11,8 +12,6 @@
 #include <QTreeWidget>
 
 namespace {
-
-constexpr int kTwipsPerInch = 1440;
 
 struct MenuEntry {
     const char* name;
@@ -34,8 +33,7 @@ MainWindow::MainWindow(TrayIcon& tray)
 
 int MainWindow::twips(int value) const
 {
-    const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
-    return value * dpi / kTwipsPerInch;
+    return twipsToPixels(*this, value);
 }
 
 void MainWindow::placeTwips(QWidget& widget, int left, int top, int width, int height) const

@@ -1,0 +1,151 @@
+// The web client against an HTTP listener of the test's own on 127.0.0.1: the
+// request arrives whole, once per connection, and the service's answer is dropped.
+#include "web/web_client.h"
+#include "web/web_request.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Accepts connections and collects what each one sends up to the empty line.
+class HttpListener {
+public:
+    HttpListener()
+    {
+        listening_ = server_.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&server_, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection()) {
+                connections_.push_back(socket);
+                requests_.emplace_back();
+                const std::size_t index = requests_.size() - 1;
+                QObject::connect(socket, &QTcpSocket::readyRead,
+                                 [this, socket, index] { requests_[index] += socket->readAll(); });
+            }
+        });
+    }
+
+    bool listening() const { return listening_; }
+    std::string webHost() const { return "127.0.0.1:" + std::to_string(server_.serverPort()); }
+    const std::vector<QByteArray>& requests() const { return requests_; }
+    QTcpSocket& connection(std::size_t index) { return *connections_.at(index); }
+
+    bool waitForRequests(std::size_t count)
+    {
+        return QTest::qWaitFor(
+            [&] { return requests_.size() >= count && requests_[count - 1].endsWith("\r\n\r\n"); }, 5000);
+    }
+
+private:
+    QTcpServer server_;
+    bool listening_ = false;
+    std::vector<QTcpSocket*> connections_;
+    std::vector<QByteArray> requests_;
+};
+
+struct ClientRig {
+    LiveReadings readings;
+    std::string user = "John Smith & Co\r\nX-Injected: 1";
+    std::vector<std::string> sent;
+    WebClient client{[this](const std::string& webHost) {
+                         return webRequestText(readings, {webHost, user, DateTime{2026, 12, 8, 10, 15, 30}, {}});
+                     },
+                     [this](const std::string& request) { sent.push_back(request); }};
+
+    QTcpSocket& socket() { return *client.findChild<QTcpSocket*>(QStringLiteral("Winsock")); }
+};
+
+TEST(WebClient, aPost_deliversTheWholeRequestWithTheReadings_toTheListener)
+{
+    HttpListener listener;
+    ASSERT_TRUE(listener.listening());
+    ClientRig rig;
+    rig.readings.Watts1 = 1500;
+    rig.readings.Watts2 = 35000;
+    rig.readings.TotalWs1 = 3600000;
+    rig.readings.Amps1 = 3.5f;
+    rig.readings.PowerFactor1 = 0.5f;
+    rig.readings.Volts = 230.4;
+
+    rig.client.connectTo(listener.webHost());
+    ASSERT_TRUE(listener.waitForRequests(1));
+
+    const std::string host = listener.webHost();
+    const std::string expected = "GET http://" + host
+        + "/Monitor/sendData.php?&ch1_power=1500&ch2_power=&ch1_kwh=1000&ch2_kwh=&ch1_amps=4&ch2_amps="
+          "&ch1_extra=3000&ch2_extra=&date=2026/12/08&time=10:15:30&voltage=230.4"
+          "&username=John%20Smith%20%26%20Co%0D%0AX-Injected:%201 HTTP/1.1\r\n"
+          "Host: " + host + "\r\n"
+          "Content-Type: application/x-www-form-urlencoded\r\n"
+          "Content-Length: 0\r\n"
+          "Connection: Keep-Alive\r\n"
+          "\r\n";
+    EXPECT_EQ(listener.requests()[0].toStdString(), expected);
+    EXPECT_EQ(rig.sent, std::vector<std::string>{expected});
+}
+
+TEST(WebClient, eachPost_closesTheEarlierConnectionAndSendsOnceOnANewOne)
+{
+    HttpListener listener;
+    ASSERT_TRUE(listener.listening());
+    ClientRig rig;
+    rig.readings.Watts1 = 100;
+    rig.client.connectTo(listener.webHost());
+    ASSERT_TRUE(listener.waitForRequests(1));
+
+    rig.readings.Watts1 = 200;  // the values of the moment of the connection are sent
+    rig.client.connectTo(listener.webHost());
+    ASSERT_TRUE(listener.waitForRequests(2));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return listener.connection(0).state() == QAbstractSocket::UnconnectedState; }, 5000))
+        << "the first connection was closed";
+
+    QTest::qWait(100);
+    ASSERT_EQ(listener.requests().size(), 2u);
+    EXPECT_TRUE(listener.requests()[0].contains("&ch1_power=100&"));
+    EXPECT_TRUE(listener.requests()[1].contains("&ch1_power=200&"));
+    EXPECT_EQ(listener.requests()[1].count("GET "), 1);
+    EXPECT_EQ(rig.sent.size(), 2u);
+}
+
+TEST(WebClient, theServicesAnswer_isReadAndDropped)
+{
+    HttpListener listener;
+    ASSERT_TRUE(listener.listening());
+    ClientRig rig;
+    rig.client.connectTo(listener.webHost());
+    ASSERT_TRUE(listener.waitForRequests(1));
+
+    const QByteArray body(256 * 1024, 'x');
+    listener.connection(0).write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size())
+                                 + "\r\n\r\n" + body);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listener.connection(0).bytesToWrite() == 0; }, 5000));
+    QTest::qWait(200);
+    EXPECT_EQ(rig.socket().bytesAvailable(), 0);
+    EXPECT_EQ(rig.sent.size(), 1u) << "an answer makes no second request";
+}
+
+TEST(WebClient, aRefusedConnectionOrAnUnreadableHost_sendsNothing)
+{
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+        closedPort = probe.serverPort();
+    }
+    ClientRig rig;
+    rig.client.connectTo("127.0.0.1:" + std::to_string(closedPort));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rig.socket().state() == QAbstractSocket::UnconnectedState; }, 5000));
+
+    rig.client.connectTo("bad host\r\n");
+    EXPECT_EQ(rig.socket().state(), QAbstractSocket::UnconnectedState);
+    QTest::qWait(100);
+    EXPECT_TRUE(rig.sent.empty());
+}
+
+} // namespace

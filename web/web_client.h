@@ -1,0 +1,33 @@
+// The HTTP client socket of the web posting (`Winsock`): each post closes it and
+// connects anew, and the request goes out once the connection is established.
+#pragma once
+
+#include <QObject>
+#include <QTcpSocket>
+#include <functional>
+#include <string>
+
+class WebClient : public QObject {
+    Q_OBJECT
+
+public:
+    // Builds the request for the host it is sent to, from the values of that moment.
+    using RequestText = std::function<std::string(const std::string& webHost)>;
+    // Told the text of each request sent.
+    using RequestSent = std::function<void(const std::string& request)>;
+
+    WebClient(RequestText requestText, RequestSent sent);
+
+    // Drops the earlier connection and connects to the web service ("name" or
+    // "name:port", port 80 without one). A host text that cannot be read as one
+    // connects nowhere, so no request is made.
+    void connectTo(const std::string& webHost);
+
+private:
+    void Winsock_Connect();
+
+    QTcpSocket Winsock;
+    std::string webHost_;
+    RequestText requestText_;
+    RequestSent sent_;
+};
