@@ -55,8 +55,8 @@ std::uint64_t counterValue(double wattSeconds)
 } // namespace
 
 MonitorEmulator::MonitorEmulator(const MonitorState& state, const ResponseMode& responses,
-                                 const StreamFaults& faults)
-    : state_(state), responses_(responses), faults_(faults)
+                                 const StreamFaults& faults, const PowerStep& step)
+    : state_(state), responses_(responses), faults_(faults), step_(step)
 {
 }
 
@@ -106,6 +106,8 @@ std::string MonitorEmulator::nextPacket()
     std::string sent = StreamFaults::due(faults_.noiseEvery, number) ? noiseBytes(number) : std::string();
     sent += packet({StreamFaults::due(faults_.wrongChecksumEvery, number),
                     StreamFaults::due(faults_.wrongTrailerEvery, number)});
+    if (number == step_.afterPackets)
+        state_.watts[0] = step_.watts1;
     return sent;
 }
 

@@ -28,6 +28,14 @@ struct MonitorState {
     bool realTimeOn = false;
 };
 
+// A change of channel 1's power during a run: once packet afterPackets (counted from 1)
+// has been sent, the channel draws watts1, so the packets after it show the step.
+// afterPackets 0 means no step.
+struct PowerStep {
+    int afterPackets = 0;
+    double watts1 = 0;
+};
+
 // Deliberate faults for one packet.
 struct PacketFaults {
     bool wrongChecksum = false;
@@ -37,7 +45,8 @@ struct PacketFaults {
 class MonitorEmulator {
 public:
     MonitorEmulator() = default;
-    MonitorEmulator(const MonitorState& state, const ResponseMode& responses, const StreamFaults& faults);
+    MonitorEmulator(const MonitorState& state, const ResponseMode& responses, const StreamFaults& faults,
+                    const PowerStep& step = {});
 
     MonitorState& state() { return state_; }
     const MonitorState& state() const { return state_; }
@@ -75,6 +84,7 @@ private:
     MonitorState state_;
     ResponseMode responses_;
     StreamFaults faults_;
+    PowerStep step_;
     CommandReader reader_;
     // The accepted first word of a two-word command ("TOG" or "SET"), if any.
     std::string prefix_;

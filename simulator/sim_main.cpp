@@ -37,7 +37,7 @@ int main(int argc, char* argv[])
             std::printf("COM%d: %s\n", *options.comPort, link->path().c_str());
         std::fflush(stdout);
 
-        MonitorEmulator monitor(options.state, options.responses, options.faults);
+        MonitorEmulator monitor(options.state, options.responses, options.faults, options.step);
         MonitorLine line(monitor, terminal);
         return QCoreApplication::exec();
     } catch (const std::exception& error) {

@@ -55,6 +55,10 @@ const NumberOption kNumberOptions[] = {
      [](SimOptions& o, double v) { o.responses.answerByte = static_cast<std::uint8_t>(v); }},
     {"com", "N", "Also name the terminal COM port N (1-64) for the current user.", 1, 64, true,
      [](SimOptions& o, double v) { o.comPort = whole(v); }},
+    {"step-watts1", "W", "Channel 1's power after the step (with --step-after).", -1e6, 1e6, false,
+     [](SimOptions& o, double v) { o.step.watts1 = v; }},
+    {"step-after", "N", "Step channel 1's power once N packets have been sent (with --step-watts1).", 1,
+     kNoLimit, true, [](SimOptions& o, double v) { o.step.afterPackets = whole(v); }},
 };
 
 bool isWord(const QString& word)
@@ -114,6 +118,10 @@ SimCommandLine parseSimCommandLine(const QStringList& arguments)
             return result;
         }
         number.apply(options, value);
+    }
+    if (parser.isSet("step-watts1") != parser.isSet("step-after")) {
+        result.message = "--step-watts1 and --step-after go together";
+        return result;
     }
     options.state.realTimeOn = parser.isSet(realTime);
     options.responses.silent = parser.isSet(silent);

@@ -12,6 +12,7 @@ struct SimOptions {
     MonitorState state;
     ResponseMode responses;
     StreamFaults faults;
+    PowerStep step;
     // Link the terminal as this COM port number.
     std::optional<int> comPort;
 };

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 MonitorEmulator runningMonitor()
@@ -36,6 +38,25 @@ TEST(PacketStream, realTimeOn_sendsOneWholePacketPerElapsedSecond)
     ASSERT_EQ(sent.size(), 3u * packet::kWireLength);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(sent.substr(i * packet::kWireLength, 3), "\xFE\xFF\x01") << "packet " << i;
+}
+
+TEST(PacketStream, powerStep_changesChannel1FromThePacketAfterTheNth)
+{
+    MonitorState state;
+    state.watts = {500, 200};
+    state.realTimeOn = true;
+    MonitorEmulator monitor(state, ResponseMode{}, StreamFaults{}, PowerStep{3, 1500});
+    ReceiverRig rig;
+    for (int second = 0; second < 6; ++second)
+        rig.deliver(monitor.tick(1));
+
+    ASSERT_EQ(rig.posted.size(), 6u);
+    std::vector<double> watts1;
+    for (const LiveReadings& r : rig.posted) {
+        watts1.push_back(r.Watts1);
+        EXPECT_DOUBLE_EQ(r.Watts2, 200) << "channel 2 keeps its power";
+    }
+    EXPECT_EQ(watts1, (std::vector<double>{500, 500, 500, 1500, 1500, 1500}));
 }
 
 TEST(PacketStream, streamedPackets_decodeToTheMonitorsReadings)

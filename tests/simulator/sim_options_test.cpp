@@ -24,6 +24,7 @@ TEST(SimOptions, noArguments_giveAQuietWellBehavedMonitor)
     EXPECT_EQ(o.faults.wrongChecksumEvery, 0);
     EXPECT_EQ(o.faults.resetStep, 1);
     EXPECT_FALSE(o.comPort);
+    EXPECT_EQ(o.step.afterPackets, 0) << "no power step";
 }
 
 TEST(SimOptions, everyOptionReachesItsSetting)
@@ -33,7 +34,8 @@ TEST(SimOptions, everyOptionReachesItsSetting)
                                        "--reset-count", "6", "--bad-checksum-every", "3", "--bad-trailer-every", "4",
                                        "--counter-back-every", "5", "--reset-every", "6", "--reset-step", "2",
                                        "--noise-every", "7", "--answer", "253", "--silent",
-                                       "--ack-only", "252,TOG", "--com", "7"});
+                                       "--ack-only", "252,TOG", "--com", "7", "--step-watts1", "1500.5",
+                                       "--step-after", "5"});
     ASSERT_TRUE(line.options) << line.message.toStdString();
     const SimOptions& o = *line.options;
     EXPECT_TRUE(o.state.realTimeOn);
@@ -52,6 +54,8 @@ TEST(SimOptions, everyOptionReachesItsSetting)
     EXPECT_TRUE(o.responses.silent);
     EXPECT_EQ(o.responses.answeredWords, (std::set<std::string>{"252", "TOG"}));
     EXPECT_EQ(o.comPort, 7);
+    EXPECT_EQ(o.step.afterPackets, 5);
+    EXPECT_DOUBLE_EQ(o.step.watts1, 1500.5);
 }
 
 TEST(SimOptions, outOfRangeOrMalformedValues_areRefusedWithTheOptionNamed)
@@ -60,6 +64,8 @@ TEST(SimOptions, outOfRangeOrMalformedValues_areRefusedWithTheOptionNamed)
         {"--pf1", "1.5"},        {"--com", "0"},          {"--com", "65"},         {"--answer", "256"},
         {"--reset-every", "0"},  {"--noise-every", "2.5"}, {"--volts", "abc"},      {"--reset-step", "8"},
         {"--counter-start", "16777216"}, {"--volts", "-1"},
+        {"--step-after", "0", "--step-watts1", "100"}, {"--step-watts1", "2e6", "--step-after", "3"},
+        {"--step-after", "2.5", "--step-watts1", "100"},
     };
     for (const QStringList& arguments : refused) {
         const SimCommandLine line = parse(arguments);
@@ -71,7 +77,8 @@ TEST(SimOptions, outOfRangeOrMalformedValues_areRefusedWithTheOptionNamed)
 TEST(SimOptions, badWordsUnknownOptionsAndStrayArguments_areRefused)
 {
     for (const QStringList& arguments : std::vector<QStringList>{
-             {"--ack-only", "TOGX"}, {"--ack-only", "TOG,,PLR"}, {"--bogus"}, {"extra"}, {"--volts"}}) {
+             {"--ack-only", "TOGX"}, {"--ack-only", "TOG,,PLR"}, {"--bogus"}, {"extra"}, {"--volts"},
+             {"--step-watts1", "1500"}, {"--step-after", "3"}}) {
         const SimCommandLine line = parse(arguments);
         EXPECT_FALSE(line.options) << arguments.join(' ').toStdString();
         EXPECT_FALSE(line.helpRequested);
