@@ -1,52 +1,13 @@
 // The web client against an HTTP listener of the test's own on 127.0.0.1: the
 // request arrives whole, once per connection, and the service's answer is dropped.
+#include "http_listener.h"
+
 #include "web/web_client.h"
 #include "web/web_request.h"
 
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QTest>
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <vector>
-
 namespace {
-
-// Accepts connections and collects what each one sends up to the empty line.
-class HttpListener {
-public:
-    HttpListener()
-    {
-        listening_ = server_.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&server_, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket* socket = server_.nextPendingConnection()) {
-                connections_.push_back(socket);
-                requests_.emplace_back();
-                const std::size_t index = requests_.size() - 1;
-                QObject::connect(socket, &QTcpSocket::readyRead,
-                                 [this, socket, index] { requests_[index] += socket->readAll(); });
-            }
-        });
-    }
-
-    bool listening() const { return listening_; }
-    std::string webHost() const { return "127.0.0.1:" + std::to_string(server_.serverPort()); }
-    const std::vector<QByteArray>& requests() const { return requests_; }
-    QTcpSocket& connection(std::size_t index) { return *connections_.at(index); }
-
-    bool waitForRequests(std::size_t count)
-    {
-        return QTest::qWaitFor(
-            [&] { return requests_.size() >= count && requests_[count - 1].endsWith("\r\n\r\n"); }, 5000);
-    }
-
-private:
-    QTcpServer server_;
-    bool listening_ = false;
-    std::vector<QTcpSocket*> connections_;
-    std::vector<QByteArray> requests_;
-};
 
 struct ClientRig {
     LiveReadings readings;
