@@ -6,6 +6,7 @@
 #include "platform/qt_dialogs.h"
 #include "platform/qt_event_loop.h"
 #include "platform/qt_serial_port.h"
+#include "platform/qt_server_socket.h"
 #include "platform/qt_settings_store.h"
 #include "platform/qt_tray_icon.h"
 #include "platform/termination_signals.h"
@@ -27,8 +28,9 @@ int main(int argc, char* argv[])
     QtSerialPort port(userConfigDir());
     QtSettingsStore store;
     QtDialogs dialogs(&window);
+    QtServerSocket tcpserver;
 
-    Program program(window, Platform{clock, events, port, store, dialogs, tray});
+    Program program(window, Platform{clock, events, port, store, dialogs, tray, tcpserver});
     // Whatever ends the run (the menu, the window, the session, a signal), the
     // shut-down sequence saves the counters first.
     TerminationSignals stopSignals;

@@ -4,9 +4,13 @@
 
 #include "common/number_text.h"
 #include "mainwindow/main_window.h"
+#include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/serial_port.h"
+#include "platform/system_locale.h"
 #include "platform/tray_icon.h"
+#include "settings/trigger_push.h"
+#include "web/web_request.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -33,20 +37,41 @@ Program::Program(MainWindow& window, Platform platform)
       realTime_(platform.port, platform.clock, platform.events, state_, platform.dialogs, displays_, hooks_, ports_,
                 exchange_),
       decoder_(state_.readings, window.List1(), platform.clock,
-               {{},
+               {[this] { webPosting_.PostReadings(); },
                 [&window](const PowerFactorTexts& texts) {
                     window.diagnosticText(3).setText(QString::fromStdString(texts.Text3));
                     window.diagnosticText(4).setText(QString::fromStdString(texts.Text4));
                     window.diagnosticText(5).setText(QString::fromStdString(texts.Text5));
                     window.diagnosticText(6).setText(QString::fromStdString(texts.Text6));
                 }}),
-      receiver_(platform.port, platform.clock, platform.events, state_, window.List1(), decoder_)
+      receiver_(platform.port, platform.clock, platform.events, state_, window.List1(), decoder_),
+      server_(platform.tcpserver, platform.events, state_,
+              {window.serverBox(), window.List1(),
+               [&window](const std::string& caption) { window.setWindowTitle(QString::fromStdString(caption)); }},
+              systemNumberSymbols(),
+              {[this](int channel) { realTime_.TogglePolarity(channel); },
+               [this](bool on) { setTriggerPush(state_, settings_, on); }}),
+      webClient_(
+          [this](const std::string& webHost) {
+              return webRequestText(state_.readings,
+                                    {webHost, state_.VexUser, platform_.clock.now(), systemNumberSymbols()});
+          },
+          [&window](const std::string& request) {
+              window.diagnosticText(11).setText(QString::fromStdString(request));
+          }),
+      webPosting_({state_, settings_, platform.dialogs, platform.clock, webRealTimeBox_, systemNumberSymbols(),
+                   {[this] { return server_.clientConnected(); },
+                    [this](const std::string& text) { server_.sendToClient(text); },
+                    [this] { webClient_.connectTo(state_.WebHost); }}})
 {
+    hooks_.startTcpServer = [this] { server_.listenUnlessServing(); };
+    hooks_.tcpServerClosed = [this] { return server_.isClosed(); };
     platform_.port.setReceiveHandler([this] { receiver_.onBytesArrived(); });
     platform_.port.setLostHandler([this] { ports_.portLost(); });
     connectMenus();
     connectTimers();
     QObject::connect(&window_, &MainWindow::closeRequested, [this] { Form_Unload(); });
+    QObject::connect(&window_, &MainWindow::minimizingToTray, [this] { webPosting_.closeUnlessMaximized(); });
 }
 
 std::string Program::caption(const std::string& version)
@@ -71,6 +96,9 @@ void Program::connectMenus()
     on("MnuClosePort", [this] { ports_.MnuClosePort_Click(); });
     on("MnuStartRTL", [this] { realTime_.MnuStartRTL_Click(); });
     on("MnuStopRTL", [this] { realTime_.MnuStopRTL_Click(); });
+    on("MnuOpenSocket", [this] { server_.MnuOpenSocket_Click(); });
+    on("MnuCloseSocket", [this] { server_.MnuCloseSocket_Click(); });
+    on("MnuWritetoWeb", [this] { webPosting_.MnuWritetoWeb_Click(); });
     on("MnuAbout", [this] { platform_.dialogs.message(aboutText()); });
 }
 
@@ -82,6 +110,7 @@ void Program::connectTimers()
             window_.Timer3().stop();
     });
     QObject::connect(&window_.Timer4(), &QTimer::timeout, [this] { periodicSave_.tick(); });
+    QObject::connect(&window_.Timer5(), &QTimer::timeout, [this] { server_.Timer5_Timer(); });
     window_.Timer2().start();
     window_.Timer4().start();
     window_.Timer5().start();
@@ -117,6 +146,10 @@ void Program::Form_Load()
     if (state_.StartupRTLisOn)
         window_.Timer3().start();
 
+    dialogs.setBusyPointer(true);
+    if (state_.StartupServerIsOn)
+        webPosting_.load();
+
     dialogs.setBusyPointer(false);
     platform_.tray.setTip(kTrayTip);
 }
@@ -127,6 +160,9 @@ void Program::Form_Unload()
         return;
     unloaded_ = true;
     ports_.CloseComPort();
+    // Otherwise the status timer would open the server again during the pause.
+    window_.Timer5().stop();
+    server_.closeAtShutdown();
     settings_.saveAtShutdown();
     platform_.tray.remove();
     window_.hide();

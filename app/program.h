@@ -9,7 +9,10 @@
 #include "link/program_state.h"
 #include "link/real_time_control.h"
 #include "platform/status_box.h"
+#include "server/resident_server.h"
 #include "settings/persisted_settings.h"
+#include "web/web_client.h"
+#include "web/web_posting.h"
 
 #include <string>
 
@@ -18,6 +21,7 @@ class Dialogs;
 class EventLoop;
 class MainWindow;
 class SerialPort;
+class ServerSocket;
 class SettingsStore;
 class TrayIcon;
 
@@ -29,6 +33,7 @@ struct Platform {
     SettingsStore& store;
     Dialogs& dialogs;
     TrayIcon& tray;
+    ServerSocket& tcpserver;
 };
 
 class Program {
@@ -42,6 +47,8 @@ public:
     void Form_Unload();
 
     ProgramState& state() { return state_; }
+    WebPosting& webPosting() { return webPosting_; }
+    ResidentServer& server() { return server_; }
 
     static std::string caption(const std::string& version);
     static std::string aboutText();
@@ -65,5 +72,8 @@ private:
     RealTimeControl realTime_;
     PacketDecoder decoder_;
     PacketReceiver receiver_;
+    ResidentServer server_;
+    WebClient webClient_;
+    WebPosting webPosting_;
     bool unloaded_ = false;
 };

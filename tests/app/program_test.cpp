@@ -3,6 +3,7 @@
 #include "fake_clock.h"
 #include "fake_event_loop.h"
 #include "fake_serial_port.h"
+#include "fake_server_socket.h"
 #include "fake_tray_icon.h"
 #include "memory_settings_store.h"
 #include "scripted_dialogs.h"
@@ -30,8 +31,9 @@ struct ProgramRig {
     MemorySettingsStore store;
     ScriptedDialogs dialogs;
     FakeTrayIcon tray;
+    FakeServerSocket tcpserver;
     MainWindow window{tray};
-    Program program{window, Platform{clock, events, port, store, dialogs, tray}};
+    Program program{window, Platform{clock, events, port, store, dialogs, tray, tcpserver}};
 
     QString text(const char* name) { return window.findChild<QLineEdit*>(name)->text(); }
     QColor background(const char* name)

@@ -9,6 +9,7 @@
 #include "platform/qt_clock.h"
 #include "platform/qt_event_loop.h"
 #include "platform/qt_serial_port.h"
+#include "platform/qt_server_socket.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -66,7 +67,8 @@ struct ProgramOnPort {
     QtSerialPort port;
     MemorySettingsStore store;
     ScriptedDialogs dialogs;
-    Program program{window, Platform{clock, events, port, store, dialogs, tray}};
+    QtServerSocket tcpserver;
+    Program program{window, Platform{clock, events, port, store, dialogs, tray, tcpserver}};
 };
 
 QString textOf(MainWindow& window, const char* name)

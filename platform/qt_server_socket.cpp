@@ -1,0 +1,160 @@
+// One listening port or one connected client on QTcpServer and QTcpSocket.
+#include "platform/qt_server_socket.h"
+
+#include <QTcpSocket>
+
+namespace {
+
+constexpr int kHighestPort = 65535;
+
+} // namespace
+
+QtServerSocket::QtServerSocket()
+{
+    QObject::connect(&server_, &QTcpServer::newConnection, &clientSignals_, [this] { takeConnectionRequests(); });
+}
+
+QtServerSocket::~QtServerSocket()
+{
+    close();
+}
+
+int QtServerSocket::state() const
+{
+    if (failed_)
+        return socket_state::Error;
+    if (client_)
+        return peerClosed_ ? socket_state::PeerClosed : socket_state::Connected;
+    return server_.isListening() ? socket_state::Listening : socket_state::Closed;
+}
+
+void QtServerSocket::close()
+{
+    server_.close();
+    if (client_)
+        drop(client_);
+    client_ = nullptr;
+    peerClosed_ = false;
+    failed_ = false;
+}
+
+void QtServerSocket::listen(int port)
+{
+    close();
+    if (port < 1 || port > kHighestPort) {
+        fail(QStringLiteral("%1 is not a port number").arg(port));
+        return;
+    }
+    if (!server_.listen(QHostAddress::Any, static_cast<quint16>(port)))
+        fail(server_.errorString());
+}
+
+void QtServerSocket::fail(const QString& reason)
+{
+    failed_ = true;
+    errorText_ = reason.toStdString();
+}
+
+void QtServerSocket::takeConnectionRequests()
+{
+    while (QTcpSocket* socket = server_.nextPendingConnection()) {
+        // A request that comes with another while listening ends is not taken: the
+        // server serves one client at a time.
+        if (state() == socket_state::Listening && connectionRequestHandler_) {
+            request_ = socket;
+            connectionRequestHandler_(++requestId_);
+        }
+        request_ = nullptr;
+        if (socket != client_)
+            drop(socket);
+    }
+}
+
+void QtServerSocket::accept(int requestId)
+{
+    if (!request_ || requestId != requestId_)
+        return;
+    close();
+    client_ = request_;
+    request_ = nullptr;
+    watchClient();
+}
+
+void QtServerSocket::watchClient()
+{
+    // Replies are short lines that the client waits for.
+    client_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    QTcpSocket* socket = client_;
+    // channelReadyRead, unlike readyRead, is emitted again for bytes that arrive while
+    // the handler of earlier ones yields.
+    QObject::connect(socket, &QTcpSocket::channelReadyRead, &clientSignals_,
+                     [this, socket](int) { onDataArrived(socket); });
+    QObject::connect(socket, &QTcpSocket::disconnected, &clientSignals_, [this, socket] {
+        if (socket == client_)
+            peerClosed_ = true;
+    });
+    QObject::connect(socket, &QTcpSocket::errorOccurred, &clientSignals_,
+                     [this, socket](QAbstractSocket::SocketError error) {
+                         if (socket == client_)
+                             onClientError(error);
+                     });
+}
+
+void QtServerSocket::onClientError(QAbstractSocket::SocketError error)
+{
+    // A client that closes or resets its end has simply gone.
+    if (error == QAbstractSocket::RemoteHostClosedError) {
+        peerClosed_ = true;
+        return;
+    }
+    fail(client_->errorString());
+}
+
+void QtServerSocket::onDataArrived(QTcpSocket* socket)
+{
+    if (socket == client_ && dataArrivalHandler_)
+        dataArrivalHandler_();
+}
+
+void QtServerSocket::drop(QTcpSocket* socket)
+{
+    QObject::disconnect(socket, nullptr, &clientSignals_, nullptr);
+    socket->abort();
+    // Later: a handler may be running inside this socket's own signal.
+    socket->deleteLater();
+}
+
+std::string QtServerSocket::peekData()
+{
+    return client_ ? client_->peek(client_->bytesAvailable()).toStdString() : std::string();
+}
+
+std::string QtServerSocket::getData()
+{
+    return client_ ? client_->readAll().toStdString() : std::string();
+}
+
+bool QtServerSocket::sendData(std::string_view text)
+{
+    if (state() != socket_state::Connected || client_->state() != QAbstractSocket::ConnectedState)
+        return false;
+    const qint64 queued = client_->write(text.data(), static_cast<qint64>(text.size()));
+    // Out now rather than on the next pass of the event loop.
+    client_->flush();
+    return queued == static_cast<qint64>(text.size());
+}
+
+std::string QtServerSocket::errorText() const
+{
+    return errorText_;
+}
+
+void QtServerSocket::setConnectionRequestHandler(std::function<void(int requestId)> handler)
+{
+    connectionRequestHandler_ = std::move(handler);
+}
+
+void QtServerSocket::setDataArrivalHandler(std::function<void()> handler)
+{
+    dataArrivalHandler_ = std::move(handler);
+}

@@ -1,0 +1,380 @@
+// The resident server's handlers over a scripted socket: listening only while real
+// time runs, one client at a time, the status timer, the line outside the connected
+// state, and the clients that misbehave.
+#include "fake_clock.h"
+#include "fake_event_loop.h"
+#include "fake_server_socket.h"
+#include "recording_status_box.h"
+#include "recording_status_list.h"
+
+#include "link/program_state.h"
+#include "server/resident_server.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct ServerRig {
+    FakeClock clock;
+    FakeEventLoop events{clock};
+    FakeServerSocket socket;
+    ProgramState state;
+    RecordingStatusBox Text12;
+    RecordingStatusList List1;
+    std::vector<std::string> captions;
+    std::vector<int> toggles;
+    std::vector<bool> pushes;
+    // Runs inside a polarity toggle, as the events during its exchange would.
+    std::function<void()> duringToggle;
+    ResidentServer server{socket,
+                          events,
+                          state,
+                          {Text12, List1, [this](const std::string& caption) { captions.push_back(caption); }},
+                          NumberSymbols{},
+                          {[this](int channel) {
+                               toggles.push_back(channel);
+                               if (duringToggle)
+                                   duringToggle();
+                           },
+                           [this](bool on) { pushes.push_back(on); }}};
+
+    ServerRig()
+    {
+        state.RealTimeOn = true;
+        state.TCPportNum = 1234;
+        state.readings.Watts1 = 1500;
+    }
+
+    void connectClient(int requestId = 1)
+    {
+        server.MnuOpenSocket_Click();
+        socket.requestConnection(requestId);
+    }
+};
+
+TEST(ResidentServerListening, openSocket_whileRealTimeIsOff_changesNothing)
+{
+    ServerRig rig;
+    rig.state.RealTimeOn = false;
+
+    rig.server.MnuOpenSocket_Click();
+
+    EXPECT_TRUE(rig.socket.listens.empty());
+    EXPECT_EQ(rig.socket.closes, 0);
+    EXPECT_EQ(rig.Text12.textChanges, 0);
+    EXPECT_EQ(rig.Text12.lookChanges, 0);
+    EXPECT_TRUE(rig.captions.empty());
+}
+
+TEST(ResidentServerListening, openSocket_closesThenListensOnTheSetPort_andSaysSo)
+{
+    ServerRig rig;
+    rig.state.TCPportNum = 4321;
+
+    rig.server.MnuOpenSocket_Click();
+
+    EXPECT_EQ(rig.socket.closes, 1);
+    EXPECT_EQ(rig.socket.listens, std::vector<int>{4321});
+    EXPECT_EQ(rig.socket.state(), socket_state::Listening);
+    EXPECT_EQ(rig.captions, std::vector<std::string>{"TCP Server : Listening"});
+    EXPECT_EQ(rig.Text12.text, "TCP Server Listening");
+    EXPECT_EQ(rig.Text12.look, status_look::Listening);
+}
+
+TEST(ResidentServerListening, aPortThatCannotBeUsed_showsTheErrorAndOneLine_andTheNextTickKeepsIt)
+{
+    ServerRig rig;
+    rig.state.StartupListen = true;
+    rig.socket.listenSucceeds = false;
+
+    rig.server.MnuOpenSocket_Click();
+    rig.server.MnuOpenSocket_Click();
+
+    EXPECT_EQ(rig.socket.state(), socket_state::Error);
+    EXPECT_TRUE(rig.captions.empty()) << "the caption says listening only when it is";
+    ASSERT_EQ(rig.List1.lines.size(), 1u) << "the same failure is told once";
+    EXPECT_EQ(rig.List1.lines[0], "The TCP server cannot listen on port 1234: Address already in use.");
+
+    rig.server.Timer5_Timer();
+    EXPECT_EQ(rig.Text12.text, "TCP Server Error");
+    EXPECT_EQ(rig.Text12.look, status_look::Error);
+    EXPECT_EQ(rig.socket.listens.size(), 2u) << "the timer re-listens only from the closed state";
+
+    rig.state.TCPportNum = 1235;
+    rig.server.MnuOpenSocket_Click();
+    EXPECT_EQ(rig.List1.lines.size(), 2u) << "another port is another failure";
+}
+
+TEST(ResidentServerListening, theStartAskedForByRealTime_leavesAServingSocketAlone_andRetriesTheOthers)
+{
+    ServerRig rig;
+    rig.connectClient();
+    const int closesWhileConnected = rig.socket.closes;
+
+    rig.server.listenUnlessServing();
+    EXPECT_EQ(rig.socket.state(), socket_state::Connected) << "the client stays";
+    EXPECT_EQ(rig.socket.closes, closesWhileConnected);
+
+    rig.socket.setState(socket_state::Listening);
+    rig.server.listenUnlessServing();
+    EXPECT_EQ(rig.socket.listens.size(), 1u);
+
+    for (const int state : {socket_state::Closed, socket_state::PeerClosed, socket_state::Error}) {
+        rig.socket.setState(state);
+        rig.server.listenUnlessServing();
+        EXPECT_EQ(rig.socket.state(), socket_state::Listening) << state;
+    }
+    EXPECT_EQ(rig.socket.listens.size(), 4u);
+}
+
+TEST(ResidentServerConnection, aConnectionRequest_endsListening_thenAcceptsThatRequest)
+{
+    ServerRig rig;
+    rig.server.MnuOpenSocket_Click();
+    const int closesBefore = rig.socket.closes;
+
+    rig.socket.requestConnection(17);
+
+    EXPECT_EQ(rig.socket.closes, closesBefore + 1);
+    EXPECT_EQ(rig.socket.accepts, std::vector<int>{17});
+    EXPECT_TRUE(rig.server.clientConnected());
+}
+
+TEST(ResidentServerConnection, aRequestOnAClosedSocket_isAcceptedWithoutAClose)
+{
+    ServerRig rig;
+    rig.socket.requestConnection(3);
+    EXPECT_EQ(rig.socket.closes, 0);
+    EXPECT_EQ(rig.socket.accepts, std::vector<int>{3});
+}
+
+TEST(ResidentServerStatusTimer, showsEachKnownStateInText12_andLeavesTheOthers)
+{
+    struct Row {
+        int state;
+        std::string text;
+        StatusLook look;
+    };
+    const std::vector<Row> rows = {
+        {socket_state::Closed, "TCP Server Closed", status_look::Stopped},
+        {socket_state::Listening, "TCP Server Listening", status_look::Listening},
+        {socket_state::Connected, "TCP Server Connected", status_look::Good},
+        {socket_state::Error, "TCP Server Error", status_look::Error},
+    };
+    for (const Row& row : rows) {
+        ServerRig rig;
+        rig.socket.setState(row.state);
+        rig.server.Timer5_Timer();
+        EXPECT_EQ(rig.Text12.text, row.text) << row.state;
+        EXPECT_EQ(rig.Text12.look, row.look) << row.state;
+    }
+    ServerRig rig;
+    rig.socket.setState(3);  // connection pending: not acted upon
+    rig.server.Timer5_Timer();
+    EXPECT_EQ(rig.Text12.textChanges, 0);
+}
+
+TEST(ResidentServerStatusTimer, oneTickAfterTheClientLeft_closesAndListensAgain_withStartupListen)
+{
+    ServerRig rig;
+    rig.state.StartupListen = true;
+    rig.connectClient();
+    rig.socket.peerCloses();
+
+    rig.server.Timer5_Timer();
+
+    EXPECT_EQ(rig.socket.state(), socket_state::Listening);
+    EXPECT_EQ(rig.socket.listens.size(), 2u);
+    EXPECT_EQ(rig.Text12.text, "TCP Server Listening");
+    EXPECT_EQ(rig.Text12.textChanges, 3) << "listening, then closed and listening again in the one tick";
+}
+
+TEST(ResidentServerStatusTimer, withoutStartupListen_aServerWhoseClientLeft_staysClosed)
+{
+    ServerRig rig;
+    rig.connectClient();
+    rig.socket.peerCloses();
+
+    rig.server.Timer5_Timer();
+    rig.server.Timer5_Timer();
+
+    EXPECT_EQ(rig.socket.state(), socket_state::Closed);
+    EXPECT_EQ(rig.socket.listens.size(), 1u);
+    EXPECT_EQ(rig.Text12.text, "TCP Server Closed");
+    EXPECT_EQ(rig.Text12.look, status_look::Stopped);
+}
+
+TEST(ResidentServerStatusTimer, withStartupListenButRealTimeOff_aClosedServerStaysClosed)
+{
+    ServerRig rig;
+    rig.state.StartupListen = true;
+    rig.state.RealTimeOn = false;
+    rig.server.Timer5_Timer();
+    EXPECT_TRUE(rig.socket.listens.empty());
+    EXPECT_EQ(rig.Text12.text, "TCP Server Closed");
+}
+
+TEST(ResidentServerClose, closeSocket_closesWaitsOneSecond_thenRefreshesTheStatus)
+{
+    ServerRig rig;
+    rig.state.StartupListen = true;
+    rig.connectClient();
+    int stateDuringPause = -1;
+    rig.events.onEvents = [&] { stateDuringPause = rig.socket.state(); };
+
+    rig.server.MnuCloseSocket_Click();
+
+    EXPECT_EQ(rig.events.delays, std::vector<int>{1000});
+    EXPECT_EQ(stateDuringPause, socket_state::Closed);
+    EXPECT_EQ(rig.socket.state(), socket_state::Listening) << "the refresh re-opens with StartupListen";
+    EXPECT_EQ(rig.Text12.text, "TCP Server Listening");
+}
+
+TEST(ResidentServerClose, shutdown_closesAnOpenSocketAndPauses_butNotAClosedOne)
+{
+    ServerRig rig;
+    rig.server.closeAtShutdown();
+    EXPECT_TRUE(rig.events.delays.empty());
+    EXPECT_EQ(rig.socket.closes, 0);
+
+    rig.server.MnuOpenSocket_Click();
+    rig.server.closeAtShutdown();
+    EXPECT_EQ(rig.socket.state(), socket_state::Closed);
+    EXPECT_EQ(rig.events.delays, std::vector<int>{800});
+}
+
+TEST(ResidentServerCommands, aLineIsAnsweredOnlyWhenTheBufferEndsInCarriageReturn)
+{
+    ServerRig rig;
+    rig.connectClient();
+
+    rig.socket.arrive("GETP");
+    rig.socket.arrive("1\r\n");
+    EXPECT_TRUE(rig.socket.sent.empty());
+    EXPECT_EQ(rig.socket.buffered(), "GETP1\r\n") << "nothing is taken or discarded";
+
+    rig.socket.arrive("GETP1\r");
+    EXPECT_EQ(rig.socket.sent, std::vector<std::string>{"Error! Improper command\r\n"})
+        << "everything buffered is one line";
+    EXPECT_TRUE(rig.socket.buffered().empty());
+
+    rig.socket.arrive("GETP1\r");
+    EXPECT_EQ(rig.socket.sent.back(), "1500\r\n");
+}
+
+TEST(ResidentServerCommands, setPol_isAnsweredAfterTheToggleReturns)
+{
+    ServerRig rig;
+    rig.connectClient();
+    std::size_t sentDuringToggle = 99;
+    rig.duringToggle = [&] { sentDuringToggle = rig.socket.sent.size(); };
+
+    rig.socket.arrive("SETPOL2\r");
+
+    EXPECT_EQ(rig.toggles, std::vector<int>{2});
+    EXPECT_EQ(sentDuringToggle, 0u);
+    EXPECT_EQ(rig.socket.sent, std::vector<std::string>{"Toggled CH2 Polarity\r\n"});
+}
+
+TEST(ResidentServerCommands, aClientThatLeavesDuringAToggle_harmsNothing_andItsReplyGoesToNobodyElse)
+{
+    ServerRig rig;
+    rig.state.StartupListen = true;
+    rig.connectClient(1);
+    rig.duringToggle = [&] {
+        rig.socket.peerCloses();
+        rig.server.Timer5_Timer();
+        rig.socket.requestConnection(2);
+    };
+
+    rig.socket.arrive("SETPOL1\r");
+
+    EXPECT_TRUE(rig.socket.sent.empty()) << "the newcomer did not ask";
+    EXPECT_TRUE(rig.server.clientConnected());
+    rig.socket.arrive("GETP1\r");
+    EXPECT_EQ(rig.socket.sent, std::vector<std::string>{"1500\r\n"});
+}
+
+TEST(ResidentServerCommands, aClientThatLeavesDuringAToggle_withNobodyAfterIt_hasItsReplyRefusedQuietly)
+{
+    ServerRig rig;
+    rig.connectClient();
+    rig.duringToggle = [&] { rig.socket.peerCloses(); };
+
+    rig.socket.arrive("SETPOL1\r");
+
+    EXPECT_TRUE(rig.socket.sent.empty());
+    EXPECT_TRUE(rig.List1.lines.empty());
+    rig.server.Timer5_Timer();
+    EXPECT_EQ(rig.Text12.text, "TCP Server Closed");
+}
+
+TEST(ResidentServerCommands, aLineOutsideTheConnectedState_isDiscarded_andOnlyMynameAnswers)
+{
+    ServerRig rig;
+    rig.connectClient();
+    rig.socket.arrive("SETPOL1");
+    rig.socket.setState(socket_state::PeerClosed);
+    rig.socket.arrive("\r");
+
+    EXPECT_TRUE(rig.toggles.empty()) << "no command is interpreted";
+    EXPECT_TRUE(rig.socket.buffered().empty());
+    EXPECT_EQ(rig.captions.back(), "TCP Server : Chatting with ");
+    EXPECT_EQ(rig.socket.refused, std::vector<std::string>{"myname"}) << "a closing socket refuses it";
+    EXPECT_TRUE(rig.List1.lines.empty()) << "the refusal is ignored";
+
+    rig.server.Timer5_Timer();
+    EXPECT_EQ(rig.Text12.text, "TCP Server Closed");
+}
+
+TEST(ResidentServerCommands, aClientThatNeverEndsALine_isDroppedPastTheCap_andTheServerListensAgain)
+{
+    ServerRig rig;
+    rig.state.StartupListen = true;
+    rig.connectClient();
+
+    rig.socket.arrive(std::string(ResidentServer::kMaxPendingBytes, 'A'));
+    EXPECT_TRUE(rig.server.clientConnected()) << "up to the cap the line may still end";
+
+    rig.socket.arrive("A");
+    EXPECT_EQ(rig.socket.state(), socket_state::Closed);
+    EXPECT_TRUE(rig.socket.buffered().empty());
+    ASSERT_EQ(rig.List1.lines.size(), 1u);
+    EXPECT_EQ(rig.List1.lines[0], "A TCP client sent 65537 bytes without ending a command and was disconnected.");
+
+    rig.server.Timer5_Timer();
+    EXPECT_EQ(rig.socket.state(), socket_state::Listening);
+    rig.socket.requestConnection(2);
+    rig.socket.arrive("GETP1\r");
+    EXPECT_EQ(rig.socket.sent, std::vector<std::string>{"1500\r\n"});
+}
+
+TEST(ResidentServerCommands, aLongLineThatEnds_isAnsweredNotDropped)
+{
+    ServerRig rig;
+    rig.connectClient();
+    rig.socket.arrive(std::string(ResidentServer::kMaxPendingBytes + 10, 'A') + "GETP1\r");
+    EXPECT_EQ(rig.socket.sent, std::vector<std::string>{"1500\r\n"});
+    EXPECT_TRUE(rig.server.clientConnected());
+}
+
+TEST(ResidentServerPush, textGoesToAConnectedClientOnly_asItStands)
+{
+    ServerRig rig;
+    rig.server.sendToClient("not sent\r\n");
+    rig.server.MnuOpenSocket_Click();
+    EXPECT_FALSE(rig.server.clientConnected());
+    rig.server.sendToClient("not sent\r\n");
+
+    rig.socket.requestConnection(1);
+    ASSERT_TRUE(rig.server.clientConnected());
+    rig.server.sendToClient("1\t2\r\n");
+
+    EXPECT_EQ(rig.socket.sent, std::vector<std::string>{"1\t2\r\n"});
+    EXPECT_TRUE(rig.socket.refused.empty());
+}
+
+} // namespace

@@ -1,0 +1,366 @@
+// The whole program's TCP server on real loopback connections, while the emulated
+// monitor's packets stream into the decoder: queries, one client at a time, the status
+// timer, the menus, misbehaving clients, a port in use, and the shut-down.
+#include "fake_clock.h"
+#include "fake_event_loop.h"
+#include "fake_serial_port.h"
+#include "fake_tray_icon.h"
+#include "free_tcp_port.h"
+#include "memory_settings_store.h"
+#include "scripted_dialogs.h"
+
+#include "app/program.h"
+#include "mainwindow/main_window.h"
+#include "platform/qt_server_socket.h"
+#include "platform/system_locale.h"
+#include "server/reading_lines.h"
+#include "simulator/monitor_emulator.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTcpSocket>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+namespace {
+
+constexpr int kWaitMs = 5000;
+
+// A client of the program's server on the same event loop: every wait runs the loop.
+class LineClient {
+public:
+    bool connectTo(int port)
+    {
+        socket_.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port));
+        return QTest::qWaitFor([&] { return socket_.state() != QAbstractSocket::ConnectingState
+                                             && socket_.state() != QAbstractSocket::HostLookupState; },
+                               kWaitMs)
+            && socket_.state() == QAbstractSocket::ConnectedState;
+    }
+
+    void send(const std::string& bytes)
+    {
+        socket_.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        socket_.flush();
+    }
+
+    // Sends the command and returns the reply line without its CR LF ("" on no reply).
+    std::string ask(const std::string& command)
+    {
+        send(command);
+        if (!QTest::qWaitFor([&] { return socket_.canReadLine(); }, kWaitMs))
+            return {};
+        const std::string line = socket_.readLine().toStdString();
+        return line.ends_with("\r\n") ? line.substr(0, line.size() - 2) : "no CR LF: " + line;
+    }
+
+    bool waitUntilDropped()
+    {
+        return QTest::qWaitFor([&] { return socket_.state() == QAbstractSocket::UnconnectedState; }, kWaitMs);
+    }
+
+    void leave() { socket_.disconnectFromHost(); }
+    QTcpSocket& socket() { return socket_; }
+
+private:
+    QTcpSocket socket_;
+};
+
+struct ServerProgramRig {
+    FakeClock clock;
+    FakeEventLoop events{clock};
+    FakeSerialPort port{clock};
+    MemorySettingsStore store;
+    ScriptedDialogs dialogs;
+    FakeTrayIcon tray;
+    QtServerSocket tcpserver;
+    MainWindow window{tray};
+    Program program{window, Platform{clock, events, port, store, dialogs, tray, tcpserver}};
+
+    MonitorEmulator monitor;
+    const int tcpPort = freeTcpPort();
+    // Every ALL line that the program's readings have held.
+    std::set<std::string> heldLines;
+    QTimer stream;
+
+    explicit ServerProgramRig(bool startupListen)
+    {
+        store.values = {{"TCPport", std::to_string(tcpPort)},
+                        {"StartupListen", startupListen ? "True" : "False"},
+                        {"StartupComIsOn", "True"},
+                        {"ZigbeeVersion", "8"}};
+        MonitorState& m = monitor.state();
+        m.volts = 230;
+        m.watts = {1500, 200};
+        m.powerFactor = {0.5, 1};
+        program.Form_Load();
+        // The test ticks the timers itself.
+        for (QTimer* timer : {&window.Timer2(), &window.Timer4(), &window.Timer5()})
+            timer->stop();
+        stream.setInterval(2);
+        QObject::connect(&stream, &QTimer::timeout, [this] { streamPacket(); });
+    }
+
+    // One packet from the monitor, taken by the program's receiver and decoder.
+    void streamPacket()
+    {
+        monitor.advance(1);
+        port.feed(monitor.packet());
+        port.notify();
+        heldLines.insert(allLine(program.state().readings, systemNumberSymbols()));
+    }
+
+    // Packets arrive and the watchdog's next tick sees them: real time is on.
+    void realTimeFlows()
+    {
+        streamPacket();
+        tick(window.Timer2());
+    }
+
+    static void tick(QTimer& timer) { QMetaObject::invokeMethod(&timer, "timeout"); }
+    void tickTimer5() { tick(window.Timer5()); }
+
+    QString text12() { return window.findChild<QLineEdit*>("Text12")->text(); }
+    QColor text12Background() { return window.findChild<QLineEdit*>("Text12")->palette().color(QPalette::Base); }
+    bool listHolds(const QString& start)
+    {
+        const QListWidget* list = window.findChild<QListWidget*>("List1");
+        for (int i = 0; i < list->count(); ++i) {
+            if (list->item(i)->text().startsWith(start))
+                return true;
+        }
+        return false;
+    }
+    bool waitForSocketState(int state)
+    {
+        return QTest::qWaitFor([&] { return tcpserver.state() == state; }, kWaitMs);
+    }
+    // Connects the client and lets the status timer show it.
+    bool connect(LineClient& client)
+    {
+        const bool connected = client.connectTo(tcpPort) && waitForSocketState(socket_state::Connected);
+        tickTimer5();
+        return connected;
+    }
+};
+
+TEST(ServerOverTcp, realTimeWithStartupListen_opensTheServer_andQueriesAreAnsweredFromTheLiveReadings)
+{
+    ServerProgramRig rig(true);
+    ASSERT_NE(rig.tcpPort, 0);
+    rig.realTimeFlows();
+    ASSERT_TRUE(rig.program.state().RealTimeOn);
+    EXPECT_EQ(rig.tcpserver.state(), socket_state::Listening) << "the watchdog asked the server to start";
+    EXPECT_EQ(rig.window.windowTitle(), QStringLiteral("TCP Server : Listening"));
+    EXPECT_EQ(rig.text12(), QStringLiteral("TCP Server Listening"));
+    EXPECT_EQ(rig.text12Background(), QColor(255, 255, 0));
+
+    LineClient client;
+    ASSERT_TRUE(rig.connect(client));
+    EXPECT_EQ(rig.text12(), QStringLiteral("TCP Server Connected"));
+    EXPECT_EQ(rig.text12Background(), QColor(0, 255, 0));
+
+    rig.stream.start();
+    EXPECT_EQ(client.ask("GETP1\r"), "1500");
+    EXPECT_EQ(client.ask("getp2\r"), "200");
+    EXPECT_EQ(client.ask("GETVOLT\r"), "230.0");
+    int previousSeconds = -1;
+    for (int i = 0; i < 20; ++i) {
+        const std::string line = client.ask("GETALL\r");
+        EXPECT_TRUE(rig.heldLines.contains(line)) << line;
+        const int seconds = std::stoi(line.substr(line.rfind('\t') + 1));
+        EXPECT_GE(seconds, previousSeconds) << "the readings move on between queries";
+        previousSeconds = seconds;
+    }
+    const std::string allp = client.ask("GETALLP\r");
+    EXPECT_EQ(std::count(allp.begin(), allp.end(), '\t'), 15);
+    rig.stream.stop();
+    EXPECT_GT(rig.program.state().readings.SecondsCounter, 20) << "packets kept streaming";
+    EXPECT_EQ(client.ask("GETSEC\r"), std::to_string(rig.program.state().readings.SecondsCounter));
+}
+
+TEST(ServerOverTcp, aSecondClient_isRefused_andTheServerListensAgainOneTickAfterTheFirstLeaves)
+{
+    ServerProgramRig rig(true);
+    rig.realTimeFlows();
+    LineClient first;
+    ASSERT_TRUE(rig.connect(first));
+
+    LineClient second;
+    EXPECT_FALSE(second.connectTo(rig.tcpPort));
+    EXPECT_EQ(second.socket().error(), QAbstractSocket::ConnectionRefusedError);
+    EXPECT_EQ(first.ask("GETP1\r"), "1500") << "the first client is still served";
+
+    first.leave();
+    ASSERT_TRUE(rig.waitForSocketState(socket_state::PeerClosed));
+    rig.tickTimer5();
+    EXPECT_EQ(rig.tcpserver.state(), socket_state::Listening);
+    EXPECT_EQ(rig.text12(), QStringLiteral("TCP Server Listening"));
+
+    LineClient third;
+    ASSERT_TRUE(rig.connect(third));
+    EXPECT_EQ(third.ask("GETP2\r"), "200");
+}
+
+TEST(ServerOverTcp, theStatusTimer_runsEvery800ms_andReListensOnItsOwn)
+{
+    ServerProgramRig rig(true);
+    rig.realTimeFlows();
+    LineClient client;
+    ASSERT_TRUE(rig.connect(client));
+    EXPECT_EQ(rig.window.Timer5().interval(), 800);
+
+    client.leave();
+    rig.window.Timer5().start();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rig.text12() == "TCP Server Listening"; }, kWaitMs));
+    EXPECT_EQ(rig.tcpserver.state(), socket_state::Listening);
+}
+
+TEST(ServerOverTcp, openSocket_whileRealTimeIsStopped_changesNothing)
+{
+    ServerProgramRig rig(true);
+    ASSERT_FALSE(rig.program.state().RealTimeOn);
+    const QString title = rig.window.windowTitle();
+
+    rig.window.menuAction("MnuOpenSocket").trigger();
+
+    EXPECT_EQ(rig.tcpserver.state(), socket_state::Closed);
+    EXPECT_EQ(rig.text12(), QStringLiteral("TCP Server Closed"));
+    EXPECT_EQ(rig.text12Background(), QColor(255, 0, 0));
+    EXPECT_EQ(rig.window.windowTitle(), title);
+    LineClient client;
+    EXPECT_FALSE(client.connectTo(rig.tcpPort));
+}
+
+TEST(ServerOverTcp, theMenus_openAndCloseTheServer_andCloseRestartsItAfterASecond)
+{
+    ServerProgramRig rig(false);
+    rig.realTimeFlows();
+    ASSERT_EQ(rig.tcpserver.state(), socket_state::Closed) << "without StartupListen nothing starts by itself";
+
+    rig.window.menuAction("MnuOpenSocket").trigger();
+    EXPECT_EQ(rig.tcpserver.state(), socket_state::Listening);
+
+    rig.window.menuAction("MnuCloseSocket").trigger();
+    EXPECT_EQ(rig.events.delays.back(), 1000);
+    EXPECT_EQ(rig.tcpserver.state(), socket_state::Closed);
+    EXPECT_EQ(rig.text12(), QStringLiteral("TCP Server Closed"));
+
+    rig.program.state().StartupListen = true;
+    rig.window.menuAction("MnuCloseSocket").trigger();
+    EXPECT_EQ(rig.tcpserver.state(), socket_state::Listening) << "closing restarts the listener";
+}
+
+TEST(ServerOverTcp, aClientThatNeverEndsALine_isDropped_andTheNextClientIsServed)
+{
+    ServerProgramRig rig(true);
+    rig.realTimeFlows();
+    LineClient flooder;
+    ASSERT_TRUE(rig.connect(flooder));
+
+    flooder.send(std::string(ResidentServer::kMaxPendingBytes + 4096, 'A'));
+    EXPECT_TRUE(flooder.waitUntilDropped());
+    EXPECT_TRUE(rig.listHolds("A TCP client sent "));
+    rig.tickTimer5();
+    EXPECT_EQ(rig.tcpserver.state(), socket_state::Listening);
+
+    LineClient next;
+    ASSERT_TRUE(rig.connect(next));
+    EXPECT_EQ(next.ask("GETP1\r"), "1500");
+}
+
+TEST(ServerOverTcp, aPortInUse_showsTheServerError_andTheProgramKeepsRunning)
+{
+    ServerProgramRig rig(true);
+    auto occupant = std::make_unique<QTcpServer>();
+    ASSERT_TRUE(occupant->listen(QHostAddress::Any, static_cast<quint16>(rig.tcpPort)));
+
+    rig.realTimeFlows();
+    rig.tickTimer5();
+
+    EXPECT_EQ(rig.tcpserver.state(), socket_state::Error);
+    EXPECT_EQ(rig.text12(), QStringLiteral("TCP Server Error"));
+    EXPECT_EQ(rig.text12Background(), QColor(0, 0, 0));
+    EXPECT_TRUE(rig.listHolds(QStringLiteral("The TCP server cannot listen on port %1: ").arg(rig.tcpPort)));
+    const std::int32_t seconds = rig.program.state().readings.SecondsCounter;
+    rig.streamPacket();
+    EXPECT_GT(rig.program.state().readings.SecondsCounter, seconds) << "the readings still flow";
+
+    occupant.reset();
+    rig.window.menuAction("MnuCloseSocket").trigger();
+    EXPECT_EQ(rig.tcpserver.state(), socket_state::Listening);
+    LineClient client;
+    ASSERT_TRUE(rig.connect(client));
+    EXPECT_EQ(client.ask("GETP1\r"), "1500");
+}
+
+TEST(ServerOverTcp, setCommands_reachTheMonitorAndTheTriggerPushOption)
+{
+    ServerProgramRig rig(true);
+    rig.realTimeFlows();
+    LineClient client;
+    ASSERT_TRUE(rig.connect(client));
+    rig.port.written.clear();
+
+    EXPECT_EQ(client.ask("SETPOL1\r"), "Toggled CH1 Polarity");
+    EXPECT_EQ(rig.port.written, "\xFCSETNG1") << "the toggle went to the monitor first";
+
+    rig.store.writes.clear();
+    EXPECT_EQ(client.ask("SETTRIGON\r"), "Auto Triggering has been Enabled");
+    EXPECT_EQ(client.ask("SETTRIGON\r"), "Auto Triggering has been Enabled");
+    EXPECT_EQ(rig.program.state().AutoWriteLocal, 1);
+    EXPECT_EQ(rig.store.writes, std::vector<std::string>{"AutoWriteLocal"});
+    EXPECT_EQ(rig.store.values["AutoWriteLocal"], "1");
+}
+
+TEST(ServerOverTcp, aClientConnectedWhenRealTimeStarts_staysConnected)
+{
+    ServerProgramRig rig(true);
+    rig.realTimeFlows();
+    LineClient client;
+    ASSERT_TRUE(rig.connect(client));
+    rig.port.peer = [&rig](std::string_view bytes) { return rig.monitor.receive(bytes); };
+    rig.monitor.state().realTimeOn = false;
+    // The first packet comes in the middle of the start's wait for data, which asks
+    // the server to start on every look at the port.
+    rig.port.feedAt(rig.clock.elapsedMs() + 3000, rig.monitor.packet());
+
+    rig.window.menuAction("MnuStartRTL").trigger();
+
+    ASSERT_TRUE(rig.program.state().RealTimeOn);
+    EXPECT_EQ(rig.tcpserver.state(), socket_state::Connected);
+    EXPECT_EQ(client.ask("GETP1\r"), "1500");
+}
+
+TEST(ServerOverTcp, exitWhileListening_closesTheServer_andPauses800msBeforeSaving)
+{
+    ServerProgramRig rig(true);
+    rig.realTimeFlows();
+    ASSERT_EQ(rig.tcpserver.state(), socket_state::Listening);
+    rig.window.Timer5().start();
+    int stateDuringPause = -1;
+    std::size_t savesBeforePause = 99;
+    bool statusTimerRunsDuringPause = true;
+    rig.events.onEvents = [&] {
+        if (!rig.events.delays.empty() && rig.events.delays.back() == 800 && stateDuringPause < 0) {
+            stateDuringPause = rig.tcpserver.state();
+            savesBeforePause = rig.store.writes.size();
+            statusTimerRunsDuringPause = rig.window.Timer5().isActive();
+        }
+    };
+    rig.store.writes.clear();
+
+    rig.window.menuAction("MnuExit").trigger();
+
+    EXPECT_EQ(stateDuringPause, socket_state::Closed);
+    EXPECT_EQ(savesBeforePause, 0u);
+    EXPECT_FALSE(statusTimerRunsDuringPause) << "it would listen again";
+    EXPECT_FALSE(rig.store.writes.empty()) << "the settings were saved after the pause";
+    LineClient late;
+    EXPECT_FALSE(late.connectTo(rig.tcpPort));
+}
+
+} // namespace
