@@ -176,7 +176,7 @@ TEST(CommandProtocolErrors, hello_getsThePrefixErrorAndNothingElse)
     EXPECT_TRUE(rig.calls.empty());
 }
 
-TEST(CommandProtocolErrors, theWordIsNotTrimmed_soABlankAfterTheprefixIsImproper)
+TEST(CommandProtocolErrors, theWordIsNotTrimmed_soABlankAfterThePrefixIsImproper)
 {
     ProtocolRig rig;
     EXPECT_EQ(rig.reply("GET P1\r"), kImproper);
