@@ -1,0 +1,163 @@
+// Layout of the options window's tabs, frames, captions and tips.
+#include "settings/options_window_controls.h"
+
+#include "common/support_address.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <initializer_list>
+
+namespace {
+
+template <typename Control>
+Control* named(Control* control, const char* name, const char* tip = nullptr)
+{
+    control->setObjectName(QString::fromLatin1(name));
+    if (tip)
+        control->setToolTip(QString::fromLatin1(tip));
+    return control;
+}
+
+QCheckBox* checkBox(const char* name, const char* caption, const char* tip = nullptr)
+{
+    return named(new QCheckBox(QString::fromLatin1(caption)), name, tip);
+}
+
+QLineEdit* textBox(const char* name, const char* tip = nullptr)
+{
+    return named(new QLineEdit, name, tip);
+}
+
+QPushButton* button(const char* name, const char* caption)
+{
+    return named(new QPushButton(QString::fromLatin1(caption)), name);
+}
+
+QLabel* label(const char* caption)
+{
+    return new QLabel(QString::fromLatin1(caption));
+}
+
+QGroupBox* frame(const char* caption, QLayout* contents)
+{
+    auto* box = new QGroupBox(QString::fromLatin1(caption));
+    box->setLayout(contents);
+    return box;
+}
+
+QWidget* page(QLayout* contents)
+{
+    auto* widget = new QWidget;
+    widget->setLayout(contents);
+    return widget;
+}
+
+QWidget* generalTab(OptionsWindowControls& c)
+{
+    c.Check1 = checkBox("Check1", "Server Listens when Program Starts");
+    c.Check2 = checkBox("Check2", "Open COM Port when Program Starts", "Recommended");
+    c.Check3 = checkBox("Check3", "Start Real-Time when Program Starts", "Not recommended.");
+    c.Check4 = checkBox("Check4", "Write to Web Server",
+                        "Automaticaly writes to web server when software starts, providing an account has been "
+                        "established.");
+    auto* startUp = new QVBoxLayout;
+    for (QCheckBox* box : {c.Check1, c.Check2, c.Check3, c.Check4})
+        startUp->addWidget(box);
+
+    c.Text7 = textBox("Text7", "Cost of electricity from your power company. May be acquired from electric bill.");
+    auto* cost = new QHBoxLayout;
+    cost->addWidget(c.Text7);
+    cost->addWidget(label("per Kilowatt-Hour (KWh)"));
+
+    c.Check5 = checkBox("Check5", "Send Data to Client when Triggering Power triggering Events Occur.");
+
+    c.Text3 = textBox("Text3", "How often to update the web server.");
+    c.Text4 = textBox("Text4", "Minimum change in CH1 power which will cause data to be writen to the web server.");
+    c.Text5 = textBox("Text5", "Minimum change in CH2 power which will cause data to be writen to the web server.");
+    auto* triggers = new QGridLayout;
+    triggers->addWidget(label("Write Interval:"), 0, 0);
+    triggers->addWidget(c.Text3, 0, 1);
+    triggers->addWidget(label("Second"), 0, 2);
+    triggers->addWidget(label("CH1 Power Change:"), 1, 0);
+    triggers->addWidget(c.Text4, 1, 1);
+    triggers->addWidget(label("CH2 Power Change:"), 2, 0);
+    triggers->addWidget(c.Text5, 2, 1);
+
+    auto* layout = new QVBoxLayout;
+    layout->addWidget(frame("Start Up", startUp));
+    layout->addWidget(frame("Cost of Electricity", cost));
+    layout->addWidget(c.Check5);
+    layout->addWidget(frame("Trigger Values", triggers));
+    return page(layout);
+}
+
+QWidget* webServerTab(OptionsWindowControls& c)
+{
+    c.Text1 = textBox("Text1");
+    c.Text6 = textBox("Text6");
+    c.webHost = textBox("WebHost", "Host name of the web service, optionally followed by \":\" and a port.");
+    auto* account = new QGridLayout;
+    account->addWidget(label("User Account:"), 0, 0);
+    account->addWidget(c.Text1, 0, 1);
+    account->addWidget(c.Text6, 1, 0, 1, 2);
+    account->addWidget(label("Web Server Host:"), 2, 0);
+    account->addWidget(c.webHost, 2, 1);
+
+    c.Command1 = button("Command1", "Done");
+    auto* layout = new QVBoxLayout;
+    layout->addWidget(frame("Account", account));
+    layout->addWidget(c.Command1);
+    layout->addStretch();
+    return page(layout);
+}
+
+QLineEdit* resultBox(const char* name)
+{
+    QLineEdit* box = textBox(name);
+    box->setText(QStringLiteral("Idle"));
+    box->setReadOnly(true);
+    box->setAlignment(Qt::AlignCenter);
+    return box;
+}
+
+QWidget* polarityTab(OptionsWindowControls& c)
+{
+    c.Command2 = button("Command2", "Test Energy Polarity");
+    c.Text8 = resultBox("Text8");
+    c.Text9 = resultBox("Text9");
+    c.Command4 = button("Command4", "Done");
+    auto* polarity = new QVBoxLayout;
+    for (QWidget* control : std::initializer_list<QWidget*>{c.Command2, c.Text8, c.Text9, c.Command4})
+        polarity->addWidget(control);
+
+    auto* construction = new QLabel(QStringLiteral("This page is under construction. Please visit %1 for news.")
+                                        .arg(QString::fromLatin1(kSupportAddress.data(), kSupportAddress.size())));
+    construction->setWordWrap(true);
+
+    auto* layout = new QVBoxLayout;
+    layout->addWidget(frame("CH1 Polarity Setup", polarity));
+    layout->addWidget(construction);
+    layout->addStretch();
+    return page(layout);
+}
+
+} // namespace
+
+OptionsWindowControls buildOptionsWindowControls(QWidget& parent)
+{
+    OptionsWindowControls c{};
+    c.SSTab1 = named(new QTabWidget, "SSTab1");
+    c.SSTab1->addTab(generalTab(c), QStringLiteral("General"));
+    c.SSTab1->addTab(webServerTab(c), QStringLiteral("Web Server"));
+    c.SSTab1->addTab(polarityTab(c), QStringLiteral("Solar/Wind Systems"));
+    auto* layout = new QVBoxLayout(&parent);
+    layout->addWidget(c.SSTab1);
+    return c;
+}
