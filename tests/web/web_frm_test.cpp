@@ -12,7 +12,6 @@
 #include "web/web_posting.h"
 
 #include <QCheckBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
