@@ -3,6 +3,7 @@
 #include "app/program.h"
 
 #include "common/number_text.h"
+#include "common/support_address.h"
 #include "mainwindow/main_window.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
@@ -21,7 +22,6 @@ namespace {
 const std::string kDesignCaption = "KVO-7730 Rida Download and Real-Time Software";
 const std::string kTrayTip = "KVO-7730 Resident Server";
 constexpr double kAboutVersion = 1.01;
-const std::string kSupportAddress = "the KVO-7730 supplier's web site";
 constexpr std::int16_t kWatchdogStartsStopped = 6;
 
 } // namespace
@@ -62,7 +62,9 @@ Program::Program(MainWindow& window, Platform platform)
       webPosting_({state_, settings_, platform.dialogs, platform.clock, webRealTimeBox_, systemNumberSymbols(),
                    {[this] { return server_.clientConnected(); },
                     [this](const std::string& text) { server_.sendToClient(text); },
-                    [this] { webClient_.connectTo(state_.WebHost); }}})
+                    [this] { webClient_.connectTo(state_.WebHost); }}}),
+      options_(OptionsContext{state_, settings_, platform.dialogs, systemNumberSymbols(),
+                              [this] { webPosting_.RefreshTextBoxes(); }})
 {
     hooks_.startTcpServer = [this] { server_.listenUnlessServing(); };
     hooks_.tcpServerClosed = [this] { return server_.isClosed(); };
@@ -71,6 +73,7 @@ Program::Program(MainWindow& window, Platform platform)
     connectMenus();
     connectTimers();
     QObject::connect(&window_, &MainWindow::closeRequested, [this] { Form_Unload(); });
+    QObject::connect(&window_, &MainWindow::minimizingToTray, [this] { options_.closeUnlessMaximized(); });
     QObject::connect(&window_, &MainWindow::minimizingToTray, [this] { webPosting_.closeUnlessMaximized(); });
 }
 
@@ -83,7 +86,8 @@ std::string Program::aboutText()
 {
     return "KVO-7730 Resident Server Software " + generalNumberText(kAboutVersion)
         + " . This software requires firmware version 2.200 or higher. "
-        + "Firmware updates, installer software and instructions may be obtained from " + kSupportAddress + " .";
+        + "Firmware updates, installer software and instructions may be obtained from " + std::string(kSupportAddress)
+        + " .";
 }
 
 void Program::connectMenus()
@@ -99,6 +103,7 @@ void Program::connectMenus()
     on("MnuOpenSocket", [this] { server_.MnuOpenSocket_Click(); });
     on("MnuCloseSocket", [this] { server_.MnuCloseSocket_Click(); });
     on("MnuWritetoWeb", [this] { webPosting_.MnuWritetoWeb_Click(); });
+    on("MnuOptions", [this] { options_.show(); });
     on("MnuAbout", [this] { platform_.dialogs.message(aboutText()); });
 }
 
@@ -147,8 +152,10 @@ void Program::Form_Load()
         window_.Timer3().start();
 
     dialogs.setBusyPointer(true);
-    if (state_.StartupServerIsOn)
+    if (state_.StartupServerIsOn) {
+        options_.tickWriteToWebServer();
         webPosting_.load();
+    }
 
     dialogs.setBusyPointer(false);
     platform_.tray.setTip(kTrayTip);

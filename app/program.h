@@ -10,6 +10,7 @@
 #include "link/real_time_control.h"
 #include "platform/status_box.h"
 #include "server/resident_server.h"
+#include "settings/options_window_owner.h"
 #include "settings/persisted_settings.h"
 #include "web/web_client.h"
 #include "web/web_posting.h"
@@ -75,5 +76,6 @@ private:
     ResidentServer server_;
     WebClient webClient_;
     WebPosting webPosting_;
+    OptionsWindowOwner options_;
     bool unloaded_ = false;
 };
