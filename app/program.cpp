@@ -10,7 +10,6 @@
 #include "platform/serial_port.h"
 #include "platform/system_locale.h"
 #include "platform/tray_icon.h"
-#include "settings/trigger_push.h"
 #include "web/web_request.h"
 
 #include <QAction>
@@ -50,7 +49,7 @@ Program::Program(MainWindow& window, Platform platform)
                [&window](const std::string& caption) { window.setWindowTitle(QString::fromStdString(caption)); }},
               systemNumberSymbols(),
               {[this](int channel) { realTime_.TogglePolarity(channel); },
-               [this](bool on) { setTriggerPush(state_, settings_, on); }}),
+               [this](bool on) { options_.setTriggerPushBox(on); }}),
       webClient_(
           [this](const std::string& webHost) {
               return webRequestText(state_.readings,

@@ -5,7 +5,6 @@
 #include "link/program_state.h"
 #include "server/command_protocol.h"
 #include "settings/persisted_settings.h"
-#include "settings/trigger_push.h"
 
 #include <gtest/gtest.h>
 
@@ -237,43 +236,6 @@ TEST(CommandProtocolSet, handlersLeftEmpty_stillGetTheReply)
     const CommandProtocol protocol(readings, kPoint, {});
     EXPECT_EQ(protocol.reply("SETPOL1\r"), "Toggled CH1 Polarity\r\n");
     EXPECT_EQ(protocol.reply("SETTRIGON\r"), "Auto Triggering has been Enabled\r\n");
-}
-
-// SET TRIGON through the trigger push of the settings: saved only on a change.
-struct TriggerPushRig {
-    ProgramState state;
-    MemorySettingsStore store;
-    PersistedSettings settings{store, state};
-    CommandProtocol protocol{state.readings, kPoint,
-                             {{}, [this](bool on) { setTriggerPush(state, settings, on); }}};
-};
-
-TEST(CommandProtocolTriggerPush, setTrigOn_savesTheOptionOnce_andRepliesTheSameEachTime)
-{
-    TriggerPushRig rig;
-    ASSERT_EQ(rig.state.AutoWriteLocal, 0);
-
-    EXPECT_EQ(rig.protocol.reply("SETTRIGON\r"), "Auto Triggering has been Enabled\r\n");
-    EXPECT_EQ(rig.state.AutoWriteLocal, 1);
-    EXPECT_EQ(rig.store.writes, std::vector<std::string>{"AutoWriteLocal"});
-    EXPECT_EQ(rig.store.values["AutoWriteLocal"], "1");
-
-    EXPECT_EQ(rig.protocol.reply("SETTRIGON\r"), "Auto Triggering has been Enabled\r\n");
-    EXPECT_EQ(rig.state.AutoWriteLocal, 1);
-    EXPECT_EQ(rig.store.writes.size(), 1u) << "no change, no save";
-}
-
-TEST(CommandProtocolTriggerPush, setTrigOff_savesZero_onlyWhenTheOptionWasOn)
-{
-    TriggerPushRig rig;
-    EXPECT_EQ(rig.protocol.reply("SETTRIGOFF\r"), "Auto Triggering has been Disabled\r\n");
-    EXPECT_TRUE(rig.store.writes.empty());
-
-    rig.state.AutoWriteLocal = 1;
-    rig.protocol.reply("settrigoff\r");
-    EXPECT_EQ(rig.state.AutoWriteLocal, 0);
-    EXPECT_EQ(rig.store.values["AutoWriteLocal"], "0");
-    EXPECT_EQ(rig.store.writes.size(), 1u);
 }
 
 } // namespace

@@ -16,12 +16,15 @@
 #include "server/reading_lines.h"
 #include "simulator/monitor_emulator.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTcpSocket>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 
@@ -312,8 +315,27 @@ TEST(ServerOverTcp, setCommands_reachTheMonitorAndTheTriggerPushOption)
     EXPECT_EQ(client.ask("SETTRIGON\r"), "Auto Triggering has been Enabled");
     EXPECT_EQ(client.ask("SETTRIGON\r"), "Auto Triggering has been Enabled");
     EXPECT_EQ(rig.program.state().AutoWriteLocal, 1);
-    EXPECT_EQ(rig.store.writes, std::vector<std::string>{"AutoWriteLocal"});
+    // Loading the options window also saves the start-up switches that are on.
+    auto pushSaves = [&] { return std::count(rig.store.writes.begin(), rig.store.writes.end(), "AutoWriteLocal"); };
+    EXPECT_EQ(pushSaves(), 1) << "saved once, on the change";
     EXPECT_EQ(rig.store.values["AutoWriteLocal"], "1");
+    auto* check5 = rig.window.findChild<QCheckBox*>("Check5");
+    if (!check5) {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->objectName() == "OptionsFrm")
+                check5 = top->findChild<QCheckBox*>("Check5");
+        }
+    }
+    ASSERT_NE(check5, nullptr) << "the options window was created to take the click";
+    EXPECT_TRUE(check5->isChecked());
+    EXPECT_FALSE(check5->window()->isVisible()) << "created hidden";
+
+    EXPECT_EQ(client.ask("SETTRIGOFF\r"), "Auto Triggering has been Disabled");
+    EXPECT_EQ(client.ask("SETTRIGOFF\r"), "Auto Triggering has been Disabled");
+    EXPECT_EQ(rig.program.state().AutoWriteLocal, 0);
+    EXPECT_FALSE(check5->isChecked());
+    EXPECT_EQ(pushSaves(), 2);
+    EXPECT_EQ(rig.store.values["AutoWriteLocal"], "0");
 }
 
 TEST(ServerOverTcp, aClientConnectedWhenRealTimeStarts_staysConnected)
