@@ -1,19 +1,10 @@
 // The program's start-up, shut-down, menus, timers and notification-area behaviour,
 // on the offscreen platform with scripted devices.
-#include "fake_clock.h"
-#include "fake_event_loop.h"
-#include "fake_serial_port.h"
-#include "fake_server_socket.h"
-#include "fake_tray_icon.h"
-#include "memory_settings_store.h"
-#include "scripted_dialogs.h"
+#include "program_rig.h"
 
-#include "app/program.h"
-#include "mainwindow/main_window.h"
 #include "settings/setting_keys.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -23,32 +14,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct ProgramRig {
-    FakeClock clock;
-    FakeEventLoop events{clock};
-    FakeSerialPort port{clock};
-    MemorySettingsStore store;
-    ScriptedDialogs dialogs;
-    FakeTrayIcon tray;
-    FakeServerSocket tcpserver;
-    MainWindow window{tray};
-    Program program{window, Platform{clock, events, port, store, dialogs, tray, tcpserver}};
-
-    QString text(const char* name) { return window.findChild<QLineEdit*>(name)->text(); }
-    QColor background(const char* name)
-    {
-        return window.findChild<QLineEdit*>(name)->palette().color(QPalette::Base);
-    }
-    QTimer& timer(const char* name) { return *window.findChild<QTimer*>(name); }
-    void tick(const char* name) { QMetaObject::invokeMethod(&timer(name), "timeout"); }
-    void minimize()
-    {
-        window.showMinimized();
-        QCoreApplication::processEvents();
-    }
-    std::vector<std::string> writtenKeys() const { return store.writes; }
-};
 
 std::vector<std::string> names(std::span<const std::string_view> order)
 {
@@ -201,7 +166,7 @@ TEST(ProgramShutdown, exit_closesThePortSavesInShutdownOrderAndRemovesTheIcon)
     rig.window.close();  // a second way out must not save twice
 
     EXPECT_FALSE(rig.port.isOpen());
-    EXPECT_EQ(rig.writtenKeys(), names(shutdownSaveOrder()));
+    EXPECT_EQ(rig.store.writes, names(shutdownSaveOrder()));
     EXPECT_EQ(rig.store.values["E1B"], "123456789");
     EXPECT_FALSE(rig.tray.shown);
 }
@@ -212,10 +177,10 @@ TEST(ProgramTimers, periodicSave_comesOnThe101stTickOfTimer4)
     rig.program.Form_Load();
     for (int i = 0; i < 100; ++i)
         rig.tick("Timer4");
-    EXPECT_TRUE(rig.writtenKeys().empty());
+    EXPECT_TRUE(rig.store.writes.empty());
 
     rig.tick("Timer4");
-    EXPECT_EQ(rig.writtenKeys(), names(periodicSaveOrder()));
+    EXPECT_EQ(rig.store.writes, names(periodicSaveOrder()));
 }
 
 TEST(ProgramTray, minimizing_hidesToTheIcon_andADoubleClickBringsTheWindowBack)

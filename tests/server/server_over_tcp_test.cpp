@@ -1,22 +1,13 @@
 // The whole program's TCP server on real loopback connections, while the emulated
 // monitor's packets stream into the decoder: queries, one client at a time, the status
 // timer, the menus, misbehaving clients, a port in use, and the shut-down.
-#include "fake_clock.h"
-#include "fake_event_loop.h"
-#include "fake_serial_port.h"
-#include "fake_tray_icon.h"
 #include "free_tcp_port.h"
-#include "memory_settings_store.h"
-#include "scripted_dialogs.h"
+#include "program_rig.h"
 
-#include "app/program.h"
-#include "mainwindow/main_window.h"
 #include "platform/qt_server_socket.h"
 #include "platform/system_locale.h"
 #include "server/reading_lines.h"
-#include "simulator/monitor_emulator.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -72,18 +63,7 @@ private:
     QTcpSocket socket_;
 };
 
-struct ServerProgramRig {
-    FakeClock clock;
-    FakeEventLoop events{clock};
-    FakeSerialPort port{clock};
-    MemorySettingsStore store;
-    ScriptedDialogs dialogs;
-    FakeTrayIcon tray;
-    QtServerSocket tcpserver;
-    MainWindow window{tray};
-    Program program{window, Platform{clock, events, port, store, dialogs, tray, tcpserver}};
-
-    MonitorEmulator monitor;
+struct ServerProgramRig : BasicProgramRig<QtServerSocket> {
     const int tcpPort = freeTcpPort();
     // Every ALL line that the program's readings have held.
     std::set<std::string> heldLines;
@@ -110,9 +90,7 @@ struct ServerProgramRig {
     // One packet from the monitor, taken by the program's receiver and decoder.
     void streamPacket()
     {
-        monitor.advance(1);
-        port.feed(monitor.packet());
-        port.notify();
+        packet();
         heldLines.insert(allLine(program.state().readings, systemNumberSymbols()));
     }
 
@@ -123,7 +101,6 @@ struct ServerProgramRig {
         tick(window.Timer2());
     }
 
-    static void tick(QTimer& timer) { QMetaObject::invokeMethod(&timer, "timeout"); }
     void tickTimer5() { tick(window.Timer5()); }
 
     QString text12() { return window.findChild<QLineEdit*>("Text12")->text(); }
@@ -319,14 +296,10 @@ TEST(ServerOverTcp, setCommands_reachTheMonitorAndTheTriggerPushOption)
     auto pushSaves = [&] { return std::count(rig.store.writes.begin(), rig.store.writes.end(), "AutoWriteLocal"); };
     EXPECT_EQ(pushSaves(), 1) << "saved once, on the change";
     EXPECT_EQ(rig.store.values["AutoWriteLocal"], "1");
-    auto* check5 = rig.window.findChild<QCheckBox*>("Check5");
-    if (!check5) {
-        for (QWidget* top : QApplication::topLevelWidgets()) {
-            if (top->objectName() == "OptionsFrm")
-                check5 = top->findChild<QCheckBox*>("Check5");
-        }
-    }
-    ASSERT_NE(check5, nullptr) << "the options window was created to take the click";
+    QWidget* options = ServerProgramRig::topLevel("OptionsFrm");
+    ASSERT_NE(options, nullptr) << "the options window was created to take the click";
+    auto* check5 = options->findChild<QCheckBox*>("Check5");
+    ASSERT_NE(check5, nullptr);
     EXPECT_TRUE(check5->isChecked());
     EXPECT_FALSE(check5->window()->isVisible()) << "created hidden";
 

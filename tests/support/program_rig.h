@@ -11,19 +11,45 @@
 
 #include "app/program.h"
 #include "mainwindow/main_window.h"
+#include "simulator/monitor_emulator.h"
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QTimer>
 
-struct ProgramRig {
+// Socket is the TCP server socket: the scripted one, or a real one on loopback.
+template <typename Socket>
+struct BasicProgramRig {
     FakeClock clock;
     FakeEventLoop events{clock};
     FakeSerialPort port{clock};
     MemorySettingsStore store;
     ScriptedDialogs dialogs;
     FakeTrayIcon tray;
-    FakeServerSocket tcpserver;
+    Socket tcpserver;
     MainWindow window{tray};
     Program program{window, Platform{clock, events, port, store, dialogs, tray, tcpserver}};
+    MonitorEmulator monitor;
+
+    // One second of the monitor's time: its packet reaches the program's receiver.
+    void packet()
+    {
+        monitor.advance(1);
+        port.feed(monitor.packet());
+        port.notify();
+    }
+
+    QString text(const char* name) { return window.findChild<QLineEdit*>(name)->text(); }
+    QColor background(const char* name) { return window.findChild<QLineEdit*>(name)->palette().color(QPalette::Base); }
+    QTimer& timer(const char* name) { return *window.findChild<QTimer*>(name); }
+    static void tick(QTimer& timer) { QMetaObject::invokeMethod(&timer, "timeout"); }
+    void tick(const char* name) { tick(timer(name)); }
+
+    void minimize()
+    {
+        window.showMinimized();
+        QApplication::processEvents();
+    }
 
     // The window with the given object name that has not closed, or nullptr.
     static QWidget* topLevel(const char* name)
@@ -35,12 +61,6 @@ struct ProgramRig {
         return nullptr;
     }
 
-    void minimize()
-    {
-        window.showMinimized();
-        QApplication::processEvents();
-    }
-
     // Lets Qt delete the windows that closed.
     static void settle()
     {
@@ -48,3 +68,5 @@ struct ProgramRig {
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 };
+
+using ProgramRig = BasicProgramRig<FakeServerSocket>;
