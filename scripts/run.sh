@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up and builds, then runs the program on the simulated monitor: the simulator
 # is linked as COM port 9 in a scratch configuration folder (the user's own settings
-# are not touched) whose settings open that port and start real time at start-up.
+# are not touched) whose settings open that port, start real time at start-up and
+# let the TCP server listen on port 1234.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
@@ -15,6 +16,7 @@ ComPort=9
 ZigbeeVersion=8
 StartupComIsOn=True
 StartupRTLisOn=True
+StartupListen=True
 INI
 export XDG_CONFIG_HOME="$scratch"
 
