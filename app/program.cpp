@@ -1,19 +1,15 @@
-// Wiring of the main window's menus and timers to the link, and the start-up and
-// shut-down sequences.
+// Wiring of the main window's menus and displays to the program's parts, and the
+// start-up and shut-down sequences.
 #include "app/program.h"
 
 #include "common/number_text.h"
 #include "common/support_address.h"
 #include "mainwindow/main_window.h"
-#include "platform/clock.h"
 #include "platform/dialogs.h"
-#include "platform/serial_port.h"
 #include "platform/system_locale.h"
 #include "platform/tray_icon.h"
-#include "web/web_request.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QTreeWidget>
 
 namespace {
@@ -21,59 +17,28 @@ namespace {
 const std::string kDesignCaption = "KVO-7730 Rida Download and Real-Time Software";
 const std::string kTrayTip = "KVO-7730 Resident Server";
 constexpr double kAboutVersion = 1.01;
-constexpr std::int16_t kWatchdogStartsStopped = 6;
+
+QString qText(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
 
 } // namespace
 
-Program::Program(MainWindow& window, Platform platform)
+Program::Program(MainWindow& window, const Platform& platform)
     : window_(window),
-      platform_(platform),
-      settings_(platform.store, state_),
-      periodicSave_(settings_),
-      displays_{window.List1(), window.portBox(), window.realTimeBox(), webRealTimeBox_, comPanelPortBox_},
-      ports_(platform.port, platform.events, state_, platform.dialogs, displays_, hooks_),
-      exchange_(platform.port, platform.clock, platform.events, window.List1(), ports_),
-      realTime_(platform.port, platform.clock, platform.events, state_, platform.dialogs, displays_, hooks_, ports_,
-                exchange_),
-      decoder_(state_.readings, window.List1(), platform.clock,
-               {[this] { webPosting_.PostReadings(); },
-                [&window](const PowerFactorTexts& texts) {
-                    window.diagnosticText(3).setText(QString::fromStdString(texts.Text3));
-                    window.diagnosticText(4).setText(QString::fromStdString(texts.Text4));
-                    window.diagnosticText(5).setText(QString::fromStdString(texts.Text5));
-                    window.diagnosticText(6).setText(QString::fromStdString(texts.Text6));
-                }}),
-      receiver_(platform.port, platform.clock, platform.events, state_, window.List1(), decoder_),
-      server_(platform.tcpserver, platform.events, state_,
-              {window.serverBox(), window.List1(),
-               [&window](const std::string& caption) { window.setWindowTitle(QString::fromStdString(caption)); }},
-              systemNumberSymbols(),
-              {[this](int channel) { realTime_.TogglePolarity(channel); },
-               [this](bool on) { options_.setTriggerPushBox(on); }}),
-      webClient_(
-          [this](const std::string& webHost) {
-              return webRequestText(state_.readings,
-                                    {webHost, state_.VexUser, platform_.clock.now(), systemNumberSymbols()});
-          },
-          [&window](const std::string& request) {
-              window.diagnosticText(11).setText(QString::fromStdString(request));
-          }),
-      webPosting_({state_, settings_, platform.dialogs, platform.clock, webRealTimeBox_, systemNumberSymbols(),
-                   {[this] { return server_.clientConnected(); },
-                    [this](const std::string& text) { server_.sendToClient(text); },
-                    [this] { webClient_.connectTo(state_.WebHost); }}}),
-      options_(OptionsContext{state_, settings_, platform.dialogs, systemNumberSymbols(),
-                              [this] { webPosting_.RefreshTextBoxes(); }})
+      dialogs_(platform.companion.dialogs),
+      tray_(platform.tray),
+      companion_(platform.companion, this),
+      webWindow_(companion_.webPosting(), companion_.settings(), platform.companion.dialogs),
+      options_({.settings = companion_.settings(),
+                .readings = companion_.monitor().readings(),
+                .dialogs = platform.companion.dialogs,
+                .symbols = systemNumberSymbols()})
 {
-    hooks_.startTcpServer = [this] { server_.listenUnlessServing(); };
-    hooks_.tcpServerClosed = [this] { return server_.isClosed(); };
-    platform_.port.setReceiveHandler([this] { receiver_.onBytesArrived(); });
-    platform_.port.setLostHandler([this] { ports_.portLost(); });
     connectMenus();
-    connectTimers();
-    QObject::connect(&window_, &MainWindow::closeRequested, [this] { Form_Unload(); });
-    QObject::connect(&window_, &MainWindow::minimizingToTray, [this] { options_.closeUnlessMaximized(); });
-    QObject::connect(&window_, &MainWindow::minimizingToTray, [this] { webPosting_.closeUnlessMaximized(); });
+    connectDisplays();
+    connectWindows();
 }
 
 std::string Program::caption(const std::string& version)
@@ -91,86 +56,98 @@ std::string Program::aboutText()
 
 void Program::connectMenus()
 {
+    Monitor& monitor = companion_.monitor();
     auto on = [this](const char* name, auto handler) {
-        QObject::connect(&window_.menuAction(name), &QAction::triggered, handler);
+        connect(&window_.menuAction(name), &QAction::triggered, this, handler);
     };
     on("MnuExit", [this] { Form_Unload(); });
-    on("MnuOpenCom", [this] { ports_.MnuOpenCom_Click(); });
-    on("MnuClosePort", [this] { ports_.MnuClosePort_Click(); });
-    on("MnuStartRTL", [this] { realTime_.MnuStartRTL_Click(); });
-    on("MnuStopRTL", [this] { realTime_.MnuStopRTL_Click(); });
-    on("MnuOpenSocket", [this] { server_.MnuOpenSocket_Click(); });
-    on("MnuCloseSocket", [this] { server_.MnuCloseSocket_Click(); });
-    on("MnuWritetoWeb", [this] { webPosting_.MnuWritetoWeb_Click(); });
+    on("MnuOpenCom", [&monitor] { monitor.ports().MnuOpenCom_Click(); });
+    on("MnuClosePort", [&monitor] { monitor.ports().MnuClosePort_Click(); });
+    on("MnuStartRTL", [&monitor] { monitor.realTime().MnuStartRTL_Click(); });
+    on("MnuStopRTL", [&monitor] { monitor.realTime().MnuStopRTL_Click(); });
+    on("MnuOpenSocket", [this] { companion_.server().MnuOpenSocket_Click(); });
+    on("MnuCloseSocket", [this] { companion_.server().MnuCloseSocket_Click(); });
+    on("MnuWritetoWeb", [this] { webWindow_.MnuWritetoWeb_Click(); });
     on("MnuOptions", [this] { options_.show(); });
-    on("MnuAbout", [this] { platform_.dialogs.message(aboutText()); });
+    on("MnuAbout", [this] { dialogs_.message(aboutText()); });
 }
 
-void Program::connectTimers()
+void Program::connectDisplays()
 {
-    QObject::connect(&window_.Timer2(), &QTimer::timeout, [this] { realTime_.Timer2_Timer(); });
-    QObject::connect(&window_.Timer3(), &QTimer::timeout, [this] {
-        if (!realTime_.Timer3_Timer())
-            window_.Timer3().stop();
+    const Monitor& monitor = companion_.monitor();
+    const ResidentServer& server = companion_.server();
+    monitor.statusList().mirrorTo(window_.statusList(), &window_);
+    server.statusList().mirrorTo(window_.statusList(), &window_);
+    monitor.portBox().mirrorTo(window_.portBox(), &window_);
+    monitor.realTimeBox().mirrorTo(window_.realTimeBox(), &window_);
+    server.statusBox().mirrorTo(window_.serverBox(), &window_);
+    connect(&server, &ResidentServer::captionChanged, &window_,
+            [this](const std::string& caption) { window_.setWindowTitle(qText(caption)); });
+    connect(&monitor, &Monitor::powerFactorsDecoded, &window_, [this](const PowerFactorTexts& texts) {
+        window_.diagnosticText(3).setText(qText(texts.Text3));
+        window_.diagnosticText(4).setText(qText(texts.Text4));
+        window_.diagnosticText(5).setText(qText(texts.Text5));
+        window_.diagnosticText(6).setText(qText(texts.Text6));
     });
-    QObject::connect(&window_.Timer4(), &QTimer::timeout, [this] { periodicSave_.tick(); });
-    QObject::connect(&window_.Timer5(), &QTimer::timeout, [this] { server_.Timer5_Timer(); });
-    window_.Timer2().start();
-    window_.Timer4().start();
-    window_.Timer5().start();
+    connect(&companion_.webPosting().webClient(), &WebClient::requestSent, &window_,
+            [this](const std::string& request) { window_.diagnosticText(11).setText(qText(request)); });
+}
+
+void Program::connectWindows()
+{
+    connect(&companion_.webPosting(), &WebPostingController::readingsArrived, this, [this] { webWindow_.load(); });
+    connect(&companion_.server(), &ResidentServer::triggerPushRequested, this,
+            [this](bool on) { options_.setTriggerPushBox(on); });
+    connect(&options_, &OptionsWindowOwner::webPostingRefreshWanted, this, [this] { webWindow_.RefreshTextBoxes(); });
+    connect(&window_, &MainWindow::closeRequested, this, &Program::Form_Unload);
+    connect(&window_, &MainWindow::minimizingToTray, this, [this] {
+        options_.closeUnlessMaximized();
+        webWindow_.closeUnlessMaximized();
+    });
 }
 
 void Program::Form_Load()
 {
-    Dialogs& dialogs = platform_.dialogs;
-    window_.setWindowTitle(QString::fromStdString(caption(state_.AppVersion)));
+    window_.setWindowTitle(qText(caption(kAppVersion)));
     window_.placeAtStart();
-    dialogs.setBusyPointer(true);
+    dialogs_.setBusyPointer(true);
     window_.hideDiagnosticControls();
 
-    settings_.loadAtStartup();
+    companion_.loadSettings();
 
-    window_.ListView1().hide();
+    window_.recordList().hide();
     window_.realTimeBox().show("Real-Time Data Stopped", status_look::Stopped);
     window_.serverBox().show("TCP Server Closed", status_look::Stopped);
 
-    dialogs.setBusyPointer(true);
-    ports_.CloseComPort();
-    dialogs.setBusyPointer(true);
-
-    state_.NoDataSeconds = kWatchdogStartsStopped;
+    dialogs_.setBusyPointer(true);
+    companion_.begin();
+    dialogs_.setBusyPointer(true);
 
     window_.show();
     window_.repaint();
 
-    if (state_.StartupComIsOn)
-        ports_.OpenComPort();
+    // The open waits for the monitor; an end asked for meanwhile stops the start-up here.
+    if (!companion_.openPortAtStartup())
+        return;
 
-    dialogs.setBusyPointer(true);
-    if (state_.StartupRTLisOn)
-        window_.Timer3().start();
+    dialogs_.setBusyPointer(true);
+    companion_.armRealTimeAtStartup();
 
-    dialogs.setBusyPointer(true);
-    if (state_.StartupServerIsOn) {
+    dialogs_.setBusyPointer(true);
+    if (settings().StartupServerIsOn) {
         options_.tickWriteToWebServer();
-        webPosting_.load();
+        webWindow_.load();
     }
 
-    dialogs.setBusyPointer(false);
-    platform_.tray.setTip(kTrayTip);
+    dialogs_.setBusyPointer(false);
+    tray_.setTip(kTrayTip);
 }
 
 void Program::Form_Unload()
 {
-    if (unloaded_)
-        return;
-    unloaded_ = true;
-    ports_.CloseComPort();
-    // Otherwise the status timer would open the server again during the pause.
-    window_.Timer5().stop();
-    server_.closeAtShutdown();
-    settings_.saveAtShutdown();
-    platform_.tray.remove();
-    window_.hide();
-    QCoreApplication::quit();
+    if (companion_.end()) {
+        tray_.remove();
+        window_.hide();
+    }
+    emit finished();
 }

@@ -1,81 +1,64 @@
-// The running program: its parts wired together, and its start-up and shut-down.
+// The windowed program: the program without windows (settings, monitor, TCP server,
+// web posting) with the main window and the secondary windows on it, and its
+// start-up and shut-down.
 #pragma once
 
-#include "link/command_exchange.h"
-#include "link/link_displays.h"
-#include "link/packet_decoder.h"
-#include "link/packet_receiver.h"
-#include "link/port_manager.h"
-#include "link/program_state.h"
-#include "link/real_time_control.h"
-#include "platform/status_box.h"
-#include "server/resident_server.h"
+#include "companion/companion.h"
 #include "settings/options_window_owner.h"
-#include "settings/persisted_settings.h"
-#include "web/web_client.h"
-#include "web/web_posting.h"
+#include "web/web_window_owner.h"
 
+#include <QObject>
 #include <string>
 
-class Clock;
 class Dialogs;
-class EventLoop;
 class MainWindow;
-class SerialPort;
-class ServerSocket;
-class SettingsStore;
 class TrayIcon;
 
-// What the program needs from the outside world.
+// What the windowed program needs from the outside world.
 struct Platform {
-    const Clock& clock;
-    EventLoop& events;
-    SerialPort& port;
-    SettingsStore& store;
-    Dialogs& dialogs;
+    CompanionPlatform companion;
     TrayIcon& tray;
-    ServerSocket& tcpserver;
 };
 
-class Program {
+class Program : public QObject {
+    Q_OBJECT
+
 public:
-    Program(MainWindow& window, Platform platform);
+    Program(MainWindow& window, const Platform& platform);
 
     void Form_Load();
 
-    // Closes the port, saves the settings and removes the notification-area icon.
-    // Runs once, whichever way the program ends.
+    // Closes the port and the TCP server, saves the settings, removes the
+    // notification-area icon and announces the end. The save runs once, however
+    // many ways the end is asked for; every request is announced.
     void Form_Unload();
 
-    ProgramState& state() { return state_; }
-    WebPosting& webPosting() { return webPosting_; }
-    ResidentServer& server() { return server_; }
+    // True once the run has ended (also when that happened before the event loop ran).
+    bool ended() const { return companion_.ended(); }
+
+    Companion& companion() { return companion_; }
+    const SettingsValues& settings() const { return companion_.settings().values(); }
+    const Monitor& monitor() const { return companion_.monitor(); }
+    WebWindowOwner& webWindow() { return webWindow_; }
 
     static std::string caption(const std::string& version);
     static std::string aboutText();
 
+    static constexpr const char* kAppVersion = "1.00 beta";
+
+signals:
+    // The run is over: the event loop is to end.
+    void finished();
+
 private:
     void connectMenus();
-    void connectTimers();
+    void connectDisplays();
+    void connectWindows();
 
     MainWindow& window_;
-    Platform platform_;
-    ProgramState state_;
-    PersistedSettings settings_;
-    PeriodicSave periodicSave_;
-
-    HeldStatusBox webRealTimeBox_;
-    HeldStatusBox comPanelPortBox_;
-    LinkDisplays displays_;
-    LinkHooks hooks_;
-    PortManager ports_;
-    CommandExchange exchange_;
-    RealTimeControl realTime_;
-    PacketDecoder decoder_;
-    PacketReceiver receiver_;
-    ResidentServer server_;
-    WebClient webClient_;
-    WebPosting webPosting_;
+    Dialogs& dialogs_;
+    TrayIcon& tray_;
+    Companion companion_;
+    WebWindowOwner webWindow_;
     OptionsWindowOwner options_;
-    bool unloaded_ = false;
 };

@@ -1,5 +1,5 @@
-// Throughput of the packet receiver and decoder (Parts 1.1 and 1.2) on long byte
-// streams, through the fake serial port, clock and event loop of tests/support.
+// Throughput of the packet receiver and decoder on long byte streams, through the
+// fake serial port, clock and event loop of tests/support.
 #include "receiver_rig.h"
 
 #include "simulator/monitor_emulator.h"
@@ -41,7 +41,7 @@ std::string packetStream(int noiseBytes)
 }
 
 // One iteration: a fresh receiver takes the whole stream from the port in one
-// receive notification; every packet must be decoded and posted.
+// receive notification; every packet must be decoded and announced.
 void receiveStream(benchmark::State& state, const std::string& stream)
 {
     for (auto _ : state) {

@@ -6,11 +6,11 @@
 #include "free_tcp_port.h"
 #include "loopback_client.h"
 #include "receiver_rig.h"
-#include "recording_status_box.h"
 
 #include "platform/qt_server_socket.h"
 #include "platform/system_locale.h"
 #include "server/resident_server.h"
+#include "settings/settings_values.h"
 #include "simulator/monitor_emulator.h"
 
 #include <QCoreApplication>
@@ -40,10 +40,10 @@ using Clock = std::chrono::steady_clock;
 struct ServedMonitor {
     ReceiverRig rig;
     MonitorEmulator monitor;
-    RecordingStatusBox serverBox;
+    SettingsValues settings;
     QtServerSocket socket;
-    ResidentServer server{socket, rig.events, rig.state, {serverBox, rig.statusList, [](const std::string&) {}},
-                          systemNumberSymbols(), {}};
+    ResidentServer server{socket, rig.events, {.settings = settings, .link = rig.state, .readings = rig.readings()},
+                          systemNumberSymbols()};
     QTimer stream;
     std::atomic<int> packets{0};
 
@@ -54,7 +54,7 @@ struct ServedMonitor {
         monitor.state().volts = 230;
         monitor.state().watts = {1500, 200};
         rig.state.RealTimeOn = true;
-        rig.state.TCPportNum = static_cast<std::int16_t>(port);
+        settings.TCPportNum = static_cast<std::int16_t>(port);
         server.MnuOpenSocket_Click();
         QObject::connect(&stream, &QTimer::timeout, [this] {
             monitor.advance(1);
@@ -130,7 +130,7 @@ void registerBenchmarks(const ServedMonitor& served, const QtEchoServer& qtEcho,
     };
     add("BM_RoundTrip_QtEcho", qtEcho.port(), kRequest, nullptr);
     add("BM_RoundTrip_PlainEcho", plainEcho.port(), kRequest, nullptr);
-    add("BM_RoundTrip_ResidentServer_GETALL", served.rig.state.TCPportNum, "\r\n", &served.packets);
+    add("BM_RoundTrip_ResidentServer_GETALL", served.settings.TCPportNum, "\r\n", &served.packets);
 }
 
 void printRatios()

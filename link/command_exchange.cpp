@@ -42,7 +42,7 @@ bool CommandExchange::Send_Receive_Ack()
         return false;
     while (port_.bytesWaiting() == 0) {
         events_.waitForEvents(kPollSliceMs);
-        if (deadline.reachedAt(clock_.secondOfMinute()))
+        if (!port_.isOpen() || deadline.reachedAt(clock_.secondOfMinute()))
             return false;
     }
     return port_.readByte() == kAckByte;
@@ -65,12 +65,10 @@ bool CommandExchange::SendASCII(std::string_view AsciiChr, bool WaitForAck)
 
 bool CommandExchange::GetAckByte()
 {
-    // A closed port can never answer; there is nothing to wait for.
-    if (!port_.isOpen())
-        return false;
     const SecondDeadline deadline(clock_.secondOfMinute(), kAckTimeoutSeconds);
     while (port_.bytesWaiting() == 0) {
-        if (deadline.reachedAt(clock_.secondOfMinute()))
+        // A closed port can never answer, and a program asked to end must not sit here.
+        if (!port_.isOpen() || events_.endPending() || deadline.reachedAt(clock_.secondOfMinute()))
             return false;
         port_.waitForBytes(kPollSliceMs);
     }

@@ -40,3 +40,18 @@ struct LiveReadings {
 
     int KVOresetCount = 0;
 };
+
+// The part of the readings that is kept in the settings store from run to run, so
+// that the energy totals survive monitor resets and program restarts.
+struct StoredCounters {
+    double PreResetVal1 = 0;
+    double PreResetVal2 = 0;
+    double PreResetValP1 = 0;
+    double PreResetValP2 = 0;
+    double PrevAbsWs1 = 0;  // "E1B"
+    double PrevAbsWs2 = 0;  // "E2B"
+    int KVOresetCount = 0;
+    std::int32_t SecondsCounter = 0;  // "KVOCounter"
+
+    bool operator==(const StoredCounters&) const = default;
+};

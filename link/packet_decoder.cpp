@@ -31,9 +31,28 @@ constexpr std::int32_t kSecondsCounterSpan = 16777216;
 
 } // namespace
 
-PacketDecoder::PacketDecoder(LiveReadings& readings, StatusList& statusList, const Clock& clock, Hooks hooks)
-    : readings_(readings), statusList_(statusList), clock_(clock), hooks_(std::move(hooks))
+PacketDecoder::PacketDecoder(StatusList& statusList, const Clock& clock)
+    : statusList_(statusList), clock_(clock)
 {
+}
+
+void PacketDecoder::restore(const StoredCounters& counters)
+{
+    readings_.PreResetVal1 = counters.PreResetVal1;
+    readings_.PreResetVal2 = counters.PreResetVal2;
+    readings_.PreResetValP1 = counters.PreResetValP1;
+    readings_.PreResetValP2 = counters.PreResetValP2;
+    readings_.PrevAbsWs1 = counters.PrevAbsWs1;
+    readings_.PrevAbsWs2 = counters.PrevAbsWs2;
+    readings_.KVOresetCount = counters.KVOresetCount;
+    readings_.SecondsCounter = counters.SecondsCounter;
+}
+
+StoredCounters PacketDecoder::stored() const
+{
+    const LiveReadings& r = readings_;
+    return {r.PreResetVal1, r.PreResetVal2, r.PreResetValP1, r.PreResetValP2,
+            r.PrevAbsWs1,   r.PrevAbsWs2,   r.KVOresetCount, r.SecondsCounter};
 }
 
 void PacketDecoder::takeResetCount(const PacketBytes& bytes)
@@ -106,10 +125,8 @@ PacketDecoder::Outcome PacketDecoder::decode(const PacketBytes& bytes)
         r.PowerFactor1 = static_cast<float>(raw1 / 65536.0);
     if (raw2 > 255)
         r.PowerFactor2 = static_cast<float>(raw2 / 65536.0);
-    if (hooks_.showPowerFactors) {
-        hooks_.showPowerFactors({generalSingleText(r.PowerFactor1), generalSingleText(r.PowerFactor2),
-                                 std::to_string(raw1), std::to_string(raw2)});
-    }
+    powerFactorTexts_ = {generalSingleText(r.PowerFactor1), generalSingleText(r.PowerFactor2), std::to_string(raw1),
+                         std::to_string(raw2)};
 
     r.Watts1 = std::floor((r.AbsWs1 - r.PrevAbsWs1) / r.DeltaSeconds);
     r.Watts2 = std::floor((r.AbsWs2 - r.PrevAbsWs2) / r.DeltaSeconds);
@@ -119,8 +136,5 @@ PacketDecoder::Outcome PacketDecoder::decode(const PacketBytes& bytes)
     r.PrevAbsWs2 = r.AbsWs2;
     r.KWh1 = r.AbsWs1 / 3600 * 0.001;
     r.KWh2 = r.AbsWs2 / 3600 * 0.001;
-
-    if (hooks_.PostReadings)
-        hooks_.PostReadings();
     return Outcome::Finished;
 }

@@ -4,7 +4,6 @@
 #include "link/live_readings.h"
 #include "link/packet_layout.h"
 
-#include <functional>
 #include <string>
 
 class Clock;
@@ -21,29 +20,32 @@ struct PowerFactorTexts {
 class PacketDecoder {
 public:
     enum class Outcome {
-        Finished,          // readings updated; the receiver goes back to hunting
+        Finished,          // readings updated and ready to post; back to hunting
         CounterUnchanged,  // same seconds counter as the packet before: ignored
         CounterError,      // seconds counter went backwards: ignored, resynchronise
         Failed,            // a field out of range ended the decode part way
     };
 
-    struct Hooks {
-        std::function<void()> PostReadings;
-        std::function<void(const PowerFactorTexts&)> showPowerFactors;
-    };
-
-    PacketDecoder(LiveReadings& readings, StatusList& statusList, const Clock& clock, Hooks hooks);
+    PacketDecoder(StatusList& statusList, const Clock& clock);
 
     Outcome decode(const PacketBytes& bytes);
+
+    const LiveReadings& readings() const { return readings_; }
+    // The diagnostic texts of the last packet that got as far as its power factors.
+    const PowerFactorTexts& powerFactorTexts() const { return powerFactorTexts_; }
+
+    // The counters kept from the last run, and the ones to keep for the next.
+    void restore(const StoredCounters& counters);
+    StoredCounters stored() const;
 
 private:
     void takeResetCount(const PacketBytes& bytes);
     Outcome takeSecondsCounter(const PacketBytes& bytes);
 
-    LiveReadings& readings_;
+    LiveReadings readings_;
     StatusList& statusList_;
     const Clock& clock_;
-    Hooks hooks_;
+    PowerFactorTexts powerFactorTexts_;
     // The counter's top byte has been seen at 255, so a smaller value next is a wrap.
     bool WrapPending = false;
 };

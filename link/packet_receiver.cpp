@@ -4,7 +4,7 @@
 
 #include "common/second_deadline.h"
 #include "link/packet_decoder.h"
-#include "link/program_state.h"
+#include "link/link_state.h"
 #include "platform/clock.h"
 #include "platform/event_loop.h"
 #include "platform/serial_port.h"
@@ -16,7 +16,7 @@ constexpr int kByteTimeoutSeconds = 2;
 
 } // namespace
 
-PacketReceiver::PacketReceiver(SerialPort& port, const Clock& clock, EventLoop& events, ProgramState& state,
+PacketReceiver::PacketReceiver(SerialPort& port, const Clock& clock, EventLoop& events, LinkState& state,
                                StatusList& statusList, PacketDecoder& decoder)
     : port_(port), clock_(clock), events_(events), state_(state), statusList_(statusList), decoder_(decoder)
 {
@@ -39,7 +39,10 @@ bool PacketReceiver::waitForByte(Wait how)
         return true;
     const SecondDeadline deadline(clock_.secondOfMinute(), kByteTimeoutSeconds);
     while (port_.bytesWaiting() == 0) {
-        if (deadline.reachedAt(clock_.secondOfMinute()))
+        // A port closed meanwhile has nothing more to give; a program asked to end
+        // must not sit in a wait that runs no events.
+        if (!port_.isOpen() || (how == Wait::Blocking && events_.endPending())
+            || deadline.reachedAt(clock_.secondOfMinute()))
             return false;
         if (how == Wait::Yielding)
             events_.waitForEvents(kPollSliceMs);
@@ -123,6 +126,7 @@ void PacketReceiver::checkAndDecode()
     switch (decoder_.decode(PacketBytes_)) {
     case PacketDecoder::Outcome::Finished:
         Started_ = false;
+        emit packetDecoded();
         break;
     case PacketDecoder::Outcome::CounterError:
         // Stay collecting from here on, without a header: the next frame is

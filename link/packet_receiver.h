@@ -4,6 +4,7 @@
 
 #include "link/packet_layout.h"
 
+#include <QObject>
 #include <cstdint>
 
 class Clock;
@@ -11,11 +12,13 @@ class EventLoop;
 class PacketDecoder;
 class SerialPort;
 class StatusList;
-struct ProgramState;
+struct LinkState;
 
-class PacketReceiver {
+class PacketReceiver : public QObject {
+    Q_OBJECT
+
 public:
-    PacketReceiver(SerialPort& port, const Clock& clock, EventLoop& events, ProgramState& state,
+    PacketReceiver(SerialPort& port, const Clock& clock, EventLoop& events, LinkState& state,
                    StatusList& statusList, PacketDecoder& decoder);
 
     // The port's receive notification: one receive event per waiting byte, in arrival
@@ -30,6 +33,10 @@ public:
     bool Started() const { return Started_; }
     int ByteCount() const { return ByteCount_; }
 
+signals:
+    // A packet passed its checks and the decoder turned it into new readings.
+    void packetDecoded();
+
 private:
     // Waits up to the two-second deadline for a byte; the yielding wait lets other
     // events run, the other one blocks on the port alone.
@@ -41,7 +48,7 @@ private:
     SerialPort& port_;
     const Clock& clock_;
     EventLoop& events_;
-    ProgramState& state_;
+    LinkState& state_;
     StatusList& statusList_;
     PacketDecoder& decoder_;
 

@@ -2,7 +2,8 @@
 #include "link/port_manager.h"
 
 #include "link/link_displays.h"
-#include "link/program_state.h"
+#include "link/link_settings.h"
+#include "link/link_state.h"
 #include "platform/com_port_path.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
@@ -33,45 +34,60 @@ SerialPortConfig portConfig(int portNumber)
 
 } // namespace
 
-PortManager::PortManager(SerialPort& port, EventLoop& events, ProgramState& state, Dialogs& dialogs,
-                         LinkDisplays& displays, LinkHooks& hooks)
-    : port_(port), events_(events), state_(state), dialogs_(dialogs), displays_(displays), hooks_(hooks)
+PortManager::PortManager(SerialPort& port, EventLoop& events, const LinkSettings& settings, LinkState& state,
+                         Dialogs& dialogs, LinkDisplays& displays)
+    : port_(port), events_(events), settings_(settings), state_(state), dialogs_(dialogs), displays_(displays)
 {
+}
+
+void PortManager::closeAndAnnounce()
+{
+    if (!port_.isOpen())
+        return;
+    port_.close();
+    emit portClosed();
 }
 
 bool PortManager::OpenComPort()
 {
+    if (closedForGood_)
+        return false;
     const bool wasOpen = port_.isOpen();
-    if (wasOpen)
-        port_.close();
-    if (!port_.open(portConfig(state_.ComPortNum))) {
+    closeAndAnnounce();
+    if (!port_.open(portConfig(settings_.ComPortNum))) {
         // The port that was open is closed now: the box must not go on saying "open".
         if (wasOpen)
             displays_.mainPortBox.show("COM Port is Closed", status_look::Stopped);
-        if (dialogs_.askYesNo("Invalid COM port. Would you like to search for available ports?")
-            && hooks_.showComPanelAndListPorts)
-            hooks_.showComPanelAndListPorts();
+        if (dialogs_.askYesNo("Invalid COM port. Would you like to search for available ports?"))
+            emit portSearchWanted();
         return false;
     }
     displays_.mainPortBox.show("COM Port is Open", status_look::Good);
     displays_.comPanelPortBox.setLook(status_look::Good);
+    emit portOpened();
     events_.Dly(kSettleAfterOpenMs);
     return true;
 }
 
 void PortManager::CloseComPort()
 {
-    if (port_.isOpen())
-        port_.close();
+    closeAndAnnounce();
     displays_.mainPortBox.show("COM Port is Closed", status_look::Stopped);
+}
+
+void PortManager::closeForGood()
+{
+    closedForGood_ = true;
+    CloseComPort();
 }
 
 bool PortManager::PortAvailable(int port)
 {
     // The probe reuses the one port, so whatever was open is closed first and the
     // port is always left closed.
-    if (port_.isOpen())
-        port_.close();
+    closeAndAnnounce();
+    if (closedForGood_)
+        return false;
     events_.yield();
     const bool opened = port_.open(portConfig(port));
     if (opened)
@@ -103,9 +119,10 @@ void PortManager::FindPorts()
         dialogs_.message("FindPort Error");
 }
 
-void PortManager::portLost()
+void PortManager::takePortLoss()
 {
     displays_.List1.addLine("The COM port was lost: its device was removed or closed.");
+    emit portLost();
     CloseComPort();
 }
 
@@ -122,8 +139,8 @@ void PortManager::MnuClosePort_Click()
 {
     if (port_.isOpen()) {
         displays_.mainPortBox.show("COM Port is Closed", status_look::Stopped);
-        displays_.comPanelPortBox.show(std::to_string(state_.ComPortNum), status_look::Stopped);
-        port_.close();
+        displays_.comPanelPortBox.show(std::to_string(settings_.ComPortNum), status_look::Stopped);
+        closeAndAnnounce();
     }
     displays_.webRealTimeBox.show("Real-Time Data Stopped", status_look::Stopped);
 }

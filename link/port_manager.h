@@ -1,22 +1,29 @@
 // Opening and closing the monitor's serial port, and the search for usable ports.
 #pragma once
 
+#include <QObject>
+
 class Dialogs;
 class EventLoop;
 class SerialPort;
 struct LinkDisplays;
-struct LinkHooks;
-struct ProgramState;
+struct LinkSettings;
+struct LinkState;
 
-class PortManager {
+class PortManager : public QObject {
+    Q_OBJECT
+
 public:
-    PortManager(SerialPort& port, EventLoop& events, ProgramState& state, Dialogs& dialogs,
-                LinkDisplays& displays, LinkHooks& hooks);
+    PortManager(SerialPort& port, EventLoop& events, const LinkSettings& settings, LinkState& state,
+                Dialogs& dialogs, LinkDisplays& displays);
 
     // (Re)opens ComPortNum with the fixed configuration; on failure asks whether to
     // search for available ports.
     bool OpenComPort();
     void CloseComPort();
+    // The end of the run: the port closes and no later open or probe opens it again
+    // (a handshake unwinding from the end would otherwise reopen it).
+    void closeForGood();
 
     // True when the port can be opened and closed; the port is left closed.
     bool PortAvailable(int port);
@@ -25,16 +32,27 @@ public:
     void FindPorts();
 
     // The port closed itself because its device went away: say so and show it closed.
-    void portLost();
+    void takePortLoss();
 
     void MnuOpenCom_Click();
     void MnuClosePort_Click();
 
+signals:
+    // The user answered Yes to "search for available ports": the COM panel, listing the ports.
+    void portSearchWanted();
+    void portOpened();
+    void portClosed();
+    // The port closed itself because its device went away.
+    void portLost();
+
 private:
+    void closeAndAnnounce();
+
     SerialPort& port_;
     EventLoop& events_;
-    ProgramState& state_;
+    const LinkSettings& settings_;
+    LinkState& state_;
     Dialogs& dialogs_;
     LinkDisplays& displays_;
-    LinkHooks& hooks_;
+    bool closedForGood_ = false;
 };

@@ -6,7 +6,8 @@
 #include "link/command_exchange.h"
 #include "link/link_displays.h"
 #include "link/port_manager.h"
-#include "link/program_state.h"
+#include "link/link_settings.h"
+#include "link/link_state.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
@@ -53,44 +54,45 @@ std::string_view negateCommand(int channel)
 
 } // namespace
 
-RealTimeControl::RealTimeControl(SerialPort& port, const Clock& clock, EventLoop& events, ProgramState& state,
-                                 Dialogs& dialogs, LinkDisplays& displays, LinkHooks& hooks, PortManager& ports,
-                                 CommandExchange& exchange)
-    : port_(port), clock_(clock), events_(events), state_(state), dialogs_(dialogs), displays_(displays),
-      hooks_(hooks), ports_(ports), exchange_(exchange)
+RealTimeControl::RealTimeControl(SerialPort& port, const Clock& clock, EventLoop& events,
+                                 const LinkSettings& settings, LinkState& state, Dialogs& dialogs,
+                                 LinkDisplays& displays, PortManager& ports, CommandExchange& exchange)
+    : port_(port), clock_(clock), events_(events), settings_(settings), state_(state), dialogs_(dialogs),
+      displays_(displays), ports_(ports), exchange_(exchange)
 {
 }
 
 bool RealTimeControl::preamble()
 {
-    if (state_.CommMethod == comm_method::None) {
+    if (settings_.CommMethod == comm_method::None) {
         dialogs_.message("A communication method has not been selected. Select method before proceeding.");
-        if (hooks_.showComPanel)
-            hooks_.showComPanel();
+        emit comPanelWanted();
         return false;
     }
     if (!state_.ZigbeeFound) {
-        if (state_.CommMethod == comm_method::UsbCable)
+        if (settings_.CommMethod == comm_method::UsbCable)
             state_.ZigbeeFound = true;
-        if (state_.CommMethod == comm_method::ZigbeeVersion1)
-            findZigbeeNode(1);
+        if (settings_.CommMethod == comm_method::ZigbeeVersion1)
+            emit zigbeeNodeSearchWanted(1);
         // Read again: the first search may have changed the method.
-        if (state_.CommMethod == comm_method::ZigbeeVersion2)
-            findZigbeeNode(2);
+        if (settings_.CommMethod == comm_method::ZigbeeVersion2)
+            emit zigbeeNodeSearchWanted(2);
     }
     return true;
 }
 
-void RealTimeControl::findZigbeeNode(int version)
+void RealTimeControl::setRealTimeOn(bool on)
 {
-    if (hooks_.FindZigbeeNode)
-        hooks_.FindZigbeeNode(version);
+    if (state_.RealTimeOn == on)
+        return;
+    state_.RealTimeOn = on;
+    emit realTimeChanged(on);
 }
 
 void RealTimeControl::startTcpServerIfListening()
 {
-    if (state_.StartupListen && hooks_.startTcpServer)
-        hooks_.startTcpServer();
+    if (settings_.StartupListen)
+        emit tcpServerStartWanted();
 }
 
 void RealTimeControl::showDataFlow(const std::string& text, StatusLook look)
@@ -141,7 +143,7 @@ bool RealTimeControl::runStartHandshake()
     startTcpServerIfListening();
     awaitFirstData();
     state_.CmdInProgress = false;
-    state_.RealTimeOn = true;
+    setRealTimeOn(true);
     startTcpServerIfListening();
     return true;
 }
@@ -156,7 +158,7 @@ void RealTimeControl::awaitFirstData()
     }
     // The first packets stay in the buffer for the receiver; here they only show
     // that data flows.
-    while (!deadline.reachedAt(clock_.secondOfMinute())) {
+    while (port_.isOpen() && !deadline.reachedAt(clock_.secondOfMinute())) {
         events_.waitForEvents(kPollSliceMs);
         if (port_.bytesWaiting() > 0) {
             startTcpServerIfListening();
@@ -249,14 +251,14 @@ void RealTimeControl::Timer2_Timer()
         state_.NoDataSeconds = kNoDataRestart;
     const bool wasOn = state_.RealTimeOn;
     if (state_.NoDataSeconds > kNoDataTolerance) {
-        state_.RealTimeOn = false;
+        setRealTimeOn(false);
         if (wasOn)
             displays_.mainRealTimeBox.show(kDataStopped, status_look::Stopped);
     } else {
-        state_.RealTimeOn = true;
+        setRealTimeOn(true);
         if (!wasOn) {
-            if (hooks_.tcpServerClosed && hooks_.tcpServerClosed())
-                startTcpServerIfListening();
+            if (settings_.StartupListen)
+                emit tcpServerStartIfClosedWanted();
             displays_.mainRealTimeBox.show(kDataActive, status_look::Good);
         }
     }
@@ -280,9 +282,9 @@ bool RealTimeControl::Timer3_Timer()
 
 void RealTimeControl::attemptAutomaticStart()
 {
-    const bool zigbeeMethod = state_.CommMethod == comm_method::ZigbeeVersion1
-        || state_.CommMethod == comm_method::ZigbeeVersion2;
-    if (zigbeeMethod && !state_.ZigbeeFound) {
+    const bool zigbeeMethod = settings_.CommMethod == comm_method::ZigbeeVersion1
+        || settings_.CommMethod == comm_method::ZigbeeVersion2;
+    if (zigbeeMethod && !state_.ZigbeeFound && !automaticStartDiscovers_) {
         dialogs_.message("An attempt to start real-time was aborted since a zigbee node has not been discovered. "
                          "Open the Communication Panel and try using the \"Find\" buttons.");
         return;

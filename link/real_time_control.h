@@ -2,6 +2,7 @@
 // watchdog that tells from the data flow whether real time is running.
 #pragma once
 
+#include <QObject>
 #include <string>
 #include <string_view>
 
@@ -13,14 +14,16 @@ class PortManager;
 class SerialPort;
 class StatusList;
 struct LinkDisplays;
-struct LinkHooks;
-struct ProgramState;
+struct LinkSettings;
+struct LinkState;
 struct StatusLook;
 
-class RealTimeControl {
+class RealTimeControl : public QObject {
+    Q_OBJECT
+
 public:
-    RealTimeControl(SerialPort& port, const Clock& clock, EventLoop& events, ProgramState& state,
-                    Dialogs& dialogs, LinkDisplays& displays, LinkHooks& hooks, PortManager& ports,
+    RealTimeControl(SerialPort& port, const Clock& clock, EventLoop& events, const LinkSettings& settings,
+                    LinkState& state, Dialogs& dialogs, LinkDisplays& displays, PortManager& ports,
                     CommandExchange& exchange);
 
     void MnuStartRTL_Click();
@@ -40,10 +43,25 @@ public:
     // the timer stays enabled.
     [[nodiscard]] bool Timer3_Timer();
 
+    // Where nobody can press "Start Real-Time Data" (the service), the automatic start
+    // runs the whole start itself, node discovery included, instead of giving up on a
+    // ZigBee node that has not been found yet.
+    void setAutomaticStartDiscovers(bool discovers) { automaticStartDiscovers_ = discovers; }
+
+signals:
+    // No connection method is chosen: the COM panel is to be shown.
+    void comPanelWanted();
+    void zigbeeNodeSearchWanted(int version);
+    // The TCP server's start action (it listens only while real time is on).
+    void tcpServerStartWanted();
+    // The same, only when the server is closed (neither listening nor connected).
+    void tcpServerStartIfClosedWanted();
+    void realTimeChanged(bool on);
+
 private:
+    void setRealTimeOn(bool on);
     // Shared start of both handshakes; false when no connection method is chosen.
     bool preamble();
-    void findZigbeeNode(int version);
     void startTcpServerIfListening();
     // Main Text2 and the web-posting window's Text1.
     void showDataFlow(const std::string& text, StatusLook look);
@@ -60,11 +78,12 @@ private:
     SerialPort& port_;
     const Clock& clock_;
     EventLoop& events_;
-    ProgramState& state_;
+    const LinkSettings& settings_;
+    LinkState& state_;
     Dialogs& dialogs_;
     LinkDisplays& displays_;
-    LinkHooks& hooks_;
     PortManager& ports_;
     CommandExchange& exchange_;
     bool autoStartBusy_ = false;
+    bool automaticStartDiscovers_ = false;
 };

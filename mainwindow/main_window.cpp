@@ -27,7 +27,6 @@ MainWindow::MainWindow(TrayIcon& tray)
     setCentralWidget(central_);
     buildControls();
     buildMenus();
-    buildTimers();
     tray_.setDoubleClickHandler([this] { ShowFromTray(); });
 }
 
@@ -50,29 +49,29 @@ QLineEdit* MainWindow::makeLineEdit(const char* name)
 
 void MainWindow::buildControls()
 {
-    placeTwips(*text1_, 180, 210, 1995, 285);
-    placeTwips(*text2_, 2280, 210, 2115, 285);
-    placeTwips(*text12_, 4530, 210, 2475, 285);
+    placeTwips(*portBox_, 180, 210, 1995, 285);
+    placeTwips(*realTimeBox_, 2280, 210, 2115, 285);
+    placeTwips(*serverBox_, 4530, 210, 2475, 285);
 
-    list1_ = new QListWidget(central_);
-    list1_->setObjectName(QStringLiteral("List1"));
-    list1_->setFont(QFont(QStringLiteral("Arial"), 9));
-    placeTwips(*list1_, 150, 600, 7515, 1410);
-    list1Status_ = std::make_unique<ListWidgetStatusList>(*list1_);
+    statusList_ = new QListWidget(central_);
+    statusList_->setObjectName(QStringLiteral("List1"));
+    statusList_->setFont(QFont(QStringLiteral("Arial"), 9));
+    placeTwips(*statusList_, 150, 600, 7515, 1410);
+    statusLines_ = std::make_unique<ListWidgetStatusList>(*statusList_);
 
     auto* command1 = new QPushButton(QStringLiteral("Delete Box and Contents"), central_);
     command1->setObjectName(QStringLiteral("Command1"));
     placeTwips(*command1, 10860, 8670, 2385, 285);
     connect(command1, &QPushButton::clicked, this, &MainWindow::Command1_Click);
 
-    for (std::size_t i = 0; i < diagnostics_.size(); ++i)
-        diagnostics_[i] = makeLineEdit(("Text" + std::to_string(i + 3)).c_str());
-    for (std::size_t i = 0; i < hiddenButtons_.size(); ++i) {
-        hiddenButtons_[i] = new QPushButton(central_);
-        hiddenButtons_[i]->setObjectName(QStringLiteral("Command%1").arg(i + 2));
+    for (std::size_t i = 0; i < diagnosticBoxes_.size(); ++i)
+        diagnosticBoxes_[i] = makeLineEdit(("Text" + std::to_string(i + 3)).c_str());
+    for (std::size_t i = 0; i < unusedButtons_.size(); ++i) {
+        unusedButtons_[i] = new QPushButton(central_);
+        unusedButtons_[i]->setObjectName(QStringLiteral("Command%1").arg(i + 2));
     }
-    listView1_ = new QTreeWidget(central_);
-    listView1_->setObjectName(QStringLiteral("ListView1"));
+    recordList_ = new QTreeWidget(central_);
+    recordList_->setObjectName(QStringLiteral("ListView1"));
 }
 
 void MainWindow::buildMenus()
@@ -108,19 +107,9 @@ void MainWindow::buildMenus()
     addEntry(help, {"MnuAbout", "About"});
 }
 
-void MainWindow::buildTimers()
-{
-    const int intervals[] = {0, 1000, 3000, 3000, 800};
-    for (std::size_t i = 0; i < timers_.size(); ++i) {
-        timers_[i].setParent(this);
-        timers_[i].setObjectName(QStringLiteral("Timer%1").arg(i + 1));
-        timers_[i].setInterval(intervals[i]);
-    }
-}
-
 QLineEdit& MainWindow::diagnosticText(int number)
 {
-    return *diagnostics_.at(static_cast<std::size_t>(number - 3));
+    return *diagnosticBoxes_.at(static_cast<std::size_t>(number - 3));
 }
 
 QAction& MainWindow::menuAction(const char* name)
@@ -138,9 +127,9 @@ void MainWindow::placeAtStart()
 
 void MainWindow::hideDiagnosticControls()
 {
-    for (QLineEdit* edit : diagnostics_)
+    for (QLineEdit* edit : diagnosticBoxes_)
         edit->hide();
-    for (QWidget* button : hiddenButtons_)
+    for (QWidget* button : unusedButtons_)
         button->hide();
 }
 
@@ -175,7 +164,7 @@ void MainWindow::ShowFromTray()
 
 void MainWindow::Command1_Click()
 {
-    listView1_->clear();
+    recordList_->clear();
     placeAtStart();
 }
 

@@ -6,7 +6,6 @@
 #include "mainwindow/widget_status_box.h"
 
 #include <QMainWindow>
-#include <QTimer>
 #include <array>
 #include <memory>
 
@@ -30,18 +29,12 @@ public:
     // The controls that carry diagnostic copies only and are never shown.
     void hideDiagnosticControls();
 
-    StatusList& List1() { return *list1Status_; }
-    StatusBox& portBox() { return text1Status_; }
-    StatusBox& realTimeBox() { return text2Status_; }
-    StatusBox& serverBox() { return text12Status_; }
+    StatusList& statusList() { return *statusLines_; }
+    StatusBox& portBox() { return portStatus_; }
+    StatusBox& realTimeBox() { return realTimeStatus_; }
+    StatusBox& serverBox() { return serverStatus_; }
     QLineEdit& diagnosticText(int number);
-    QTreeWidget& ListView1() { return *listView1_; }
-
-    QTimer& Timer1() { return timers_[0]; }
-    QTimer& Timer2() { return timers_[1]; }
-    QTimer& Timer3() { return timers_[2]; }
-    QTimer& Timer4() { return timers_[3]; }
-    QTimer& Timer5() { return timers_[4]; }
+    QTreeWidget& recordList() { return *recordList_; }
 
     // The menu command with the given object name ("MnuStartRTL", ...).
     QAction& menuAction(const char* name);
@@ -63,7 +56,6 @@ private:
     QLineEdit* makeLineEdit(const char* name);
     void buildControls();
     void buildMenus();
-    void buildTimers();
     void Form_Resize();
     void Command1_Click();
     int twips(int value) const;
@@ -71,16 +63,15 @@ private:
 
     TrayIcon& tray_;
     QWidget* central_ = new QWidget(this);
-    QLineEdit* text1_ = makeLineEdit("Text1");
-    QLineEdit* text2_ = makeLineEdit("Text2");
-    QLineEdit* text12_ = makeLineEdit("Text12");
-    QListWidget* list1_ = nullptr;
-    QTreeWidget* listView1_ = nullptr;
-    std::array<QLineEdit*, 9> diagnostics_{};  // Text3 to Text11
-    std::array<QWidget*, 6> hiddenButtons_{};  // Command2 to Command7
-    std::array<QTimer, 5> timers_;
-    WidgetStatusBox text1Status_{*text1_};
-    WidgetStatusBox text2Status_{*text2_};
-    WidgetStatusBox text12Status_{*text12_};
-    std::unique_ptr<ListWidgetStatusList> list1Status_;
+    QLineEdit* portBox_ = makeLineEdit("Text1");
+    QLineEdit* realTimeBox_ = makeLineEdit("Text2");
+    QLineEdit* serverBox_ = makeLineEdit("Text12");
+    QListWidget* statusList_ = nullptr;
+    QTreeWidget* recordList_ = nullptr;
+    std::array<QLineEdit*, 9> diagnosticBoxes_{};  // Text3 to Text11
+    std::array<QWidget*, 6> unusedButtons_{};  // Command2 to Command7
+    WidgetStatusBox portStatus_{*portBox_};
+    WidgetStatusBox realTimeStatus_{*realTimeBox_};
+    WidgetStatusBox serverStatus_{*serverBox_};
+    std::unique_ptr<ListWidgetStatusList> statusLines_;
 };

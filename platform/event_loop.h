@@ -15,6 +15,16 @@ public:
     // Polling loops call this between polls so that they never spin the processor.
     virtual void waitForEvents(int maxMs) = 0;
 
-    // Returns after ms milliseconds, running events meanwhile.
+    // Returns after ms milliseconds, running events meanwhile. Each delay keeps its
+    // own deadline, so a delay started by an event during another one ends on time
+    // and leaves the outer one to end on its own.
     virtual void Dly(int ms) = 0;
+
+    // The program is ending: from now on delays and waits return at once, so that
+    // every wait in progress unwinds without holding the end up.
+    virtual void endWaits() = 0;
+
+    // A request to end the program has arrived and waits for the loop to take it.
+    // Waits that must not run other events give up on it, so the end is not held up.
+    virtual bool endPending() const = 0;
 };

@@ -1,14 +1,15 @@
 // Yielding and blocking waits on Qt's event loop.
 #include "platform/qt_event_loop.h"
 
-#include <QCoreApplication>
+#include "platform/termination_signals.h"
 
-QtEventLoop::QtEventLoop(QTimer& delayTimer)
-    : delayTimer_(delayTimer)
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+
+QtEventLoop::QtEventLoop()
 {
-    delayTimer_.setInterval(0);
-    QObject::connect(&delayTimer_, &QTimer::timeout, &delayTimer_, &QTimer::stop);
     wakeUp_.setSingleShot(true);
+    wakeUp_.setTimerType(Qt::PreciseTimer);
 }
 
 void QtEventLoop::yield()
@@ -18,6 +19,8 @@ void QtEventLoop::yield()
 
 void QtEventLoop::waitForEvents(int maxMs)
 {
+    if (ending_)
+        return;
     // The wake-up timer's own event ends the blocking wait if nothing else comes first.
     wakeUp_.start(maxMs);
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
@@ -26,8 +29,17 @@ void QtEventLoop::waitForEvents(int maxMs)
 
 void QtEventLoop::Dly(int ms)
 {
-    delayTimer_.setInterval(ms);
-    delayTimer_.start();
-    while (delayTimer_.isActive())
-        waitForEvents(ms);
+    const QDeadlineTimer deadline(ms, Qt::PreciseTimer);
+    while (!ending_ && !deadline.hasExpired())
+        waitForEvents(static_cast<int>(deadline.remainingTime()));
+}
+
+void QtEventLoop::endWaits()
+{
+    ending_ = true;
+}
+
+bool QtEventLoop::endPending() const
+{
+    return TerminationSignals::pending();
 }

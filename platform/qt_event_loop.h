@@ -7,15 +7,15 @@
 
 class QtEventLoop : public EventLoop {
 public:
-    // Dly runs on the given one-shot timer (the main window's Timer1); it is stopped
-    // by its own tick, which is how a delay learns that its time is up.
-    explicit QtEventLoop(QTimer& delayTimer);
+    QtEventLoop();
 
     void yield() override;
     void waitForEvents(int maxMs) override;
     void Dly(int ms) override;
+    void endWaits() override;
+    bool endPending() const override;
 
 private:
-    QTimer& delayTimer_;
     QTimer wakeUp_;
+    bool ending_ = false;
 };

@@ -40,37 +40,3 @@ public:
         setText(text);
     }
 };
-
-// A status box of a window that may not exist yet: it keeps the last state and
-// hands it to the window's own box once that is attached.
-class HeldStatusBox : public StatusBox {
-public:
-    void setText(const std::string& text) override
-    {
-        text_ = text;
-        if (target_)
-            target_->setText(text);
-    }
-    void setLook(StatusLook look) override
-    {
-        look_ = look;
-        if (target_)
-            target_->setLook(look);
-    }
-
-    // Attaches a window's box (nullptr detaches) and shows the held state on it.
-    void attach(StatusBox* target)
-    {
-        target_ = target;
-        if (target_)
-            show(text_, look_);
-    }
-
-    const std::string& text() const { return text_; }
-    StatusLook look() const { return look_; }
-
-private:
-    StatusBox* target_ = nullptr;
-    std::string text_;
-    StatusLook look_ = status_look::Stopped;
-};

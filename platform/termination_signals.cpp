@@ -10,11 +10,13 @@
 namespace {
 
 volatile std::sig_atomic_t writeEnd = -1;
+volatile std::sig_atomic_t signalPending = 0;
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 // Only async-signal-safe calls here: the event loop does the rest.
 void onSignal(int signalNumber)
 {
+    signalPending = 1;
     const auto byte = static_cast<char>(signalNumber);
     [[maybe_unused]] const ssize_t ignored = ::write(writeEnd, &byte, 1);
 }
@@ -49,8 +51,14 @@ TerminationSignals::~TerminationSignals()
     ::close(fds_[1]);
 }
 
+bool TerminationSignals::pending()
+{
+    return signalPending != 0;
+}
+
 void TerminationSignals::drain()
 {
+    signalPending = 0;
     char byte = 0;
     while (::read(fds_[1], &byte, 1) == 1)
         emit received(static_cast<unsigned char>(byte));

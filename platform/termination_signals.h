@@ -13,6 +13,9 @@ public:
     TerminationSignals();
     ~TerminationSignals() override;
 
+    // A signal has arrived that the event loop has not taken yet.
+    static bool pending();
+
 signals:
     void received(int signalNumber);
 

@@ -42,8 +42,8 @@ bool endsWithCommand(std::string_view buffered)
     return !buffered.empty() && buffered.back() == kCarriageReturn;
 }
 
-CommandProtocol::CommandProtocol(const LiveReadings& readings, NumberSymbols symbols, SetCommandHandlers handlers)
-    : readings_(readings), symbols_(symbols), handlers_(std::move(handlers))
+CommandProtocol::CommandProtocol(const LiveReadings& readings, NumberSymbols symbols, SetCommandTarget& target)
+    : readings_(readings), symbols_(symbols), target_(target)
 {
 }
 
@@ -68,28 +68,20 @@ std::string CommandProtocol::getReply(std::string_view word) const
 
 std::string CommandProtocol::setReply(std::string_view word) const
 {
-    auto toggle = [this](int channel) {
-        if (handlers_.TogglePolarity)
-            handlers_.TogglePolarity(channel);
-    };
-    auto push = [this](bool on) {
-        if (handlers_.triggerPush)
-            handlers_.triggerPush(on);
-    };
     if (word == "POL1") {
-        toggle(1);
+        target_.TogglePolarity(1);
         return "Toggled CH1 Polarity";
     }
     if (word == "POL2") {
-        toggle(2);
+        target_.TogglePolarity(2);
         return "Toggled CH2 Polarity";
     }
     if (word == "TRIGON") {
-        push(true);
+        target_.setTriggerPush(true);
         return "Auto Triggering has been Enabled";
     }
     if (word == "TRIGOFF") {
-        push(false);
+        target_.setTriggerPush(false);
         return "Auto Triggering has been Disabled";
     }
     return {};

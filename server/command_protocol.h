@@ -5,16 +5,18 @@
 #include "common/number_format.h"
 #include "link/live_readings.h"
 
-#include <functional>
 #include <string>
 #include <string_view>
 
-// What the SET commands change outside the server; either may be left empty.
-struct SetCommandHandlers {
+// What the SET commands change outside the server.
+class SetCommandTarget {
+public:
+    virtual ~SetCommandTarget() = default;
+
     // The polarity toggle of the monitor's channel; returns after the exchange.
-    std::function<void(int channel)> TogglePolarity;
+    virtual void TogglePolarity(int channel) = 0;
     // Switches the push of the ALL line to the client on trigger events.
-    std::function<void(bool on)> triggerPush;
+    virtual void setTriggerPush(bool on) = 0;
 };
 
 // True when the buffered text ends with a carriage return: only then is it answered.
@@ -22,7 +24,7 @@ bool endsWithCommand(std::string_view buffered);
 
 class CommandProtocol {
 public:
-    CommandProtocol(const LiveReadings& readings, NumberSymbols symbols, SetCommandHandlers handlers);
+    CommandProtocol(const LiveReadings& readings, NumberSymbols symbols, SetCommandTarget& target);
 
     // The reply, "\r\n" included, to everything taken from the client at once. The
     // whole text is one line, whatever it holds; its last character is the carriage
@@ -35,5 +37,5 @@ private:
 
     const LiveReadings& readings_;
     NumberSymbols symbols_;
-    SetCommandHandlers handlers_;
+    SetCommandTarget& target_;
 };

@@ -1,41 +1,41 @@
 // The resident TCP server's handlers: listen, accept, answer, close and the status timer.
 #include "server/resident_server.h"
 
-#include "link/program_state.h"
+#include "link/link_state.h"
 #include "platform/event_loop.h"
 #include "platform/server_socket.h"
-#include "platform/status_box.h"
-#include "platform/status_list.h"
+#include "settings/settings_values.h"
 
 namespace {
 
 constexpr int kCloseSocketPauseMs = 1000;
 constexpr int kShutdownPauseMs = 800;
+constexpr int kStatusTimerMs = 800;
 
 } // namespace
 
-ResidentServer::ResidentServer(ServerSocket& tcpserver, EventLoop& events, ProgramState& state,
-                               ServerDisplays displays, NumberSymbols symbols, SetCommandHandlers handlers)
-    : tcpserver_(tcpserver),
-      events_(events),
-      state_(state),
-      displays_(std::move(displays)),
-      protocol_(state.readings, symbols, std::move(handlers))
+ResidentServer::ResidentServer(ServerSocket& tcpserver, EventLoop& events, const ServerSources& sources,
+                               NumberSymbols symbols)
+    : tcpserver_(tcpserver), events_(events), sources_(sources), protocol_(sources.readings, symbols, *this)
 {
     tcpserver_.setConnectionRequestHandler([this](int requestId) { tcpserver_ConnectionRequest(requestId); });
     tcpserver_.setDataArrivalHandler([this] { tcpserver_DataArrival(); });
+    statusTimer_.setObjectName(QStringLiteral("Timer5"));
+    statusTimer_.setInterval(kStatusTimerMs);
+    statusTimer_.setParent(this);
+    connect(&statusTimer_, &QTimer::timeout, this, &ResidentServer::Timer5_Timer);
 }
 
 void ResidentServer::MnuOpenSocket_Click()
 {
-    if (!state_.RealTimeOn)
+    if (!sources_.link.RealTimeOn)
         return;
     tcpserver_.close();
-    tcpserver_.listen(state_.TCPportNum);
+    tcpserver_.listen(sources_.settings.TCPportNum);
     const int now = tcpserver_.state();
     if (now == socket_state::Listening) {
         reportedFailurePort_.reset();
-        displays_.setCaption("TCP Server : Listening");
+        emit captionChanged("TCP Server : Listening");
         showState(now);
     } else if (now == socket_state::Error) {
         reportListenFailure();
@@ -44,11 +44,11 @@ void ResidentServer::MnuOpenSocket_Click()
 
 void ResidentServer::reportListenFailure()
 {
-    if (reportedFailurePort_ == state_.TCPportNum)
+    const int port = sources_.settings.TCPportNum;
+    if (reportedFailurePort_ == port)
         return;
-    reportedFailurePort_ = state_.TCPportNum;
-    displays_.List1.addLine("The TCP server cannot listen on port " + std::to_string(state_.TCPportNum) + ": "
-                            + tcpserver_.errorText() + ".");
+    reportedFailurePort_ = port;
+    statusList_.addLine("The TCP server cannot listen on port " + std::to_string(port) + ": " + tcpserver_.errorText() + ".");
 }
 
 void ResidentServer::MnuCloseSocket_Click()
@@ -76,7 +76,7 @@ void ResidentServer::tcpserver_DataArrival()
     }
     if (tcpserver_.state() != socket_state::Connected) {
         tcpserver_.getData();
-        displays_.setCaption("TCP Server : Chatting with ");
+        emit captionChanged("TCP Server : Chatting with ");
         // A closing socket may refuse it; there is nobody left to tell.
         tcpserver_.sendData("myname");
         return;
@@ -92,7 +92,7 @@ void ResidentServer::tcpserver_DataArrival()
 void ResidentServer::dropOversizeClient(std::size_t buffered)
 {
     tcpserver_.close();
-    displays_.List1.addLine("A TCP client sent " + std::to_string(buffered)
+    statusList_.addLine("A TCP client sent " + std::to_string(buffered)
                             + " bytes without ending a command and was disconnected.");
 }
 
@@ -102,7 +102,7 @@ void ResidentServer::Timer5_Timer()
         tcpserver_.close();
     const int now = tcpserver_.state();
     showState(now);
-    if (state_.StartupListen && now == socket_state::Closed)
+    if (sources_.settings.StartupListen && now == socket_state::Closed)
         MnuOpenSocket_Click();
 }
 
@@ -110,16 +110,16 @@ void ResidentServer::showState(int socketState)
 {
     switch (socketState) {
     case socket_state::Closed:
-        displays_.Text12.show("TCP Server Closed", status_look::Stopped);
+        statusBox_.show("TCP Server Closed", status_look::Stopped);
         break;
     case socket_state::Listening:
-        displays_.Text12.show("TCP Server Listening", status_look::Listening);
+        statusBox_.show("TCP Server Listening", status_look::Listening);
         break;
     case socket_state::Connected:
-        displays_.Text12.show("TCP Server Connected", status_look::Good);
+        statusBox_.show("TCP Server Connected", status_look::Good);
         break;
     case socket_state::Error:
-        displays_.Text12.show("TCP Server Error", status_look::Error);
+        statusBox_.show("TCP Server Error", status_look::Error);
         break;
     default:
         break;
@@ -130,6 +130,12 @@ void ResidentServer::listenUnlessServing()
 {
     const int now = tcpserver_.state();
     if (now != socket_state::Listening && now != socket_state::Connected)
+        MnuOpenSocket_Click();
+}
+
+void ResidentServer::listenIfClosed()
+{
+    if (isClosed())
         MnuOpenSocket_Click();
 }
 
@@ -151,6 +157,7 @@ void ResidentServer::sendToClient(std::string_view text)
 
 void ResidentServer::closeAtShutdown()
 {
+    statusTimer_.stop();
     if (tcpserver_.state() == socket_state::Closed)
         return;
     tcpserver_.close();

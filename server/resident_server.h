@@ -3,35 +3,42 @@
 #pragma once
 
 #include "common/number_format.h"
+#include "platform/observable_status.h"
 #include "server/command_protocol.h"
 
+#include <QObject>
+#include <QTimer>
 #include <cstddef>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 class EventLoop;
 class ServerSocket;
-class StatusBox;
-class StatusList;
-struct ProgramState;
+struct LinkState;
+struct LiveReadings;
+struct SettingsValues;
 
-// Where the server shows itself in the main window.
-struct ServerDisplays {
-    StatusBox& Text12;
-    StatusList& List1;
-    std::function<void(const std::string&)> setCaption;
+// What the server reads: its port and start-up switch, whether real time is on,
+// and the readings it serves.
+struct ServerSources {
+    const SettingsValues& settings;
+    const LinkState& link;
+    const LiveReadings& readings;
 };
 
-class ResidentServer {
+class ResidentServer : public QObject, private SetCommandTarget {
+    Q_OBJECT
+
 public:
     // Unfinished text a client may leave buffered; a client that sends more without
     // ending a line is dropped.
     static constexpr std::size_t kMaxPendingBytes = 64 * 1024;
 
-    ResidentServer(ServerSocket& tcpserver, EventLoop& events, ProgramState& state, ServerDisplays displays,
-                   NumberSymbols symbols, SetCommandHandlers handlers);
+    ResidentServer(ServerSocket& tcpserver, EventLoop& events, const ServerSources& sources, NumberSymbols symbols);
+
+    // The status timer (Timer5, every 800 ms) runs from start-up to shut-down.
+    void startStatusTimer() { statusTimer_.start(); }
 
     // Listens on TCPportNum, only while real-time data is arriving.
     void MnuOpenSocket_Click();
@@ -44,25 +51,45 @@ public:
     // The start that real time asks for: a listening or connected server is left as
     // it is, anything else listens again.
     void listenUnlessServing();
+    // The start that the watchdog asks for when data flows again: only a closed server listens.
+    void listenIfClosed();
     bool isClosed() const;
 
     // For the trigger push: a client is connected, and the text goes to it as it stands.
     bool clientConnected() const;
     void sendToClient(std::string_view text);
 
-    // The shut-down: a socket that is not closed is closed, then given 800 ms.
+    // The shut-down: the status timer stops (it would listen again), and a socket
+    // that is not closed is closed, then given 800 ms.
     void closeAtShutdown();
 
+    // The server's status box (the main window's Text12) and its status lines.
+    const ObservableStatusBox& statusBox() const { return statusBox_; }
+    const ObservableStatusList& statusList() const { return statusList_; }
+
+signals:
+    // The main window's caption takes the server's state ("TCP Server : Listening").
+    void captionChanged(const std::string& caption);
+    // A client's SET POL1 or POL2; the reply waits for the toggle to finish.
+    void polarityToggleRequested(int channel);
+    // A client's SET TRIGON or TRIGOFF.
+    void triggerPushRequested(bool on);
+
 private:
+    void TogglePolarity(int channel) override { emit polarityToggleRequested(channel); }
+    void setTriggerPush(bool on) override { emit triggerPushRequested(on); }
+
     void showState(int socketState);
     void reportListenFailure();
     void dropOversizeClient(std::size_t buffered);
 
     ServerSocket& tcpserver_;
     EventLoop& events_;
-    ProgramState& state_;
-    ServerDisplays displays_;
+    ServerSources sources_;
     CommandProtocol protocol_;
+    ObservableStatusBox statusBox_; // Text12
+    ObservableStatusList statusList_;
+    QTimer statusTimer_; // Timer5
     // Counts accepted clients, so that a reply computed while its client left and
     // another came (a polarity toggle yields) is not sent to the newcomer.
     int accepted_ = 0;

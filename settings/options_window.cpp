@@ -1,7 +1,7 @@
 // The options window's loading, its boxes' handlers and the polarity test display.
 #include "settings/options_window.h"
 
-#include "link/program_state.h"
+#include "link/live_readings.h"
 #include "platform/dialogs.h"
 #include "settings/persisted_settings.h"
 
@@ -69,87 +69,86 @@ OptionsFrm::OptionsFrm(const OptionsContext& context)
 
 void OptionsFrm::connectControls()
 {
-    ProgramState& state = context_.state;
-    auto flagBox = [this](QCheckBox* box, bool& flag, std::string_view key) {
-        connect(box, &QCheckBox::toggled, this, [this, &flag, key](bool checked) { flagBoxClicked(checked, flag, key); });
+    auto flagBox = [this](QCheckBox* box, Flag flag, Setting key) {
+        connect(box, &QCheckBox::toggled, this, [this, flag, key](bool checked) { flagBoxClicked(checked, flag, key); });
     };
-    flagBox(controls_.Check1, state.StartupListen, "StartupListen");
-    flagBox(controls_.Check2, state.StartupComIsOn, "StartupComIsOn");
-    flagBox(controls_.Check3, state.StartupRTLisOn, "StartupRTLisOn");
-    flagBox(controls_.Check4, state.StartupServerIsOn, "StartupServerIsOn");
-    connect(controls_.Check5, &QCheckBox::toggled, this, &OptionsFrm::Check5_Click);
+    flagBox(controls_.listenAtStartBox, &SettingsValues::StartupListen, Setting::StartupListen);
+    flagBox(controls_.openPortAtStartBox, &SettingsValues::StartupComIsOn, Setting::StartupComIsOn);
+    flagBox(controls_.realTimeAtStartBox, &SettingsValues::StartupRTLisOn, Setting::StartupRTLisOn);
+    flagBox(controls_.writeToWebAtStartBox, &SettingsValues::StartupServerIsOn, Setting::StartupServerIsOn);
+    connect(controls_.triggerPushBox, &QCheckBox::toggled, this, &OptionsFrm::Check5_Click);
 
-    lostFocus_.watch(*controls_.Text1, [this] { Text1_LostFocus(); });
-    lostFocus_.watch(*controls_.Text3, [this, &state] {
-        thresholdLostFocus(*controls_.Text3, kWriteIntervalField, state.VexThresT);
+    lostFocus_.watch(*controls_.userBox, [this] { Text1_LostFocus(); });
+    lostFocus_.watch(*controls_.intervalBox, [this] {
+        thresholdLostFocus(*controls_.intervalBox, kWriteIntervalField, &SettingsValues::VexThresT);
     });
-    lostFocus_.watch(*controls_.Text4, [this, &state] {
-        thresholdLostFocus(*controls_.Text4, kPowerChangeField, state.VexThres1);
+    lostFocus_.watch(*controls_.channel1ThresholdBox, [this] {
+        thresholdLostFocus(*controls_.channel1ThresholdBox, kPowerChangeField, &SettingsValues::VexThres1);
     });
-    lostFocus_.watch(*controls_.Text5, [this, &state] {
-        thresholdLostFocus(*controls_.Text5, kPowerChangeField, state.VexThres2);
+    lostFocus_.watch(*controls_.channel2ThresholdBox, [this] {
+        thresholdLostFocus(*controls_.channel2ThresholdBox, kPowerChangeField, &SettingsValues::VexThres2);
     });
-    lostFocus_.watch(*controls_.Text7, [this] { Text7_LostFocus(); });
+    lostFocus_.watch(*controls_.rateBox, [this] { Text7_LostFocus(); });
     lostFocus_.watch(*controls_.webHost, [this] { webHostLostFocus(); });
 
-    connect(controls_.Command1, &QPushButton::clicked, this, &OptionsFrm::Command1_Click);
-    connect(controls_.Command2, &QPushButton::clicked, this, &OptionsFrm::Command2_Click);
-    connect(controls_.Command4, &QPushButton::clicked, this, &OptionsFrm::Command4_Click);
+    connect(controls_.doneButton, &QPushButton::clicked, this, &OptionsFrm::Command1_Click);
+    connect(controls_.polarityTestButton, &QPushButton::clicked, this, &OptionsFrm::Command2_Click);
+    connect(controls_.polarityDoneButton, &QPushButton::clicked, this, &OptionsFrm::Command4_Click);
     connect(&Timer1_, &QTimer::timeout, this, &OptionsFrm::Timer1_Timer);
 }
 
 void OptionsFrm::Form_Load()
 {
-    const ProgramState& state = context_.state;
+    const SettingsValues& state = context_.settings.values();
     // Boxes that change run their handlers, which save the values just loaded.
-    controls_.Check5->setChecked(state.AutoWriteLocal != 0);
-    controls_.Text1->setText(qText(state.VexUser));
-    controls_.Text3->setText(QString::number(state.VexThresT));
-    controls_.Text4->setText(QString::number(state.VexThres1));
-    controls_.Text5->setText(QString::number(state.VexThres2));
-    controls_.Text6->setText(qText(accountPageAddress(state.WebHost, state.VexUser)));
+    controls_.triggerPushBox->setChecked(state.AutoWriteLocal != 0);
+    controls_.userBox->setText(qText(state.VexUser));
+    controls_.intervalBox->setText(QString::number(state.VexThresT));
+    controls_.channel1ThresholdBox->setText(QString::number(state.VexThres1));
+    controls_.channel2ThresholdBox->setText(QString::number(state.VexThres2));
+    controls_.accountPageBox->setText(qText(accountPageAddress(state.WebHost, state.VexUser)));
     controls_.webHost->setText(qText(state.WebHost));
-    controls_.Check1->setChecked(state.StartupListen);
-    controls_.Check2->setChecked(state.StartupComIsOn);
-    controls_.Check3->setChecked(state.StartupRTLisOn);
-    controls_.Text7->setText(qText(rateText(state.Rate, context_.symbols)));
+    controls_.listenAtStartBox->setChecked(state.StartupListen);
+    controls_.openPortAtStartBox->setChecked(state.StartupComIsOn);
+    controls_.realTimeAtStartBox->setChecked(state.StartupRTLisOn);
+    controls_.rateBox->setText(qText(rateText(state.Rate, context_.symbols)));
 }
 
 void OptionsFrm::setTriggerPushBox(bool ticked)
 {
-    controls_.Check5->setChecked(ticked);
+    controls_.triggerPushBox->setChecked(ticked);
 }
 
 void OptionsFrm::tickWriteToWebServer()
 {
-    controls_.Check4->setChecked(true);
+    controls_.writeToWebAtStartBox->setChecked(true);
 }
 
-void OptionsFrm::flagBoxClicked(bool checked, bool& flag, std::string_view key)
+void OptionsFrm::flagBoxClicked(bool checked, Flag flag, Setting key)
 {
-    flag = checked;
+    context_.settings.set(flag, checked);
     context_.settings.save(key);
 }
 
 void OptionsFrm::Check5_Click(bool checked)
 {
-    context_.state.AutoWriteLocal = checked ? 1 : 0;
-    context_.settings.save("AutoWriteLocal");
+    context_.settings.set(&SettingsValues::AutoWriteLocal, checked ? 1 : 0);
+    context_.settings.save(Setting::AutoWriteLocal);
 }
 
 void OptionsFrm::Text1_LostFocus()
 {
-    const auto user = acceptedUserName(boxText(*controls_.Text1));
+    const auto user = acceptedUserName(boxText(*controls_.userBox));
     if (!user) {
         context_.dialogs.message(std::string(kUserErrorMessage));
-        lostFocus_.giveFocusBack(*controls_.Text1);
+        lostFocus_.giveFocusBack(*controls_.userBox);
         return;
     }
-    context_.state.VexUser = *user;
-    context_.settings.save("VexUser");
+    context_.settings.set(&SettingsValues::VexUser, *user);
+    context_.settings.save(Setting::VexUser);
 }
 
-void OptionsFrm::thresholdLostFocus(QLineEdit& box, const ThresholdField& field, std::int16_t& value)
+void OptionsFrm::thresholdLostFocus(QLineEdit& box, const ThresholdField& field, Threshold value)
 {
     const FieldVerdict verdict = checkThreshold(boxText(box), field, context_.symbols);
     if (verdict.correctedText)
@@ -157,17 +156,17 @@ void OptionsFrm::thresholdLostFocus(QLineEdit& box, const ThresholdField& field,
     if (!verdict.message.empty())
         context_.dialogs.message(verdict.message);
     if (verdict.value)
-        value = *verdict.value;
+        context_.settings.set(value, *verdict.value);
     if (verdict.focusBack)
         lostFocus_.giveFocusBack(box);
 }
 
 void OptionsFrm::Text7_LostFocus()
 {
-    const RateVerdict verdict = checkRate(boxText(*controls_.Text7), context_.symbols);
+    const RateVerdict verdict = checkRate(boxText(*controls_.rateBox), context_.symbols);
     switch (verdict.kind) {
     case RateVerdict::Kind::NotANumber:
-        lostFocus_.giveFocusBack(*controls_.Text7);
+        lostFocus_.giveFocusBack(*controls_.rateBox);
         context_.dialogs.message(std::string(kRateNotANumberMessage));
         break;
     case RateVerdict::Kind::Accept:
@@ -177,15 +176,15 @@ void OptionsFrm::Text7_LostFocus()
         if (context_.dialogs.askYesNo(rateQuestion(verdict.value, context_.symbols)))
             acceptRate(verdict.value);
         else
-            lostFocus_.giveFocusBack(*controls_.Text7);
+            lostFocus_.giveFocusBack(*controls_.rateBox);
         break;
     }
 }
 
 void OptionsFrm::acceptRate(double value)
 {
-    context_.state.Rate = value;
-    context_.settings.save("Rate");
+    context_.settings.set(&SettingsValues::Rate, value);
+    context_.settings.save(Setting::Rate);
 }
 
 void OptionsFrm::webHostLostFocus()
@@ -197,19 +196,19 @@ void OptionsFrm::webHostLostFocus()
         return;
     }
     controls_.webHost->setText(qText(*host));
-    context_.state.WebHost = *host;
-    context_.settings.save("WebHost");
+    context_.settings.set(&SettingsValues::WebHost, *host);
+    context_.settings.save(Setting::WebHost);
 }
 
 void OptionsFrm::Command1_Click()
 {
-    context_.RefreshTextBoxes();
+    emit webPostingRefreshWanted();
     close();
 }
 
 void OptionsFrm::Command2_Click()
 {
-    for (QLineEdit* box : {controls_.Text8, controls_.Text9}) {
+    for (QLineEdit* box : {controls_.polarityResultBox, controls_.polaritySecondResultBox}) {
         box->clear();
         paint(*box, kYellow);
     }
@@ -220,8 +219,8 @@ void OptionsFrm::Command2_Click()
 
 void OptionsFrm::Timer1_Timer()
 {
-    QLineEdit& result = *controls_.Text8;
-    switch (polarityTest_.tick(context_.state.readings)) {
+    QLineEdit& result = *controls_.polarityResultBox;
+    switch (polarityTest_.tick(context_.readings)) {
     case PolarityTest::Result::BaselineTaken:
         break;
     case PolarityTest::Result::NoEnergy:
@@ -240,8 +239,8 @@ void OptionsFrm::Timer1_Timer()
 
 void OptionsFrm::Command4_Click()
 {
-    controls_.Text8->clear();
-    paint(*controls_.Text8, kWhite, kBlack);
+    controls_.polarityResultBox->clear();
+    paint(*controls_.polarityResultBox, kWhite, kBlack);
     Timer1_.stop();
 }
 

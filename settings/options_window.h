@@ -6,25 +6,22 @@
 #include "settings/lost_focus_watcher.h"
 #include "settings/option_fields.h"
 #include "settings/options_window_controls.h"
+#include "settings/persisted_settings.h"
 #include "settings/polarity_test.h"
 
 #include <QMainWindow>
 #include <QTimer>
 #include <cstdint>
-#include <functional>
-#include <string_view>
 
 class Dialogs;
-class PersistedSettings;
-struct ProgramState;
+struct LiveReadings;
 
 struct OptionsContext {
-    ProgramState& state;
     PersistedSettings& settings;
+    // The polarity test watches the monitor's counters.
+    const LiveReadings& readings;
     Dialogs& dialogs;
     NumberSymbols symbols;
-    // The web-posting window's RefreshTextBoxes, creating that window hidden if needed.
-    std::function<void()> RefreshTextBoxes;
 };
 
 class OptionsFrm : public QMainWindow {
@@ -42,17 +39,22 @@ public:
 signals:
     // The window is closing; it deletes itself afterwards.
     void unloaded();
+    // "Done": the web-posting window is to show the triggers and account as they are now.
+    void webPostingRefreshWanted();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    using Flag = bool SettingsValues::*;
+    using Threshold = std::int16_t SettingsValues::*;
+
     void connectControls();
     void Form_Load();
-    void flagBoxClicked(bool checked, bool& flag, std::string_view key);
+    void flagBoxClicked(bool checked, Flag flag, Setting key);
     void Check5_Click(bool checked);
     void Text1_LostFocus();
-    void thresholdLostFocus(QLineEdit& box, const ThresholdField& field, std::int16_t& value);
+    void thresholdLostFocus(QLineEdit& box, const ThresholdField& field, Threshold value);
     void Text7_LostFocus();
     void webHostLostFocus();
     void acceptRate(double value);

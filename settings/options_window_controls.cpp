@@ -61,59 +61,59 @@ QWidget* page(QLayout* contents)
 
 QWidget* generalTab(OptionsWindowControls& c)
 {
-    c.Check1 = checkBox("Check1", "Server Listens when Program Starts");
-    c.Check2 = checkBox("Check2", "Open COM Port when Program Starts", "Recommended");
-    c.Check3 = checkBox("Check3", "Start Real-Time when Program Starts", "Not recommended.");
-    c.Check4 = checkBox("Check4", "Write to Web Server",
+    c.listenAtStartBox = checkBox("Check1", "Server Listens when Program Starts");
+    c.openPortAtStartBox = checkBox("Check2", "Open COM Port when Program Starts", "Recommended");
+    c.realTimeAtStartBox = checkBox("Check3", "Start Real-Time when Program Starts", "Not recommended.");
+    c.writeToWebAtStartBox = checkBox("Check4", "Write to Web Server",
                         "Automaticaly writes to web server when software starts, providing an account has been "
                         "established.");
     auto* startUp = new QVBoxLayout;
-    for (QCheckBox* box : {c.Check1, c.Check2, c.Check3, c.Check4})
+    for (QCheckBox* box : {c.listenAtStartBox, c.openPortAtStartBox, c.realTimeAtStartBox, c.writeToWebAtStartBox})
         startUp->addWidget(box);
 
-    c.Text7 = textBox("Text7", "Cost of electricity from your power company. May be acquired from electric bill.");
+    c.rateBox = textBox("Text7", "Cost of electricity from your power company. May be acquired from electric bill.");
     auto* cost = new QHBoxLayout;
-    cost->addWidget(c.Text7);
+    cost->addWidget(c.rateBox);
     cost->addWidget(label("per Kilowatt-Hour (KWh)"));
 
-    c.Check5 = checkBox("Check5", "Send Data to Client when Triggering Power triggering Events Occur.");
+    c.triggerPushBox = checkBox("Check5", "Send Data to Client when Triggering Power triggering Events Occur.");
 
-    c.Text3 = textBox("Text3", "How often to update the web server.");
-    c.Text4 = textBox("Text4", "Minimum change in CH1 power which will cause data to be writen to the web server.");
-    c.Text5 = textBox("Text5", "Minimum change in CH2 power which will cause data to be writen to the web server.");
+    c.intervalBox = textBox("Text3", "How often to update the web server.");
+    c.channel1ThresholdBox = textBox("Text4", "Minimum change in CH1 power which will cause data to be writen to the web server.");
+    c.channel2ThresholdBox = textBox("Text5", "Minimum change in CH2 power which will cause data to be writen to the web server.");
     auto* triggers = new QGridLayout;
     triggers->addWidget(label("Write Interval:"), 0, 0);
-    triggers->addWidget(c.Text3, 0, 1);
+    triggers->addWidget(c.intervalBox, 0, 1);
     triggers->addWidget(label("Second"), 0, 2);
     triggers->addWidget(label("CH1 Power Change:"), 1, 0);
-    triggers->addWidget(c.Text4, 1, 1);
+    triggers->addWidget(c.channel1ThresholdBox, 1, 1);
     triggers->addWidget(label("CH2 Power Change:"), 2, 0);
-    triggers->addWidget(c.Text5, 2, 1);
+    triggers->addWidget(c.channel2ThresholdBox, 2, 1);
 
     auto* layout = new QVBoxLayout;
     layout->addWidget(frame("Start Up", startUp));
     layout->addWidget(frame("Cost of Electricity", cost));
-    layout->addWidget(c.Check5);
+    layout->addWidget(c.triggerPushBox);
     layout->addWidget(frame("Trigger Values", triggers));
     return page(layout);
 }
 
 QWidget* webServerTab(OptionsWindowControls& c)
 {
-    c.Text1 = textBox("Text1");
-    c.Text6 = textBox("Text6");
+    c.userBox = textBox("Text1");
+    c.accountPageBox = textBox("Text6");
     c.webHost = textBox("WebHost", "Host name of the web service, optionally followed by \":\" and a port.");
     auto* account = new QGridLayout;
     account->addWidget(label("User Account:"), 0, 0);
-    account->addWidget(c.Text1, 0, 1);
-    account->addWidget(c.Text6, 1, 0, 1, 2);
+    account->addWidget(c.userBox, 0, 1);
+    account->addWidget(c.accountPageBox, 1, 0, 1, 2);
     account->addWidget(label("Web Server Host:"), 2, 0);
     account->addWidget(c.webHost, 2, 1);
 
-    c.Command1 = button("Command1", "Done");
+    c.doneButton = button("Command1", "Done");
     auto* layout = new QVBoxLayout;
     layout->addWidget(frame("Account", account));
-    layout->addWidget(c.Command1);
+    layout->addWidget(c.doneButton);
     layout->addStretch();
     return page(layout);
 }
@@ -129,12 +129,12 @@ QLineEdit* resultBox(const char* name)
 
 QWidget* polarityTab(OptionsWindowControls& c)
 {
-    c.Command2 = button("Command2", "Test Energy Polarity");
-    c.Text8 = resultBox("Text8");
-    c.Text9 = resultBox("Text9");
-    c.Command4 = button("Command4", "Done");
+    c.polarityTestButton = button("Command2", "Test Energy Polarity");
+    c.polarityResultBox = resultBox("Text8");
+    c.polaritySecondResultBox = resultBox("Text9");
+    c.polarityDoneButton = button("Command4", "Done");
     auto* polarity = new QVBoxLayout;
-    for (QWidget* control : std::initializer_list<QWidget*>{c.Command2, c.Text8, c.Text9, c.Command4})
+    for (QWidget* control : std::initializer_list<QWidget*>{c.polarityTestButton, c.polarityResultBox, c.polaritySecondResultBox, c.polarityDoneButton})
         polarity->addWidget(control);
 
     auto* construction = new QLabel(QStringLiteral("This page is under construction. Please visit %1 for news.")
@@ -153,11 +153,11 @@ QWidget* polarityTab(OptionsWindowControls& c)
 OptionsWindowControls buildOptionsWindowControls(QWidget& parent)
 {
     OptionsWindowControls c{};
-    c.SSTab1 = named(new QTabWidget, "SSTab1");
-    c.SSTab1->addTab(generalTab(c), QStringLiteral("General"));
-    c.SSTab1->addTab(webServerTab(c), QStringLiteral("Web Server"));
-    c.SSTab1->addTab(polarityTab(c), QStringLiteral("Solar/Wind Systems"));
+    c.tabs = named(new QTabWidget, "SSTab1");
+    c.tabs->addTab(generalTab(c), QStringLiteral("General"));
+    c.tabs->addTab(webServerTab(c), QStringLiteral("Web Server"));
+    c.tabs->addTab(polarityTab(c), QStringLiteral("Solar/Wind Systems"));
     auto* layout = new QVBoxLayout(&parent);
-    layout->addWidget(c.SSTab1);
+    layout->addWidget(c.tabs);
     return c;
 }

@@ -8,24 +8,24 @@ class QTabWidget;
 class QWidget;
 
 struct OptionsWindowControls {
-    QTabWidget* SSTab1;
-    QCheckBox* Check1;
-    QCheckBox* Check2;
-    QCheckBox* Check3;
-    QCheckBox* Check4;
-    QCheckBox* Check5;
-    QLineEdit* Text1;
-    QLineEdit* Text3;
-    QLineEdit* Text4;
-    QLineEdit* Text5;
-    QLineEdit* Text6;
-    QLineEdit* Text7;
-    QLineEdit* Text8;
-    QLineEdit* Text9;
+    QTabWidget* tabs;
+    QCheckBox* listenAtStartBox;
+    QCheckBox* openPortAtStartBox;
+    QCheckBox* realTimeAtStartBox;
+    QCheckBox* writeToWebAtStartBox;
+    QCheckBox* triggerPushBox;
+    QLineEdit* userBox;
+    QLineEdit* intervalBox;
+    QLineEdit* channel1ThresholdBox;
+    QLineEdit* channel2ThresholdBox;
+    QLineEdit* accountPageBox;
+    QLineEdit* rateBox;
+    QLineEdit* polarityResultBox;
+    QLineEdit* polaritySecondResultBox;
     QLineEdit* webHost;
-    QPushButton* Command1;
-    QPushButton* Command2;
-    QPushButton* Command4;
+    QPushButton* doneButton;
+    QPushButton* polarityTestButton;
+    QPushButton* polarityDoneButton;
 };
 
 // Builds the tabs inside the given widget, every control named by its object name.

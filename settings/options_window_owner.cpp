@@ -16,7 +16,8 @@ OptionsFrm& OptionsWindowOwner::window()
     if (!window_) {
         window_ = new OptionsFrm(context_);
         // A closing window is gone for the program even before Qt deletes it.
-        QObject::connect(window_, &OptionsFrm::unloaded, window_, [this] { window_.clear(); });
+        connect(window_, &OptionsFrm::unloaded, window_, [this] { window_.clear(); });
+        connect(window_, &OptionsFrm::webPostingRefreshWanted, this, &OptionsWindowOwner::webPostingRefreshWanted);
     }
     return *window_;
 }

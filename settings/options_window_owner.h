@@ -6,7 +6,9 @@
 
 #include <QPointer>
 
-class OptionsWindowOwner {
+class OptionsWindowOwner : public QObject {
+    Q_OBJECT
+
 public:
     explicit OptionsWindowOwner(OptionsContext context);
     ~OptionsWindowOwner();
@@ -28,6 +30,10 @@ public:
 
     // Start-up with web posting on.
     void tickWriteToWebServer();
+
+signals:
+    // The window's "Done" was clicked.
+    void webPostingRefreshWanted();
 
 private:
     OptionsContext context_;

@@ -2,47 +2,47 @@
 #include "settings/persisted_settings.h"
 
 #include "platform/settings_store.h"
-#include "settings/setting_keys.h"
 
 #include <string>
 
-PersistedSettings::PersistedSettings(SettingsStore& store, ProgramState& state)
-    : store_(store), state_(state)
+PersistedSettings::PersistedSettings(SettingsStore& store)
+    : store_(store)
 {
 }
 
 void PersistedSettings::loadAtStartup()
 {
-    for (const std::string_view name : startupLoadOrder()) {
-        const SettingKey& key = settingKey(name);
+    for (const Setting id : startupLoadOrder()) {
+        const SettingKey& key = settingKey(id);
         const std::string defaultText(key.defaultText);
-        if (!key.load(state_, store_.read(std::string(name), defaultText)))
-            key.load(state_, defaultText);
+        if (!key.load(values_, store_.read(std::string(key.name), defaultText)))
+            key.load(values_, defaultText);
     }
 }
 
-void PersistedSettings::save(std::string_view name)
+void PersistedSettings::save(Setting id)
 {
-    store_.write(std::string(name), settingKey(name).save(state_));
+    const SettingKey& key = settingKey(id);
+    store_.write(std::string(key.name), key.save(values_));
 }
 
 void PersistedSettings::saveAtShutdown()
 {
-    for (const std::string_view name : shutdownSaveOrder())
-        save(name);
+    for (const Setting id : shutdownSaveOrder())
+        save(id);
 }
 
 void PersistedSettings::SaveCounters()
 {
-    for (const std::string_view name : periodicSaveOrder())
-        save(name);
+    for (const Setting id : periodicSaveOrder())
+        save(id);
 }
 
-void PeriodicSave::tick()
+bool PeriodicSave::tick()
 {
     ++ticks_;
-    if (ticks_ > 100) {
-        ticks_ = 0;
-        settings_.SaveCounters();
-    }
+    if (ticks_ <= 100)
+        return false;
+    ticks_ = 0;
+    return true;
 }

@@ -1,14 +1,30 @@
-// Loading and saving the program's settings and counters through the settings store.
+// The settings and counters kept in the per-user store: their values, the one
+// place that changes them, and their start-up load, shut-down save and periodic save.
 #pragma once
 
-#include <string_view>
+#include "settings/setting_keys.h"
+#include "settings/settings_values.h"
+
+#include <type_traits>
 
 class SettingsStore;
-struct ProgramState;
 
 class PersistedSettings {
 public:
-    PersistedSettings(SettingsStore& store, ProgramState& state);
+    explicit PersistedSettings(SettingsStore& store);
+
+    const SettingsValues& values() const { return values_; }
+
+    // Changes one value in memory; the caller saves it when its key says so.
+    template <typename T, typename Owner>
+        requires std::is_base_of_v<Owner, SettingsValues>
+    void set(T Owner::*field, std::type_identity_t<T> value)
+    {
+        values_.*field = std::move(value);
+    }
+
+    // The monitor's counters, handed over before they are saved.
+    void setCounters(const StoredCounters& counters) { values_.counters = counters; }
 
     // Every key, in the start-up order. A stored text that does not convert to its
     // key's type gives the key's default, so one damaged value never stops the program.
@@ -20,21 +36,19 @@ public:
     void SaveCounters();
 
     // Writes one key now (for the windows that edit a setting).
-    void save(std::string_view key);
+    void save(Setting key);
 
 private:
     SettingsStore& store_;
-    ProgramState& state_;
+    SettingsValues values_;
 };
 
-// Timer4's tick count: SaveCounters on every 101st tick of the 3-second timer.
+// Timer4's tick count: true on every 101st tick of the 3-second timer, when the
+// counters are due to be saved.
 class PeriodicSave {
 public:
-    explicit PeriodicSave(PersistedSettings& settings) : settings_(settings) {}
-
-    void tick();
+    [[nodiscard]] bool tick();
 
 private:
-    PersistedSettings& settings_;
     int ticks_ = 0;
 };

@@ -2,13 +2,12 @@
 #include "settings/setting_keys.h"
 
 #include "common/number_text.h"
-#include "link/program_state.h"
 #include "common/web_host.h"
+#include "settings/settings_values.h"
 
 #include <array>
 #include <cstdint>
 #include <limits>
-#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -17,44 +16,44 @@ namespace {
 // so the same lambda reads a const state and writes a mutable one.
 
 template <typename Field>
-SettingKey numberKey(std::string_view name, std::string_view defaultText, Field field)
+SettingKey numberKey(Setting id, std::string_view name, std::string_view defaultText, Field field)
 {
-    return {name, defaultText,
-            [field](ProgramState& s, std::string_view text) {
+    return {id, name, defaultText,
+            [field](SettingsValues& s, std::string_view text) {
                 const auto value = parseNumber(text);
                 if (value)
                     field(s) = *value;
                 return value.has_value();
             },
-            [field](const ProgramState& s) { return generalNumberText(field(s)); }};
+            [field](const SettingsValues& s) { return generalNumberText(field(s)); }};
 }
 
 template <typename Whole, typename Field>
-SettingKey wholeKey(std::string_view name, std::string_view defaultText, Field field,
+SettingKey wholeKey(Setting id, std::string_view name, std::string_view defaultText, Field field,
                     std::int64_t minimum = std::numeric_limits<Whole>::min(),
                     std::int64_t maximum = std::numeric_limits<Whole>::max())
 {
-    return {name, defaultText,
-            [field, minimum, maximum](ProgramState& s, std::string_view text) {
+    return {id, name, defaultText,
+            [field, minimum, maximum](SettingsValues& s, std::string_view text) {
                 const auto value = parseWholeNumber(text, minimum, maximum);
                 if (value)
                     field(s) = static_cast<Whole>(*value);
                 return value.has_value();
             },
-            [field](const ProgramState& s) { return std::to_string(field(s)); }};
+            [field](const SettingsValues& s) { return std::to_string(field(s)); }};
 }
 
 template <typename Field>
-SettingKey booleanKey(std::string_view name, Field field)
+SettingKey booleanKey(Setting id, std::string_view name, Field field)
 {
-    return {name, "False",
-            [field](ProgramState& s, std::string_view text) {
+    return {id, name, "False",
+            [field](SettingsValues& s, std::string_view text) {
                 const auto value = parseBoolean(text);
                 if (value)
                     field(s) = *value;
                 return value.has_value();
             },
-            [field](const ProgramState& s) { return booleanText(field(s)); }};
+            [field](const SettingsValues& s) { return booleanText(field(s)); }};
 }
 
 bool anyText(std::string_view)
@@ -68,64 +67,57 @@ bool webHostText(std::string_view text)
 }
 
 template <typename Field>
-SettingKey textKey(std::string_view name, std::string_view defaultText, Field field,
+SettingKey textKey(Setting id, std::string_view name, std::string_view defaultText, Field field,
                    bool (*accepts)(std::string_view) = anyText)
 {
-    return {name, defaultText,
-            [field, accepts](ProgramState& s, std::string_view text) {
+    return {id, name, defaultText,
+            [field, accepts](SettingsValues& s, std::string_view text) {
                 if (!accepts(text))
                     return false;
                 field(s) = std::string(text);
                 return true;
             },
-            [field](const ProgramState& s) { return field(s); }};
+            [field](const SettingsValues& s) { return field(s); }};
 }
 
 std::vector<SettingKey> makeTable()
 {
     return {
-        wholeKey<std::int16_t>("ComPort", "1", [](auto& s) -> auto& { return s.ComPortNum; }),
-        wholeKey<std::int16_t>("TCPport", "1234", [](auto& s) -> auto& { return s.TCPportNum; }),
-        wholeKey<std::uint8_t>("ZigbeeVersion", "0", [](auto& s) -> auto& { return s.CommMethod; }),
-        numberKey("Rate", "0.126", [](auto& s) -> auto& { return s.Rate; }),
-        booleanKey("StartupComIsOn", [](auto& s) -> auto& { return s.StartupComIsOn; }),
-        booleanKey("StartupRTLisOn", [](auto& s) -> auto& { return s.StartupRTLisOn; }),
-        booleanKey("StartupServerIsOn", [](auto& s) -> auto& { return s.StartupServerIsOn; }),
-        booleanKey("StartupListen", [](auto& s) -> auto& { return s.StartupListen; }),
-        numberKey("PreResetVal1", "0", [](auto& s) -> auto& { return s.readings.PreResetVal1; }),
-        numberKey("PreResetVal2", "0", [](auto& s) -> auto& { return s.readings.PreResetVal2; }),
-        numberKey("PreResetValP1", "0", [](auto& s) -> auto& { return s.readings.PreResetValP1; }),
-        numberKey("PreResetValP2", "0", [](auto& s) -> auto& { return s.readings.PreResetValP2; }),
-        numberKey("E1B", "0", [](auto& s) -> auto& { return s.readings.PrevAbsWs1; }),
-        numberKey("E2B", "0", [](auto& s) -> auto& { return s.readings.PrevAbsWs2; }),
-        numberKey("E1BP", "0", [](auto& s) -> auto& { return s.PrevPolWs1; }),
-        numberKey("E2BP", "0", [](auto& s) -> auto& { return s.PrevPolWs2; }),
-        wholeKey<int>("KVOresetCount", "0", [](auto& s) -> auto& { return s.readings.KVOresetCount; }, 0, 7),
-        wholeKey<std::int32_t>("KVOCounter", "0", [](auto& s) -> auto& { return s.readings.SecondsCounter; }),
-        wholeKey<std::int16_t>("VexThresT", "60", [](auto& s) -> auto& { return s.VexThresT; }),
-        wholeKey<std::int16_t>("VexThres1", "60", [](auto& s) -> auto& { return s.VexThres1; }),
-        wholeKey<std::int16_t>("VexThres2", "60", [](auto& s) -> auto& { return s.VexThres2; }),
-        textKey("VexUser", "****", [](auto& s) -> auto& { return s.VexUser; }),
-        booleanKey("VexWriteEnable", [](auto& s) -> auto& { return s.VexWriteEnable; }),
-        wholeKey<std::uint8_t>("AutoWriteLocal", "0", [](auto& s) -> auto& { return s.AutoWriteLocal; }),
-        textKey("WebHost", "www.kvo7730.com", [](auto& s) -> auto& { return s.WebHost; }, webHostText),
+        wholeKey<std::int16_t>(Setting::ComPort, "ComPort", "1", [](auto& s) -> auto& { return s.ComPortNum; }),
+        wholeKey<std::int16_t>(Setting::TCPport, "TCPport", "1234", [](auto& s) -> auto& { return s.TCPportNum; }),
+        wholeKey<std::uint8_t>(Setting::ZigbeeVersion, "ZigbeeVersion", "0", [](auto& s) -> auto& { return s.CommMethod; }),
+        numberKey(Setting::Rate, "Rate", "0.126", [](auto& s) -> auto& { return s.Rate; }),
+        booleanKey(Setting::StartupComIsOn, "StartupComIsOn", [](auto& s) -> auto& { return s.StartupComIsOn; }),
+        booleanKey(Setting::StartupRTLisOn, "StartupRTLisOn", [](auto& s) -> auto& { return s.StartupRTLisOn; }),
+        booleanKey(Setting::StartupServerIsOn, "StartupServerIsOn", [](auto& s) -> auto& { return s.StartupServerIsOn; }),
+        booleanKey(Setting::StartupListen, "StartupListen", [](auto& s) -> auto& { return s.StartupListen; }),
+        numberKey(Setting::PreResetVal1, "PreResetVal1", "0", [](auto& s) -> auto& { return s.counters.PreResetVal1; }),
+        numberKey(Setting::PreResetVal2, "PreResetVal2", "0", [](auto& s) -> auto& { return s.counters.PreResetVal2; }),
+        numberKey(Setting::PreResetValP1, "PreResetValP1", "0", [](auto& s) -> auto& { return s.counters.PreResetValP1; }),
+        numberKey(Setting::PreResetValP2, "PreResetValP2", "0", [](auto& s) -> auto& { return s.counters.PreResetValP2; }),
+        numberKey(Setting::E1B, "E1B", "0", [](auto& s) -> auto& { return s.counters.PrevAbsWs1; }),
+        numberKey(Setting::E2B, "E2B", "0", [](auto& s) -> auto& { return s.counters.PrevAbsWs2; }),
+        numberKey(Setting::E1BP, "E1BP", "0", [](auto& s) -> auto& { return s.PrevPolWs1; }),
+        numberKey(Setting::E2BP, "E2BP", "0", [](auto& s) -> auto& { return s.PrevPolWs2; }),
+        wholeKey<int>(Setting::KVOresetCount, "KVOresetCount", "0", [](auto& s) -> auto& { return s.counters.KVOresetCount; }, 0, 7),
+        wholeKey<std::int32_t>(Setting::KVOCounter, "KVOCounter", "0", [](auto& s) -> auto& { return s.counters.SecondsCounter; }),
+        wholeKey<std::int16_t>(Setting::VexThresT, "VexThresT", "60", [](auto& s) -> auto& { return s.VexThresT; }),
+        wholeKey<std::int16_t>(Setting::VexThres1, "VexThres1", "60", [](auto& s) -> auto& { return s.VexThres1; }),
+        wholeKey<std::int16_t>(Setting::VexThres2, "VexThres2", "60", [](auto& s) -> auto& { return s.VexThres2; }),
+        textKey(Setting::VexUser, "VexUser", "****", [](auto& s) -> auto& { return s.VexUser; }),
+        booleanKey(Setting::VexWriteEnable, "VexWriteEnable", [](auto& s) -> auto& { return s.VexWriteEnable; }),
+        wholeKey<std::uint8_t>(Setting::AutoWriteLocal, "AutoWriteLocal", "0", [](auto& s) -> auto& { return s.AutoWriteLocal; }),
+        textKey(Setting::WebHost, "WebHost", "www.kvo7730.com", [](auto& s) -> auto& { return s.WebHost; }, webHostText),
     };
 }
 
-constexpr std::array<std::string_view, 25> kStartupLoadOrder = {
-    "ComPort", "TCPport", "ZigbeeVersion", "Rate", "StartupComIsOn", "StartupRTLisOn",
-    "StartupServerIsOn", "StartupListen", "PreResetVal1", "PreResetVal2", "PreResetValP1",
-    "PreResetValP2", "E1B", "E2B", "E1BP", "E2BP", "KVOresetCount", "KVOCounter", "VexThresT",
-    "VexThres1", "VexThres2", "VexUser", "VexWriteEnable", "AutoWriteLocal", "WebHost"};
+using S = Setting;
 
-constexpr std::array<std::string_view, 20> kShutdownSaveOrder = {
-    "PreResetVal1", "PreResetVal2", "PreResetValP1", "PreResetValP2", "StartupComIsOn",
-    "StartupRTLisOn", "ZigbeeVersion", "E1B", "E2B", "E1BP", "E2BP", "KVOresetCount", "KVOCounter",
-    "Rate", "VexThresT", "VexThres1", "VexThres2", "VexUser", "VexWriteEnable", "WebHost"};
+constexpr std::array<Setting, 25> kStartupLoadOrder = {S::ComPort, S::TCPport, S::ZigbeeVersion, S::Rate, S::StartupComIsOn, S::StartupRTLisOn, S::StartupServerIsOn, S::StartupListen, S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::E1B, S::E2B, S::E1BP, S::E2BP, S::KVOresetCount, S::KVOCounter, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable, S::AutoWriteLocal, S::WebHost};
 
-constexpr std::array<std::string_view, 15> kPeriodicSaveOrder = {
-    "PreResetVal1", "PreResetVal2", "PreResetValP1", "PreResetValP2", "E1BP", "E2BP", "E1B", "E2B",
-    "KVOresetCount", "KVOCounter", "VexThresT", "VexThres1", "VexThres2", "VexUser", "VexWriteEnable"};
+constexpr std::array<Setting, 20> kShutdownSaveOrder = {S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::StartupComIsOn, S::StartupRTLisOn, S::ZigbeeVersion, S::E1B, S::E2B, S::E1BP, S::E2BP, S::KVOresetCount, S::KVOCounter, S::Rate, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable, S::WebHost};
+
+constexpr std::array<Setting, 15> kPeriodicSaveOrder = {S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::E1BP, S::E2BP, S::E1B, S::E2B, S::KVOresetCount, S::KVOCounter, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable};
 
 } // namespace
 
@@ -135,26 +127,23 @@ std::span<const SettingKey> settingKeys()
     return table;
 }
 
-const SettingKey& settingKey(std::string_view name)
+const SettingKey& settingKey(Setting id)
 {
-    for (const SettingKey& key : settingKeys()) {
-        if (key.name == name)
-            return key;
-    }
-    throw std::invalid_argument("unknown setting key: " + std::string(name));
+    // The table lists the settings in their declaration order.
+    return settingKeys()[static_cast<std::size_t>(id)];
 }
 
-std::span<const std::string_view> startupLoadOrder()
+std::span<const Setting> startupLoadOrder()
 {
     return kStartupLoadOrder;
 }
 
-std::span<const std::string_view> shutdownSaveOrder()
+std::span<const Setting> shutdownSaveOrder()
 {
     return kShutdownSaveOrder;
 }
 
-std::span<const std::string_view> periodicSaveOrder()
+std::span<const Setting> periodicSaveOrder()
 {
     return kPeriodicSaveOrder;
 }

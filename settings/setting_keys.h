@@ -6,24 +6,53 @@
 #include <string>
 #include <string_view>
 
-struct ProgramState;
+struct SettingsValues;
+
+// The settings by name; the key text each one is stored under is in the table.
+enum class Setting {
+    ComPort,
+    TCPport,
+    ZigbeeVersion,
+    Rate,
+    StartupComIsOn,
+    StartupRTLisOn,
+    StartupServerIsOn,
+    StartupListen,
+    PreResetVal1,
+    PreResetVal2,
+    PreResetValP1,
+    PreResetValP2,
+    E1B,
+    E2B,
+    E1BP,
+    E2BP,
+    KVOresetCount,
+    KVOCounter,
+    VexThresT,
+    VexThres1,
+    VexThres2,
+    VexUser,
+    VexWriteEnable,
+    AutoWriteLocal,
+    WebHost,
+};
 
 struct SettingKey {
+    Setting id;
     std::string_view name;
     std::string_view defaultText;
     // Sets the program value from a stored text; false when the text does not convert.
-    std::function<bool(ProgramState&, std::string_view)> load;
+    std::function<bool(SettingsValues&, std::string_view)> load;
     // The text stored for the program value.
-    std::function<std::string(const ProgramState&)> save;
+    std::function<std::string(const SettingsValues&)> save;
 };
 
-// The whole table, one entry per key.
+// The whole table, one entry per setting.
 std::span<const SettingKey> settingKeys();
 
-// The entry for a key of the table; an unknown name is a programming error.
-const SettingKey& settingKey(std::string_view name);
+const SettingKey& settingKey(Setting id);
 
 // The three sequences in which the keys are read and written.
-std::span<const std::string_view> startupLoadOrder();
-std::span<const std::string_view> shutdownSaveOrder();
-std::span<const std::string_view> periodicSaveOrder();
+std::span<const Setting> startupLoadOrder();
+std::span<const Setting> shutdownSaveOrder();
+std::span<const Setting> periodicSaveOrder();

@@ -3,8 +3,8 @@
 
 #include "common/web_host.h"
 
-WebClient::WebClient(RequestText requestText, RequestSent sent)
-    : requestText_(std::move(requestText)), sent_(std::move(sent))
+WebClient::WebClient(RequestText requestText)
+    : requestText_(std::move(requestText))
 {
     Winsock.setParent(this);
     Winsock.setObjectName(QStringLiteral("Winsock"));
@@ -27,5 +27,5 @@ void WebClient::Winsock_Connect()
 {
     const std::string request = requestText_(webHost_);
     Winsock.write(request.data(), static_cast<qint64>(request.size()));
-    sent_(request);
+    emit requestSent(request);
 }

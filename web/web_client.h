@@ -13,15 +13,16 @@ class WebClient : public QObject {
 public:
     // Builds the request for the host it is sent to, from the values of that moment.
     using RequestText = std::function<std::string(const std::string& webHost)>;
-    // Told the text of each request sent.
-    using RequestSent = std::function<void(const std::string& request)>;
 
-    WebClient(RequestText requestText, RequestSent sent);
+    explicit WebClient(RequestText requestText);
 
     // Drops the earlier connection and connects to the web service ("name" or
     // "name:port", port 80 without one). A host text that cannot be read as one
     // connects nowhere, so no request is made.
     void connectTo(const std::string& webHost);
+
+signals:
+    void requestSent(const std::string& request);
 
 private:
     void Winsock_Connect();
@@ -29,5 +30,4 @@ private:
     QTcpSocket Winsock;
     std::string webHost_;
     RequestText requestText_;
-    RequestSent sent_;
 };

@@ -1,60 +1,28 @@
-// The web-posting window: its status boxes, the posting switch, the log of posts and
-// the clock of the reporting interval.
+// The web-posting window: its status boxes, the posting switch and the log of posts.
+// The posting itself is the controller's; the window shows it and passes the user's
+// actions on.
 #pragma once
 
-#include "common/number_format.h"
 #include "mainwindow/widget_status_box.h"
-#include "web/post_log.h"
-#include "web/posting_triggers.h"
 
-#include <QTimer>
 #include <QWidget>
 #include <array>
-#include <functional>
 #include <memory>
-#include <string>
 
-class Clock;
 class Dialogs;
-class HeldStatusBox;
 class PersistedSettings;
 class QCheckBox;
 class QLineEdit;
 class QProgressBar;
 class QTreeView;
-struct ProgramState;
-
-// What a post does besides its log row.
-struct PostActions {
-    // True while a client is connected to the resident TCP server (its state 7).
-    std::function<bool()> tcpClientConnected;
-    std::function<void(const std::string&)> sendToTcpClient;
-    // Closes the web client and connects it to the web service; the request goes
-    // out once the connection is established.
-    std::function<void()> connectToWebService;
-};
-
-struct WebFrmParts {
-    ProgramState& state;
-    PersistedSettings& settings;
-    Dialogs& dialogs;
-    const Clock& clock;
-    // Text1's state, which the real-time start and stop write as well.
-    HeldStatusBox& realTimeBox;
-    NumberSymbols symbols;
-    PostActions actions;
-};
+class WebPostingController;
 
 class WebFrm : public QWidget {
     Q_OBJECT
 
 public:
     // Loads the window without showing it.
-    explicit WebFrm(const WebFrmParts& parts);
-    ~WebFrm() override;
-
-    // Runs once for every decoded packet: logs, pushes and posts when a post is due.
-    void Vex();
+    WebFrm(WebPostingController& posting, const PersistedSettings& settings, Dialogs& dialogs);
 
     // Shows the real-time status and the posting settings in Text1 to Text5.
     void RefreshTextBoxes();
@@ -67,18 +35,16 @@ private:
     void buildControls();
     void Form_Load();
     void MakeHeader();
-    void post(const PostRow& row);
-    void Timer1_Timer();
     void Check1_Click(bool ticked);
     void Command2_Click();
 
-    WebFrmParts parts_;
-    PostingTriggers triggers_;
-    PostLog log_;
-    QTimer Timer1;
-    std::array<QLineEdit*, 5> text_{};  // Text1 to Text5
-    QCheckBox* Check1 = nullptr;
-    QTreeView* ListView1 = nullptr;
-    QProgressBar* ProgressBar1 = nullptr;
-    std::unique_ptr<WidgetStatusBox> text1Status_;
+    WebPostingController& posting_;
+    const PersistedSettings& settings_;
+    Dialogs& dialogs_;
+    QLineEdit* realTimeBox_ = nullptr;        // Text1
+    std::array<QLineEdit*, 4> settingBoxes_{}; // Text2 to Text5: account, interval, CH1 and CH2 power
+    QCheckBox* writeEnableBox_ = nullptr;     // Check1
+    QTreeView* logView_ = nullptr;            // ListView1
+    QProgressBar* progressBar_ = nullptr;     // ProgressBar1
+    std::unique_ptr<WidgetStatusBox> realTimeStatus_;
 };

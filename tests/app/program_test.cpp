@@ -15,9 +15,12 @@
 
 namespace {
 
-std::vector<std::string> names(std::span<const std::string_view> order)
+std::vector<std::string> names(std::span<const Setting> order)
 {
-    return {order.begin(), order.end()};
+    std::vector<std::string> keys;
+    for (const Setting id : order)
+        keys.emplace_back(settingKey(id).name);
+    return keys;
 }
 
 TEST(ProgramStartup, firstRun_comesUpWithPortClosedRealTimeStoppedServerClosed_andSendsNothing)
@@ -37,7 +40,7 @@ TEST(ProgramStartup, firstRun_comesUpWithPortClosedRealTimeStoppedServerClosed_a
     EXPECT_TRUE(rig.port.written.empty());
     EXPECT_TRUE(rig.dialogs.messages.empty());
     EXPECT_TRUE(rig.dialogs.questions.empty());
-    EXPECT_EQ(rig.program.state().NoDataSeconds, 6);
+    EXPECT_EQ(rig.program.monitor().state().NoDataSeconds, 6);
     ASSERT_FALSE(rig.dialogs.pointerChanges.empty());
     EXPECT_FALSE(rig.dialogs.pointerChanges.back()) << "the pointer is back to the default";
     EXPECT_EQ(rig.tray.tip, "KVO-7730 Resident Server");
@@ -50,9 +53,9 @@ TEST(ProgramStartup, firstRun_readsEveryKeyInOrder_andTakesTheDefaults)
     rig.program.Form_Load();
 
     EXPECT_EQ(rig.store.reads, names(startupLoadOrder()));
-    EXPECT_EQ(rig.program.state().ComPortNum, 1);
-    EXPECT_EQ(rig.program.state().TCPportNum, 1234);
-    EXPECT_EQ(rig.program.state().VexUser, "****");
+    EXPECT_EQ(rig.program.settings().ComPortNum, 1);
+    EXPECT_EQ(rig.program.settings().TCPportNum, 1234);
+    EXPECT_EQ(rig.program.settings().VexUser, "****");
 }
 
 TEST(ProgramStartup, timersAndHiddenControls_areAsTheWindowStarts)
@@ -60,12 +63,12 @@ TEST(ProgramStartup, timersAndHiddenControls_areAsTheWindowStarts)
     ProgramRig rig;
     rig.program.Form_Load();
 
-    EXPECT_FALSE(rig.timer("Timer1").isActive());
     EXPECT_TRUE(rig.timer("Timer2").isActive());
     EXPECT_EQ(rig.timer("Timer2").interval(), 1000);
     EXPECT_FALSE(rig.timer("Timer3").isActive()) << "no automatic start unless asked for";
     EXPECT_TRUE(rig.timer("Timer4").isActive());
     EXPECT_EQ(rig.timer("Timer4").interval(), 3000);
+    EXPECT_TRUE(rig.timer("Timer5").isActive());
     EXPECT_EQ(rig.timer("Timer5").interval(), 800);
     for (int n = 3; n <= 11; ++n)
         EXPECT_FALSE(rig.window.findChild<QLineEdit*>(QStringLiteral("Text%1").arg(n))->isVisible()) << n;
@@ -109,7 +112,7 @@ TEST(ProgramStartup, startupRealTimeWithoutStartupCom_waitsForTheUserToOpenThePo
 
     EXPECT_FALSE(rig.timer("Timer3").isActive());
     EXPECT_EQ(rig.port.written, "\xFCTOGPLR");
-    EXPECT_TRUE(rig.program.state().RealTimeOn);
+    EXPECT_TRUE(rig.program.monitor().state().RealTimeOn);
 }
 
 TEST(ProgramMenus, everyEntryHasItsNameCaptionAndPlace)
@@ -160,16 +163,92 @@ TEST(ProgramShutdown, exit_closesThePortSavesInShutdownOrderAndRemovesTheIcon)
     rig.store.values["StartupComIsOn"] = "True";
     rig.program.Form_Load();
     ASSERT_TRUE(rig.port.isOpen());
-    rig.program.state().readings.PrevAbsWs1 = 123456789;
+    rig.program.companion().monitor().restoreCounters({.PrevAbsWs1 = 123456789});
+    // Exit from the notification area: the icon is there to be removed.
+    rig.minimize();
+    ASSERT_TRUE(rig.tray.shown);
+    rig.store.writes.clear();
+    int finished = 0;
+    QObject::connect(&rig.program, &Program::finished, [&] { ++finished; });
 
     rig.window.menuAction("MnuExit").trigger();
-    rig.window.close();  // a second way out must not save twice
 
     EXPECT_FALSE(rig.port.isOpen());
     EXPECT_EQ(rig.store.writes, names(shutdownSaveOrder()));
     EXPECT_EQ(rig.store.values["E1B"], "123456789");
     EXPECT_FALSE(rig.tray.shown);
+    EXPECT_TRUE(rig.program.ended());
+    EXPECT_TRUE(rig.events.waitsEnded) << "a wait in progress must not hold the end up";
+    EXPECT_EQ(finished, 1);
+    for (const char* name : {"Timer2", "Timer3", "Timer4", "Timer5"})
+        EXPECT_FALSE(rig.timer(name).isActive()) << name << " would act after the save";
+
+    rig.program.Form_Unload();  // a second way out (a signal, the window) must not save twice
+    EXPECT_EQ(rig.store.writes, names(shutdownSaveOrder()));
+    EXPECT_EQ(finished, 2) << "every request to end is answered, so the event loop ends whichever one it sees";
 }
+
+TEST(ProgramShutdown, closingTheWindow_endsTheRunLikeExit)
+{
+    ProgramRig rig;
+    rig.program.Form_Load();
+    int finished = 0;
+    QObject::connect(&rig.program, &Program::finished, [&] { ++finished; });
+
+    rig.window.close();
+
+    EXPECT_EQ(finished, 1);
+    EXPECT_TRUE(rig.program.ended());
+    EXPECT_EQ(rig.store.writes, names(shutdownSaveOrder()));
+}
+
+// An end asked for while the start-up opens the port (its question box is open, or
+// the monitor is given its moment after the open) stops the start-up there.
+struct EndDuringOpen {
+    const char* name;
+    bool openSucceeds;
+};
+
+void PrintTo(const EndDuringOpen& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class ProgramEndDuringStartup : public testing::TestWithParam<EndDuringOpen> {};
+
+TEST_P(ProgramEndDuringStartup, stopsTheStartupAfterThePortOpen_andSavesOnce)
+{
+    ProgramRig rig;
+    rig.store.values = {{"StartupComIsOn", "True"}, {"StartupRTLisOn", "True"}, {"StartupServerIsOn", "True"}};
+    rig.port.openSucceeds = GetParam().openSucceeds;
+    int finished = 0;
+    QObject::connect(&rig.program, &Program::finished, [&] { ++finished; });
+    auto endOnce = [&] {
+        if (!rig.program.ended())
+            rig.program.Form_Unload();
+    };
+    if (GetParam().openSucceeds)
+        rig.events.onEvents = endOnce;
+    else
+        rig.dialogs.onShow = endOnce;
+
+    rig.program.Form_Load();
+
+    EXPECT_TRUE(rig.program.ended());
+    EXPECT_EQ(finished, 1);
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_EQ(rig.store.writes, names(shutdownSaveOrder())) << "saved once, by the end";
+    EXPECT_FALSE(rig.timer("Timer3").isActive()) << "no automatic start after the end";
+    EXPECT_EQ(ProgramRig::topLevel("WebFrm"), nullptr) << "no web posting after the end";
+    EXPECT_EQ(ProgramRig::topLevel("OptionsFrm"), nullptr);
+    EXPECT_EQ(rig.tray.tip, "") << "the start-up did not go on to its last step";
+    EXPECT_TRUE(rig.port.written.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Program, ProgramEndDuringStartup,
+                         testing::Values(EndDuringOpen{"whileTheInvalidPortQuestionIsOpen", false},
+                                         EndDuringOpen{"whileTheMonitorSettlesAfterTheOpen", true}),
+                         [](const testing::TestParamInfo<EndDuringOpen>& info) { return info.param.name; });
 
 TEST(ProgramTimers, periodicSave_comesOnThe101stTickOfTimer4)
 {

@@ -11,6 +11,9 @@
 #include "platform/qt_serial_port.h"
 #include "platform/qt_server_socket.h"
 
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
@@ -19,6 +22,7 @@
 #include <QTest>
 #include <csignal>
 #include <map>
+#include <memory>
 #include <gtest/gtest.h>
 
 namespace {
@@ -63,12 +67,18 @@ struct ProgramOnPort {
     FakeTrayIcon tray;
     MainWindow window{tray};
     QtClock clock;
-    QtEventLoop events{window.Timer1()};
+    QtEventLoop events;
     QtSerialPort port;
     MemorySettingsStore store;
     ScriptedDialogs dialogs;
     QtServerSocket tcpserver;
-    Program program{window, Platform{clock, events, port, store, dialogs, tray, tcpserver}};
+    Program program{window, Platform{.companion = {.clock = clock,
+                                                   .events = events,
+                                                   .port = port,
+                                                   .store = store,
+                                                   .dialogs = dialogs,
+                                                   .tcpserver = tcpserver},
+                                     .tray = tray}};
 };
 
 QString textOf(MainWindow& window, const char* name)
@@ -100,14 +110,14 @@ TEST(ProgramWithSimulator, startupOptions_openThePortAndStartRealTime_andReading
 
     EXPECT_TRUE(QTest::qWaitFor([&] { return textOf(window, "Text2") == "Real-Time Data Active"; }, 15000));
     EXPECT_TRUE(listHolds(window, "Real-Time was off. Now attempting to start real-time."));
-    const LiveReadings& readings = program.state().readings;
+    const LiveReadings& readings = program.monitor().readings();
     EXPECT_TRUE(QTest::qWaitFor([&] { return readings.Watts1 == 1500; }, 10000)) << readings.Watts1;
     EXPECT_DOUBLE_EQ(readings.Volts, 230.0);
     EXPECT_DOUBLE_EQ(readings.Watts2, 200);
     EXPECT_FLOAT_EQ(readings.PowerFactor1, 0.5f);
     EXPECT_NEAR(readings.Amps1, 1500 / 0.5 / 230, 1e-4);
     // The watchdog may still count the quiet seconds of the start handshake.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return program.state().RealTimeOn; }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return program.monitor().state().RealTimeOn; }, 3000));
 
     // A packet byte that lands between a command and its acknowledgement fails the
     // stop, as it would with the monitor; like a user, try again.
@@ -115,7 +125,7 @@ TEST(ProgramWithSimulator, startupOptions_openThePortAndStartRealTime_andReading
         window.menuAction("MnuStopRTL").trigger();
     EXPECT_TRUE(listHolds(window, "Real Time has been disabled successfully."));
     EXPECT_EQ(textOf(window, "Text2"), QStringLiteral("Real-Time Data Stopped"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !program.state().RealTimeOn; }, 10000))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !program.monitor().state().RealTimeOn; }, 10000))
         << "the watchdog sees the data stop";
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -139,43 +149,181 @@ TEST(ProgramWithSimulator, monitorGoingAway_closesThePortAndSaysSo)
     EXPECT_TRUE(listHolds(window, "The COM port was lost: its device was removed or closed."));
 }
 
+// The real program's settings file in a scratch configuration folder.
+QString iniPath(const QString& configDir)
+{
+    return configDir + "/DARavev/DARavev.ini";
+}
+
+void writeStartupSettings(const QString& configDir, const std::map<QString, QVariant>& values)
+{
+    QSettings settings(iniPath(configDir), QSettings::IniFormat);
+    settings.beginGroup("startup");
+    for (const auto& [key, value] : values)
+        settings.setValue(key, value);
+}
+
+// True when the process has a handler for SIGTERM in place (Linux's view of it).
+bool catchesSigterm(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("SigCgt:")) {
+            bool ok = false;
+            const qulonglong caught = line.mid(7).trimmed().toULongLong(&ok, 16);
+            return ok && (caught & (1ULL << (SIGTERM - 1))) != 0;
+        }
+    }
+    return false;
+}
+
+// The real program on the offscreen platform, with its own configuration folder;
+// killed at the end if it is still running.
+class ProgramProcess {
+public:
+    explicit ProgramProcess(const QString& configDir)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", configDir);
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        process_.setProcessEnvironment(environment);
+        sinceLaunch_.start();
+        process_.start(KVO_PROGRAM_PATH, {});
+        started_ = process_.waitForStarted(5000);
+    }
+    ~ProgramProcess()
+    {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(5000);
+        }
+    }
+
+    bool started() const { return started_; }
+
+    // Waits until ms have passed since the launch. A signal that comes before the
+    // program has put its handler in place takes the default action (the process is
+    // killed, with nothing saved), which no code of the program can prevent; so the
+    // wait goes on until the handler is there. The time since the launch is
+    // returned, or -1 when no handler came.
+    qint64 waitUntilSignalsAreTaken(int ms)
+    {
+        const qint64 remaining = ms - sinceLaunch_.elapsed();
+        if (remaining > 0)
+            QTest::qWait(static_cast<int>(remaining));
+        if (!QTest::qWaitFor([&] { return catchesSigterm(process_.processId()); }, 5000))
+            return -1;
+        return sinceLaunch_.elapsed();
+    }
+
+    void terminate() { ::kill(static_cast<pid_t>(process_.processId()), SIGTERM); }
+
+    QProcess& process() { return process_; }
+
+private:
+    QElapsedTimer sinceLaunch_;
+    QProcess process_;
+    bool started_ = false;
+};
+
 TEST(ProgramWithSimulator, terminationSignal_runsTheShutdownSaveOfTheRunningProgram)
 {
     QTemporaryDir config;
     ASSERT_TRUE(config.isValid());
-    const QString ini = config.path() + "/DARavev/DARavev.ini";
-    {
-        QSettings settings(ini, QSettings::IniFormat);
-        settings.beginGroup("startup");
-        settings.setValue("ComPort", kComPort);
-        settings.setValue("ZigbeeVersion", 8);
-        settings.setValue("StartupComIsOn", "True");
-        settings.setValue("StartupRTLisOn", "True");
-    }
+    writeStartupSettings(config.path(), {{"ComPort", kComPort},
+                                         {"ZigbeeVersion", 8},
+                                         {"StartupComIsOn", "True"},
+                                         {"StartupRTLisOn", "True"}});
     SimulatedMonitor monitor(config.path());
     ASSERT_TRUE(monitor.started());
 
-    QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_CONFIG_HOME", config.path());
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    program.setProcessEnvironment(environment);
-    program.start(KVO_PROGRAM_PATH, {});
-    ASSERT_TRUE(program.waitForStarted(5000));
+    ProgramProcess running(config.path());
+    ASSERT_TRUE(running.started());
+    QProcess& program = running.process();
 
     // Start-up opens the port, the automatic start comes 3 s later, and packets
     // flow about 5 s after that: give it time to decode a few.
     QTest::qWait(12000);
-    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    running.terminate();
     ASSERT_TRUE(program.waitForFinished(10000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
 
-    QSettings saved(ini, QSettings::IniFormat);
+    QSettings saved(iniPath(config.path()), QSettings::IniFormat);
     saved.beginGroup("startup");
     EXPECT_GT(saved.value("KVOCounter").toString().toInt(), 0) << "packets were decoded and saved";
     EXPECT_GT(saved.value("E1B").toString().toDouble(), 0.0);
     EXPECT_EQ(saved.value("StartupComIsOn").toString(), QStringLiteral("True"));
     EXPECT_EQ(saved.value("VexUser").toString(), QStringLiteral("****"));
 }
+
+// A termination signal while the start-up is still running: the port open with its
+// pause for the monitor, or the "Invalid COM port" question open in its own loop.
+struct SignalDuringStartup {
+    const char* name;
+    // The COM port leads to the simulator; otherwise to a device that does not exist.
+    bool portLinked;
+    int afterMs;
+    // A second signal right behind the first must not be the one that is lost.
+    int signalCount;
+};
+
+void PrintTo(const SignalDuringStartup& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class ProgramSignalDuringStartup : public testing::TestWithParam<SignalDuringStartup> {};
+
+TEST_P(ProgramSignalDuringStartup, endsTheProgramWithinTwoSeconds_afterTheShutdownSave)
+{
+    constexpr int kMissingComPort = 7;
+    const SignalDuringStartup& when = GetParam();
+    QTemporaryDir config;
+    ASSERT_TRUE(config.isValid());
+    const int comPort = when.portLinked ? kComPort : kMissingComPort;
+    writeStartupSettings(config.path(), {{"ComPort", comPort}, {"ZigbeeVersion", 8}, {"StartupComIsOn", "True"}});
+    std::unique_ptr<SimulatedMonitor> monitor;
+    if (when.portLinked) {
+        monitor = std::make_unique<SimulatedMonitor>(config.path());
+        ASSERT_TRUE(monitor->started());
+    } else {
+        // The port's link names a device that is not there: the open fails for sure.
+        ASSERT_TRUE(QDir().mkpath(config.path() + "/DARavev/ports"));
+        ASSERT_TRUE(QFile::link(config.path() + "/no-such-device",
+                                QStringLiteral("%1/DARavev/ports/com%2").arg(config.path()).arg(comPort)));
+    }
+
+    ProgramProcess running(config.path());
+    ASSERT_TRUE(running.started());
+    const qint64 sentAt = running.waitUntilSignalsAreTaken(when.afterMs);
+    ASSERT_GE(sentAt, 0) << "the program never took termination signals";
+    for (int i = 0; i < when.signalCount; ++i)
+        running.terminate();
+
+    QProcess& program = running.process();
+    ASSERT_TRUE(program.waitForFinished(2000)) << "signalled " << sentAt << " ms after the launch";
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+
+    QSettings saved(iniPath(config.path()), QSettings::IniFormat);
+    saved.beginGroup("startup");
+    EXPECT_TRUE(saved.contains("KVOCounter")) << "the shutdown save ran";
+    EXPECT_EQ(saved.value("VexUser").toString(), QStringLiteral("****"));
+    EXPECT_EQ(saved.value("StartupComIsOn").toString(), QStringLiteral("True"));
+    EXPECT_EQ(saved.value("ComPort").toInt(), comPort);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ProgramWithSimulator, ProgramSignalDuringStartup,
+    testing::Values(SignalDuringStartup{"linkedPortAt150ms", true, 150, 1},
+                    SignalDuringStartup{"linkedPortAt400ms", true, 400, 1},
+                    SignalDuringStartup{"missingPortQuestionAt150ms", false, 150, 1},
+                    SignalDuringStartup{"missingPortQuestionAt400ms", false, 400, 1},
+                    SignalDuringStartup{"linkedPortTwoSignalsAt400ms", true, 400, 2},
+                    SignalDuringStartup{"missingPortQuestionTwoSignalsAt150ms", false, 150, 2}),
+    [](const testing::TestParamInfo<SignalDuringStartup>& info) { return info.param.name; });
 
 } // namespace

@@ -5,7 +5,7 @@
 
 #include "link/packet_decoder.h"
 #include "link/packet_receiver.h"
-#include "link/program_state.h"
+#include "link/link_state.h"
 #include "platform/qt_clock.h"
 #include "platform/qt_event_loop.h"
 #include "platform/qt_serial_port.h"
@@ -48,23 +48,22 @@ struct SimulatedPort {
 
 // The packet receiver and decoder on the real port, clock and event loop.
 struct LiveDecoding {
-    QTimer delayTimer;
-    QtEventLoop events{delayTimer};
+    QtEventLoop events;
     QtClock clock;
-    ProgramState state;
+    LinkState state;
     RecordingStatusList statusList;
     QEventLoop loop;
     int decoded = 0;
     int wanted = 0;
-    PacketDecoder decoder{state.readings, statusList, clock, {[this] {
-                                                                 if (++decoded == wanted)
-                                                                     loop.quit();
-                                                             },
-                                                             {}}};
+    PacketDecoder decoder{statusList, clock};
     PacketReceiver receiver;
 
     explicit LiveDecoding(SerialPort& port) : receiver(port, clock, events, state, statusList, decoder)
     {
+        QObject::connect(&receiver, &PacketReceiver::packetDecoded, &loop, [this] {
+            if (++decoded == wanted)
+                loop.quit();
+        });
         port.setReceiveHandler([this] { receiver.onBytesArrived(); });
     }
 
@@ -87,7 +86,7 @@ TEST(SimulatorLink, packetsOfARunningMonitor_decodeToTheValuesItWasGiven)
     live.runUntilDecoded(2);
 
     ASSERT_EQ(live.decoded, 2);
-    const LiveReadings& r = live.state.readings;
+    const LiveReadings& r = live.decoder.readings();
     EXPECT_DOUBLE_EQ(r.Volts, 230.0);
     EXPECT_DOUBLE_EQ(r.Watts1, 1500);
     EXPECT_DOUBLE_EQ(r.Watts2, 200);

@@ -16,7 +16,7 @@ const std::string kAck = WordPeer::attentionWord();
 // once a second of virtual time, whenever the program waits or a test lets a second pass.
 struct EmulatedLink : LinkRig {
     MonitorEmulator emulator;
-    PacketDecoder decoder{state.readings, List1, clock, {}};
+    PacketDecoder decoder{List1, clock};
     PacketReceiver receiver{port, clock, events, state, List1, decoder};
     std::int64_t streamedSeconds = 0;
 
@@ -37,6 +37,8 @@ struct EmulatedLink : LinkRig {
         port.feed(emulator.tick(static_cast<int>(due)));
         port.notify();
     }
+
+    const LiveReadings& readings() const { return decoder.readings(); }
 
     // One second of the program's life: the stream, then the watchdog's tick.
     void secondPasses()
@@ -63,10 +65,10 @@ TEST(EmulatedMonitorExchange, start_switchesTheMonitorOnAndItsPacketsKeepRealTim
         EXPECT_TRUE(link.state.RealTimeOn);
     }
     EXPECT_FALSE(link.state.CmdInProgress);
-    EXPECT_DOUBLE_EQ(link.state.readings.Volts, 120.0);
-    EXPECT_DOUBLE_EQ(link.state.readings.Watts1, 100);
-    EXPECT_DOUBLE_EQ(link.state.readings.Watts2, 50);
-    EXPECT_EQ(link.state.readings.SecondsCounter, static_cast<std::int32_t>(link.emulator.state().secondsCounter));
+    EXPECT_DOUBLE_EQ(link.readings().Volts, 120.0);
+    EXPECT_DOUBLE_EQ(link.readings().Watts1, 100);
+    EXPECT_DOUBLE_EQ(link.readings().Watts2, 50);
+    EXPECT_EQ(link.readings().SecondsCounter, static_cast<std::int32_t>(link.emulator.state().secondsCounter));
 }
 
 TEST(EmulatedMonitorExchange, stopWhileStreaming_switchesTheMonitorOffAndTheWatchdogNoticesOnTheThirdTick)
@@ -87,6 +89,7 @@ TEST(EmulatedMonitorExchange, stopWhileStreaming_switchesTheMonitorOffAndTheWatc
     link.secondPasses();
     EXPECT_FALSE(link.state.RealTimeOn);
     EXPECT_EQ(link.mainRealTimeBox.text, "Real-Time Data Stopped");
+    EXPECT_EQ(link.realTimeChanges, (std::vector<bool>{true, false}));
 }
 
 TEST(EmulatedMonitorExchange, realTimeOffAndRestore_switchTheMonitorOffAndOnAgain)

@@ -51,12 +51,10 @@ TEST_P(ResetCountStep, offsetsFollowTheDocumentedRule)
 {
     const ResetStep step = GetParam();
     ReceiverRig rig;
-    LiveReadings& r = rig.state.readings;
-    r.KVOresetCount = step.from;  // as loaded from the settings store
-    r.PreResetVal1 = 11;
-    r.PreResetVal2 = 22;
-    r.PreResetValP1 = 33;
-    r.PreResetValP2 = 44;
+    const LiveReadings& r = rig.readings();
+    // As loaded from the settings store.
+    rig.decoder.restore(
+        {.PreResetVal1 = 11, .PreResetVal2 = 22, .PreResetValP1 = 33, .PreResetValP2 = 44, .KVOresetCount = step.from});
 
     MonitorEmulator monitor;
     monitor.state().resetCount = step.from;
@@ -105,13 +103,12 @@ INSTANTIATE_TEST_SUITE_P(Steps, ResetCountStep,
 TEST(PacketDecoder, resetCount_usesOnlyTheLowThreeBitsOfTheFlags)
 {
     ReceiverRig rig;
-    rig.state.readings.KVOresetCount = 3;
-    rig.state.readings.PrevAbsWs1 = 5000;
+    rig.decoder.restore({.PrevAbsWs1 = 5000, .KVOresetCount = 3});
 
     rig.deliver(patched(packetWith(10, 0), {{packet::kFlags, 0xF8 | 4}}));
 
-    EXPECT_EQ(rig.state.readings.KVOresetCount, 4);
-    EXPECT_DOUBLE_EQ(rig.state.readings.PreResetVal1, 5000);
+    EXPECT_EQ(rig.readings().KVOresetCount, 4);
+    EXPECT_DOUBLE_EQ(rig.readings().PreResetVal1, 5000);
 }
 
 // ---- Energy counters ----------------------------------------------------------------------
@@ -119,11 +116,8 @@ TEST(PacketDecoder, resetCount_usesOnlyTheLowThreeBitsOfTheFlags)
 TEST(PacketDecoder, energyCounters_are40BitLittleEndianAndTotalsAddTheOffsets)
 {
     ReceiverRig rig;
-    LiveReadings& r = rig.state.readings;
-    r.PreResetVal1 = 500;
-    r.PreResetVal2 = 600;
-    r.PreResetValP1 = 7;
-    r.PreResetValP2 = 8;
+    const LiveReadings& r = rig.readings();
+    rig.decoder.restore({.PreResetVal1 = 500, .PreResetVal2 = 600, .PreResetValP1 = 7, .PreResetValP2 = 8});
     MonitorEmulator monitor = monitorAt(10);
     monitor.state().absWs = {1099511627775.0, 4294967296.0 + 258};  // 2^40 - 1; 2^32 + 258
     monitor.state().polWs = {123456789012.0, 65536};
@@ -149,19 +143,19 @@ TEST(PacketDecoder, absWs3600000_gives1KWh)
 
     rig.deliver(packetWith(10, 3600000, 1800));
 
-    EXPECT_DOUBLE_EQ(rig.state.readings.KWh1, 1.0);
-    EXPECT_DOUBLE_EQ(rig.state.readings.KWh2, 0.0005);
+    EXPECT_DOUBLE_EQ(rig.readings().KWh1, 1.0);
+    EXPECT_DOUBLE_EQ(rig.readings().KWh2, 0.0005);
 }
 
 TEST(PacketDecoder, kWhIsNotOffsetAndRestartsWithTheMonitor)
 {
     ReceiverRig rig;
-    rig.state.readings.PreResetVal1 = 3600000;
+    rig.decoder.restore({.PreResetVal1 = 3600000});
 
     rig.deliver(packetWith(10, 7200000));
 
-    EXPECT_DOUBLE_EQ(rig.state.readings.KWh1, 2.0);
-    EXPECT_DOUBLE_EQ(rig.state.readings.TotalWs1, 10800000);
+    EXPECT_DOUBLE_EQ(rig.readings().KWh1, 2.0);
+    EXPECT_DOUBLE_EQ(rig.readings().TotalWs1, 10800000);
 }
 
 // ---- Watts ----------------------------------------------------------------------------------
@@ -174,25 +168,23 @@ TEST(PacketDecoder, counterDownBy1WsOver2Seconds_givesMinus1W)
     rig.deliver(packetWith(12, 999, 1005));
 
     ASSERT_EQ(rig.posts, 2);
-    EXPECT_EQ(rig.state.readings.DeltaSeconds, 2);
-    EXPECT_EQ(rig.state.readings.Watts1, -1.0);  // -0.5 goes down to -1
-    EXPECT_EQ(rig.state.readings.Watts2, 2.0);   // 2.5 goes down to 2
+    EXPECT_EQ(rig.readings().DeltaSeconds, 2);
+    EXPECT_EQ(rig.readings().Watts1, -1.0);  // -0.5 goes down to -1
+    EXPECT_EQ(rig.readings().Watts2, 2.0);   // 2.5 goes down to 2
 }
 
 TEST(PacketDecoder, firstPacket_isMeasuredFromThePersistedCounters)
 {
     ReceiverRig rig;
-    rig.state.readings.SecondsCounter = 100;
-    rig.state.readings.PrevAbsWs1 = 4000;
-    rig.state.readings.PrevAbsWs2 = 0;
+    rig.decoder.restore({.PrevAbsWs1 = 4000, .PrevAbsWs2 = 0, .SecondsCounter = 100});
 
     rig.deliver(packetWith(110, 5000, 333));
 
     ASSERT_EQ(rig.posts, 1);
-    EXPECT_EQ(rig.state.readings.PrevSecondsCounter, 100);
-    EXPECT_EQ(rig.state.readings.DeltaSeconds, 10);
-    EXPECT_EQ(rig.state.readings.Watts1, 100.0);
-    EXPECT_EQ(rig.state.readings.Watts2, 33.0);
+    EXPECT_EQ(rig.readings().PrevSecondsCounter, 100);
+    EXPECT_EQ(rig.readings().DeltaSeconds, 10);
+    EXPECT_EQ(rig.readings().Watts1, 100.0);
+    EXPECT_EQ(rig.readings().Watts2, 33.0);
 }
 
 // ---- Volts ------------------------------------------------------------------------------------
@@ -208,7 +200,7 @@ TEST(PacketDecoder, voltsBytes4And176_give120V)
 
     rig.deliver(packet);
 
-    EXPECT_DOUBLE_EQ(rig.state.readings.Volts, 120.0);
+    EXPECT_DOUBLE_EQ(rig.readings().Volts, 120.0);
 }
 
 TEST(PacketDecoder, voltsHighByte127_isTheLargestVoltage)
@@ -218,7 +210,7 @@ TEST(PacketDecoder, voltsHighByte127_isTheLargestVoltage)
     rig.deliver(patched(packetWith(10, 0), {{packet::kVoltsHigh, 127}, {packet::kVoltsLow, 255}}));
 
     EXPECT_EQ(rig.posts, 1);
-    EXPECT_DOUBLE_EQ(rig.state.readings.Volts, 3276.7);
+    EXPECT_DOUBLE_EQ(rig.readings().Volts, 3276.7);
 }
 
 TEST(PacketDecoder, voltsHighByte128OrMore_endsTheDecodeWithoutPosting)
@@ -226,7 +218,7 @@ TEST(PacketDecoder, voltsHighByte128OrMore_endsTheDecodeWithoutPosting)
     for (int high : {128, 200, 255}) {
         SCOPED_TRACE(high);
         ReceiverRig rig;
-        LiveReadings& r = rig.state.readings;
+        const LiveReadings& r = rig.readings();
         rig.deliver(packetWith(10, 1000, 2000));
         ASSERT_EQ(rig.posts, 1);
         const LiveReadings before = r;
@@ -262,7 +254,7 @@ TEST(PacketDecoder, voltsHighByte128OrMore_endsTheDecodeWithoutPosting)
 TEST(PacketDecoder, powerFactor_rawAbove255IsTakenAndOtherwiseTheOldValueKept)
 {
     ReceiverRig rig;
-    LiveReadings& r = rig.state.readings;
+    const LiveReadings& r = rig.readings();
     auto withFactors = [](std::uint32_t counter, int raw1, int raw2) {
         std::string packet = packetWith(counter, 0);
         test_packet::setLittleEndian(packet, packet::kPowerFactor1, static_cast<std::uint64_t>(raw1), 2);
@@ -309,7 +301,7 @@ TEST(PacketDecoder, amps_areWattsOverPowerFactorOverVolts)
 
     rig.deliver(monitor.packet());
 
-    const LiveReadings& r = rig.state.readings;
+    const LiveReadings& r = rig.readings();
     EXPECT_EQ(r.Watts1, 120.0);
     EXPECT_EQ(r.Watts2, 240.0);  // the absolute counter counts both directions
     EXPECT_FLOAT_EQ(r.Amps1, 2.0f);
@@ -319,7 +311,7 @@ TEST(PacketDecoder, amps_areWattsOverPowerFactorOverVolts)
 TEST(PacketDecoder, amps_areZeroWhilePowerFactorOrVoltsIsZero)
 {
     ReceiverRig rig;
-    const LiveReadings& r = rig.state.readings;
+    const LiveReadings& r = rig.readings();
     MonitorEmulator monitor = monitorAt(0);
     monitor.state().volts = 120.0;
     monitor.state().watts = {100, 100};
@@ -362,7 +354,7 @@ TEST(PacketDecoder, counterWrap16777215To2_givesDelta3AndThreeLines)
     ASSERT_EQ(monitor.state().secondsCounter, 2u);
     rig.deliver(monitor.packet());
 
-    const LiveReadings& r = rig.state.readings;
+    const LiveReadings& r = rig.readings();
     ASSERT_EQ(rig.posts, 2);
     EXPECT_EQ(r.DeltaSeconds, 3);
     EXPECT_EQ(r.SecondsCounter, 2);
@@ -390,7 +382,7 @@ TEST(PacketDecoder, wrapPending_survivesPacketsInBetween)
     rig.deliver(packetWith(50, 0));
 
     EXPECT_EQ(rig.posts, 3);
-    EXPECT_EQ(rig.state.readings.DeltaSeconds, 50 + 16777216 - 16777100);
+    EXPECT_EQ(rig.readings().DeltaSeconds, 50 + 16777216 - 16777100);
     EXPECT_EQ(rig.statusList.lines.size(), 3u);
 }
 
@@ -408,7 +400,7 @@ TEST(PacketDecoder, counterBackwardsWithNonZeroTopByte_isAnErrorEvenAfter255)
 TEST(PacketDecoder, counterBackwards1000To900_reportsAndKeepsTheReadings)
 {
     ReceiverRig rig;
-    const LiveReadings& r = rig.state.readings;
+    const LiveReadings& r = rig.readings();
     rig.deliver(packetWith(1000, 5000, 6000));
     ASSERT_EQ(rig.posts, 1);
     const LiveReadings before = r;
@@ -455,8 +447,8 @@ TEST(PacketDecoder, counterError_theNextPacketIsSwallowedAsAHeaderlessFrame)
     rig.deliver(packetWith(1000, 0) + packetWith(900, 0) + swallowed + packetWith(1200, 0));
 
     EXPECT_EQ(rig.posts, 2);
-    EXPECT_EQ(rig.state.readings.SecondsCounter, 1200);
-    EXPECT_EQ(rig.state.readings.DeltaSeconds, 300);  // measured from 900
+    EXPECT_EQ(rig.readings().SecondsCounter, 1200);
+    EXPECT_EQ(rig.readings().DeltaSeconds, 300);  // measured from 900
     // The swallowed frame's positions 38 and 39 are its counter bytes, not a trailer.
     ASSERT_GE(rig.statusList.lines.size(), 1u);
     EXPECT_EQ(rig.statusList.lines[0], "A seconds counter error has occured!");
@@ -486,16 +478,16 @@ TEST(PacketDecoder, counterError_aHeaderlessFrameWithContinuedChecksumIsDecoded)
     rig.deliver(frame);
 
     EXPECT_EQ(rig.posts, 2);
-    EXPECT_EQ(rig.state.readings.SecondsCounter, 950);
-    EXPECT_EQ(rig.state.readings.DeltaSeconds, 50);
-    EXPECT_EQ(rig.state.readings.Watts1, 10.0);  // (5500 - 5000) / 50
+    EXPECT_EQ(rig.readings().SecondsCounter, 950);
+    EXPECT_EQ(rig.readings().DeltaSeconds, 50);
+    EXPECT_EQ(rig.readings().Watts1, 10.0);  // (5500 - 5000) / 50
     EXPECT_FALSE(rig.receiver.Started());
 }
 
 TEST(PacketDecoder, firstPacketBelowThePersistedCounter_reportsTheErrorOnce)
 {
     ReceiverRig rig;
-    rig.state.readings.SecondsCounter = 500000;
+    rig.decoder.restore({.SecondsCounter = 500000});
 
     const std::string first = packetWith(100, 0);
     // The 40 headerless bytes after the error: a frame that fails its checksum.
@@ -505,41 +497,71 @@ TEST(PacketDecoder, firstPacketBelowThePersistedCounter_reportsTheErrorOnce)
 
     EXPECT_EQ(rig.statusList.lines, std::vector<std::string>{"A seconds counter error has occured!"});
     EXPECT_EQ(rig.posts, 1);
-    EXPECT_EQ(rig.state.readings.DeltaSeconds, 10);
+    EXPECT_EQ(rig.readings().DeltaSeconds, 10);
 }
 
 // ---- The decoder's outcomes, called directly ------------------------------------------------
 
-struct DecoderRig {
-    FakeClock clock;
-    RecordingStatusList statusList;
-    LiveReadings readings;
-    int posts = 0;
-    PacketDecoder decoder{readings, statusList, clock, {[this] { ++posts; }, {}}};
-};
-
 TEST(PacketDecoder, outcomes_tellTheReceiverWhatToDo)
 {
     using Outcome = PacketDecoder::Outcome;
-    DecoderRig rig;
-    auto decode = [&](const std::string& wire) { return rig.decoder.decode(test_packet::positions(wire)); };
+    FakeClock clock;
+    RecordingStatusList statusList;
+    PacketDecoder decoder{statusList, clock};
+    auto decode = [&](const std::string& wire) { return decoder.decode(test_packet::positions(wire)); };
 
-    EXPECT_EQ(decode(packetWith(10, 0)), Outcome::Finished);
-    EXPECT_EQ(decode(packetWith(10, 0)), Outcome::CounterUnchanged);
+    EXPECT_EQ(decode(packetWith(10, 36000)), Outcome::Finished);
+    EXPECT_DOUBLE_EQ(decoder.readings().KWh1, 0.01);
+    EXPECT_EQ(decode(packetWith(10, 72000)), Outcome::CounterUnchanged);
     EXPECT_EQ(decode(packetWith(5, 0)), Outcome::CounterError);
     EXPECT_EQ(decode(patched(packetWith(8, 0), {{packet::kVoltsHigh, 130}})), Outcome::Failed);
-    EXPECT_EQ(rig.posts, 1);
+    // Only the finished packet reached the energy counters.
+    EXPECT_DOUBLE_EQ(decoder.readings().KWh1, 0.01);
 }
 
-TEST(PacketDecoder, withoutHooks_decodesAllTheSame)
+// ---- The counters kept from run to run ------------------------------------------------------
+
+TEST(PacketDecoder, storedCounters_roundTripAndFollowTheDecodedPackets)
 {
     FakeClock clock;
     RecordingStatusList statusList;
-    LiveReadings readings;
-    PacketDecoder decoder{readings, statusList, clock, {}};
+    PacketDecoder decoder{statusList, clock};
+    // Every field different, so that a field dropped or swapped on the way shows.
+    const StoredCounters kept{.PreResetVal1 = 1.5e9,
+                              .PreResetVal2 = 2.5e9,
+                              .PreResetValP1 = 3.5e9,
+                              .PreResetValP2 = 4.5e9,
+                              .PrevAbsWs1 = 5000,
+                              .PrevAbsWs2 = 6000,
+                              .KVOresetCount = 3,
+                              .SecondsCounter = 100};
 
-    EXPECT_EQ(decoder.decode(test_packet::positions(packetWith(10, 36000))), PacketDecoder::Outcome::Finished);
-    EXPECT_DOUBLE_EQ(readings.KWh1, 0.01);
+    decoder.restore(kept);
+    ASSERT_EQ(decoder.stored(), kept);
+
+    MonitorEmulator monitor = monitorAt(110);
+    monitor.state().absWs = {8000, 7000};
+    monitor.state().resetCount = 3;
+    ASSERT_EQ(decoder.decode(test_packet::positions(monitor.packet())), PacketDecoder::Outcome::Finished);
+
+    StoredCounters expected = kept;
+    expected.PrevAbsWs1 = 8000;
+    expected.PrevAbsWs2 = 7000;
+    expected.SecondsCounter = 110;
+    EXPECT_EQ(decoder.stored(), expected);
+    EXPECT_DOUBLE_EQ(decoder.readings().TotalWs1, 8000 + 1.5e9);
+    EXPECT_DOUBLE_EQ(decoder.readings().Watts2, 100);  // (7000 - 6000) / 10
+
+    // A monitor reset carries the last counters into the offsets, and they are kept.
+    monitor.reset();
+    monitor.advance(10);
+    ASSERT_EQ(decoder.decode(test_packet::positions(monitor.packet())), PacketDecoder::Outcome::Finished);
+    const StoredCounters afterReset = decoder.stored();
+    EXPECT_EQ(afterReset.KVOresetCount, 4);
+    EXPECT_DOUBLE_EQ(afterReset.PreResetVal1, 8000);
+    EXPECT_DOUBLE_EQ(afterReset.PreResetVal2, 7000);
+    EXPECT_DOUBLE_EQ(afterReset.PreResetValP1, 3.5e9);
+    EXPECT_EQ(afterReset.SecondsCounter, 120);
 }
 
 } // namespace

@@ -61,12 +61,12 @@ TEST(PacketReceiver, goodPacket_isDecodedIntoLiveReadings)
 
     EXPECT_EQ(rig.posts, 1);
     EXPECT_FALSE(rig.receiver.Started());
-    EXPECT_DOUBLE_EQ(rig.state.readings.Volts, 120.0);
-    EXPECT_DOUBLE_EQ(rig.state.readings.AbsWs1, 1000);
-    EXPECT_EQ(rig.state.readings.SecondsCounter, 10);
-    EXPECT_DOUBLE_EQ(rig.state.readings.Watts1, 100);
-    EXPECT_DOUBLE_EQ(rig.state.readings.Watts2, 50);
-    EXPECT_FLOAT_EQ(rig.state.readings.PowerFactor1, 0.5f);
+    EXPECT_DOUBLE_EQ(rig.readings().Volts, 120.0);
+    EXPECT_DOUBLE_EQ(rig.readings().AbsWs1, 1000);
+    EXPECT_EQ(rig.readings().SecondsCounter, 10);
+    EXPECT_DOUBLE_EQ(rig.readings().Watts1, 100);
+    EXPECT_DOUBLE_EQ(rig.readings().Watts2, 50);
+    EXPECT_FLOAT_EQ(rig.readings().PowerFactor1, 0.5f);
     EXPECT_TRUE(rig.statusList.lines.empty());
     EXPECT_EQ(rig.port.unread(), 0u);
 }
@@ -279,7 +279,7 @@ TEST(PacketReceiver, wrongChecksum_isDroppedSilentlyAndHuntingResumes)
     EXPECT_TRUE(rig.statusList.lines.empty());
     EXPECT_FALSE(rig.receiver.Started());
     EXPECT_EQ(rig.receiver.ByteCount(), 0);
-    EXPECT_EQ(rig.state.readings.SecondsCounter, 0);
+    EXPECT_EQ(rig.readings().SecondsCounter, 0);
 
     monitor.advance(10);
     rig.deliver(monitor.packet());

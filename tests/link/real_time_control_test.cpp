@@ -38,7 +38,7 @@ using AutomaticStart = RealTimeTest;
 
 TEST_F(RealTimeStart, withoutCommunicationMethod_showsOnlyTheMessageAndTheComPanel)
 {
-    state.CommMethod = comm_method::None;
+    settings.CommMethod = comm_method::None;
 
     control.MnuStartRTL_Click();
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{kNoMethod});
@@ -59,6 +59,7 @@ TEST_F(RealTimeStart, monitorAcknowledgingAll_getsAttentionTogPlrAndRealTimeIsOn
     EXPECT_EQ(List1.lines, std::vector<std::string>{"Real-Time is ON"});
     EXPECT_TRUE(state.RealTimeOn);
     EXPECT_FALSE(state.CmdInProgress);
+    EXPECT_EQ(realTimeChanges, std::vector<bool>{true});
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(events.delays, (std::vector<int>{500, 1000}));
     // The receiver was kept away during the wait for the first data.
@@ -124,6 +125,7 @@ TEST_F(RealTimeStart, commandNotAcknowledged_reportsItsStepAndTheStartError)
         EXPECT_FALSE(rig.state.CmdInProgress);
         EXPECT_FALSE(rig.state.RealTimeOn);
         EXPECT_EQ(rig.mainRealTimeBox.textChanges, 0);
+        EXPECT_TRUE(rig.realTimeChanges.empty());
     }
 }
 
@@ -177,7 +179,7 @@ TEST_F(RealTimeStart, startupListen_asksTheTcpServerToStartAroundTheWaitAndWhile
     for (const Case& c : {Case{true, false, 2, 2}, Case{true, true, 3, 1000}, Case{false, true, 0, 0}}) {
         SCOPED_TRACE(testing::Message() << "listen " << c.listen << " data " << c.data);
         LinkRig rig;
-        rig.state.StartupListen = c.listen;
+        rig.settings.StartupListen = c.listen;
         rig.monitorAnswers([&](const std::string& word) {
             if (word == "PLR" && c.data)
                 rig.port.feedAt(rig.clock.elapsedMs() + 1000, "\xFE");
@@ -205,7 +207,7 @@ TEST_F(RealTimeStart, zigbeeNotFound_searchesTheNodeOfTheMethodFirst)
         SCOPED_TRACE(static_cast<int>(c.method));
         LinkRig rig;
         rig.monitorAnswers(peer_script::acknowledgeAllBut({}));
-        rig.state.CommMethod = c.method;
+        rig.settings.CommMethod = c.method;
         rig.state.ZigbeeFound = c.found;
 
         rig.control.MnuStartRTL_Click();
@@ -218,11 +220,12 @@ TEST_F(RealTimeStart, zigbeeNotFound_searchesTheNodeOfTheMethodFirst)
 TEST_F(RealTimeStart, firstSearchChangingTheMethodToVersion2_searchesAgainWithVersion2)
 {
     monitorAcknowledgesAll();
-    state.CommMethod = comm_method::ZigbeeVersion1;
-    hooks.FindZigbeeNode = [this](int version) {
-        zigbeeSearches.push_back(version);
-        state.CommMethod = comm_method::ZigbeeVersion2;
-    };
+    settings.CommMethod = comm_method::ZigbeeVersion1;
+    // The search's window finds a version 2 node and changes the method.
+    QObject::connect(&control, &RealTimeControl::zigbeeNodeSearchWanted, [this](int version) {
+        if (version == 1)
+            settings.CommMethod = comm_method::ZigbeeVersion2;
+    });
 
     control.MnuStartRTL_Click();
     EXPECT_EQ(zigbeeSearches, (std::vector<int>{1, 2}));
@@ -288,7 +291,7 @@ TEST_F(RealTimeStop, commandNotAcknowledged_reportsWhichAndReleasesThePort)
 TEST_F(RealTimeStop, withoutCommunicationMethod_sendsNothing)
 {
     openPort();
-    state.CommMethod = comm_method::None;
+    settings.CommMethod = comm_method::None;
 
     control.MnuStopRTL_Click();
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{kNoMethod});
@@ -454,6 +457,7 @@ TEST_F(Watchdog, bytesEverySecond_keepRealTimeOn)
     EXPECT_EQ(mainRealTimeBox.textChanges, 1);
     EXPECT_EQ(webRealTimeBox.textChanges, 0);
     EXPECT_EQ(events.yields, 10);
+    EXPECT_EQ(realTimeChanges, std::vector<bool>{true});
 }
 
 TEST_F(Watchdog, thirdTickAfterTheLastByte_turnsRealTimeOff)
@@ -471,25 +475,23 @@ TEST_F(Watchdog, thirdTickAfterTheLastByte_turnsRealTimeOff)
 
     control.Timer2_Timer();
     EXPECT_EQ(mainRealTimeBox.textChanges, 2);
+    // Announced at each change only.
+    EXPECT_EQ(realTimeChanges, (std::vector<bool>{true, false}));
 }
 
-TEST_F(Watchdog, dataResuming_startsTheTcpServerOnlyWhenClosedAndListeningIsWanted)
+// Whether the server is closed is the server's to tell; the link only asks once per resumption.
+TEST_F(Watchdog, dataResuming_asksForTheTcpServerIfClosedOnlyWhenListeningIsWanted)
 {
-    struct Case {
-        bool listen;
-        bool serverClosed;
-        int starts;
-    };
-    for (const Case& c : {Case{true, true, 1}, Case{true, false, 0}, Case{false, true, 0}}) {
-        SCOPED_TRACE(testing::Message() << c.listen << c.serverClosed);
+    for (const bool listen : {true, false}) {
+        SCOPED_TRACE(listen);
         LinkRig rig;
-        rig.state.StartupListen = c.listen;
-        rig.tcpServerIsClosed = c.serverClosed;
+        rig.settings.StartupListen = listen;
         rig.state.NoDataSeconds = 0;
 
         rig.control.Timer2_Timer();
         rig.control.Timer2_Timer();
-        EXPECT_EQ(rig.tcpServerStarts, c.starts);
+        EXPECT_EQ(rig.tcpServerStartsIfClosed, listen ? 1 : 0);
+        EXPECT_EQ(rig.tcpServerStarts, 0);
     }
 }
 
@@ -501,6 +503,7 @@ TEST_F(Watchdog, programStart_withSixSilentSecondsKeepsRealTimeOffQuietly)
     EXPECT_FALSE(state.RealTimeOn);
     EXPECT_EQ(state.NoDataSeconds, 7);
     EXPECT_EQ(mainRealTimeBox.textChanges, 0);
+    EXPECT_TRUE(realTimeChanges.empty());
 }
 
 TEST_F(Watchdog, counterPast30000_stepsBackTo20000)
@@ -545,7 +548,7 @@ TEST_F(AutomaticStart, realTimeAlreadyOn_stopsWithoutSending)
 TEST_F(AutomaticStart, zigbee2WithoutNode_showsItsMessageOnceAndStops)
 {
     openPort();
-    state.CommMethod = comm_method::ZigbeeVersion2;
+    settings.CommMethod = comm_method::ZigbeeVersion2;
     // The timer fires again while the message box is open.
     std::vector<bool> nestedTicks;
     dialogs.onShow = [&] { nestedTicks.push_back(control.Timer3_Timer()); };
@@ -559,11 +562,24 @@ TEST_F(AutomaticStart, zigbee2WithoutNode_showsItsMessageOnceAndStops)
     EXPECT_TRUE(zigbeeSearches.empty());
 }
 
+TEST_F(AutomaticStart, zigbeeWithoutNodeWhereNobodyCanClickStart_searchesTheNodeAndStarts)
+{
+    openPort();
+    monitorAcknowledgesAll();
+    settings.CommMethod = comm_method::ZigbeeVersion2;
+    control.setAutomaticStartDiscovers(true);
+
+    EXPECT_FALSE(control.Timer3_Timer());
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(zigbeeSearches, std::vector<int>{2});
+    EXPECT_EQ(count("PLR"), 1);
+}
+
 TEST_F(AutomaticStart, zigbee1WithNodeFound_starts)
 {
     openPort();
     monitorAcknowledgesAll();
-    state.CommMethod = comm_method::ZigbeeVersion1;
+    settings.CommMethod = comm_method::ZigbeeVersion1;
     state.ZigbeeFound = true;
 
     EXPECT_FALSE(control.Timer3_Timer());

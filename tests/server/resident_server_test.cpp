@@ -7,11 +7,15 @@
 #include "recording_status_box.h"
 #include "recording_status_list.h"
 
-#include "link/program_state.h"
+#include "link/link_state.h"
+#include "link/live_readings.h"
 #include "server/resident_server.h"
+#include "settings/settings_values.h"
 
+#include <QTimer>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,7 +25,10 @@ struct ServerRig {
     FakeClock clock;
     FakeEventLoop events{clock};
     FakeServerSocket socket;
-    ProgramState state;
+    SettingsValues settings;
+    LinkState link;
+    LiveReadings readings;
+    ResidentServer server{socket, events, {.settings = settings, .link = link, .readings = readings}, NumberSymbols{}};
     RecordingStatusBox Text12;
     RecordingStatusList List1;
     std::vector<std::string> captions;
@@ -29,23 +36,26 @@ struct ServerRig {
     std::vector<bool> pushes;
     // Runs inside a polarity toggle, as the events during its exchange would.
     std::function<void()> duringToggle;
-    ResidentServer server{socket,
-                          events,
-                          state,
-                          {Text12, List1, [this](const std::string& caption) { captions.push_back(caption); }},
-                          NumberSymbols{},
-                          {[this](int channel) {
-                               toggles.push_back(channel);
-                               if (duringToggle)
-                                   duringToggle();
-                           },
-                           [this](bool on) { pushes.push_back(on); }}};
 
     ServerRig()
     {
-        state.RealTimeOn = true;
-        state.TCPportNum = 1234;
-        state.readings.Watts1 = 1500;
+        server.statusBox().mirrorTo(Text12, &server);
+        // The mirror shows the initial state at once; only the server's own changes count.
+        Text12.textChanges = 0;
+        Text12.lookChanges = 0;
+        server.statusList().mirrorTo(List1, &server);
+        QObject::connect(&server, &ResidentServer::captionChanged, &server,
+                         [this](const std::string& caption) { captions.push_back(caption); });
+        QObject::connect(&server, &ResidentServer::polarityToggleRequested, &server, [this](int channel) {
+            toggles.push_back(channel);
+            if (duringToggle)
+                duringToggle();
+        });
+        QObject::connect(&server, &ResidentServer::triggerPushRequested, &server,
+                         [this](bool on) { pushes.push_back(on); });
+        link.RealTimeOn = true;
+        settings.TCPportNum = 1234;
+        readings.Watts1 = 1500;
     }
 
     void connectClient(int requestId = 1)
@@ -58,7 +68,7 @@ struct ServerRig {
 TEST(ResidentServerListening, openSocket_whileRealTimeIsOff_changesNothing)
 {
     ServerRig rig;
-    rig.state.RealTimeOn = false;
+    rig.link.RealTimeOn = false;
 
     rig.server.MnuOpenSocket_Click();
 
@@ -72,7 +82,7 @@ TEST(ResidentServerListening, openSocket_whileRealTimeIsOff_changesNothing)
 TEST(ResidentServerListening, openSocket_closesThenListensOnTheSetPort_andSaysSo)
 {
     ServerRig rig;
-    rig.state.TCPportNum = 4321;
+    rig.settings.TCPportNum = 4321;
 
     rig.server.MnuOpenSocket_Click();
 
@@ -87,7 +97,7 @@ TEST(ResidentServerListening, openSocket_closesThenListensOnTheSetPort_andSaysSo
 TEST(ResidentServerListening, aPortThatCannotBeUsed_showsTheErrorAndOneLine_andTheNextTickKeepsIt)
 {
     ServerRig rig;
-    rig.state.StartupListen = true;
+    rig.settings.StartupListen = true;
     rig.socket.listenSucceeds = false;
 
     rig.server.MnuOpenSocket_Click();
@@ -103,7 +113,7 @@ TEST(ResidentServerListening, aPortThatCannotBeUsed_showsTheErrorAndOneLine_andT
     EXPECT_EQ(rig.Text12.look, status_look::Error);
     EXPECT_EQ(rig.socket.listens.size(), 2u) << "the timer re-listens only from the closed state";
 
-    rig.state.TCPportNum = 1235;
+    rig.settings.TCPportNum = 1235;
     rig.server.MnuOpenSocket_Click();
     EXPECT_EQ(rig.List1.lines.size(), 2u) << "another port is another failure";
 }
@@ -128,6 +138,26 @@ TEST(ResidentServerListening, theStartAskedForByRealTime_leavesAServingSocketAlo
         EXPECT_EQ(rig.socket.state(), socket_state::Listening) << state;
     }
     EXPECT_EQ(rig.socket.listens.size(), 4u);
+}
+
+TEST(ResidentServerListening, theStartAskedForByTheWatchdog_listensFromTheClosedStateOnly)
+{
+    for (const int state : {socket_state::Listening, socket_state::Connected, socket_state::PeerClosed,
+                            socket_state::Error}) {
+        ServerRig rig;
+        rig.socket.setState(state);
+        rig.server.listenIfClosed();
+        EXPECT_TRUE(rig.socket.listens.empty()) << state;
+        EXPECT_EQ(rig.socket.closes, 0) << state;
+    }
+    ServerRig rig;
+    rig.server.listenIfClosed();
+    EXPECT_EQ(rig.socket.listens, std::vector<int>{1234});
+
+    ServerRig withoutRealTime;
+    withoutRealTime.link.RealTimeOn = false;
+    withoutRealTime.server.listenIfClosed();
+    EXPECT_TRUE(withoutRealTime.socket.listens.empty());
 }
 
 TEST(ResidentServerConnection, aConnectionRequest_endsListening_thenAcceptsThatRequest)
@@ -177,10 +207,27 @@ TEST(ResidentServerStatusTimer, showsEachKnownStateInText12_andLeavesTheOthers)
     EXPECT_EQ(rig.Text12.textChanges, 0);
 }
 
+TEST(ResidentServerStatusTimer, isTheServersChildTimer5_every800ms_fromItsStartToTheShutdown)
+{
+    ServerRig rig;
+    auto* timer = rig.server.findChild<QTimer*>("Timer5");
+    ASSERT_NE(timer, nullptr);
+    EXPECT_EQ(timer->interval(), 800);
+    EXPECT_FALSE(timer->isActive()) << "it runs once the program has begun";
+
+    rig.server.startStatusTimer();
+    EXPECT_TRUE(timer->isActive());
+    QMetaObject::invokeMethod(timer, "timeout");
+    EXPECT_EQ(rig.Text12.text, "TCP Server Closed") << "a tick is the status refresh";
+
+    rig.server.closeAtShutdown();
+    EXPECT_FALSE(timer->isActive()) << "a tick after the shut-down could listen again";
+}
+
 TEST(ResidentServerStatusTimer, oneTickAfterTheClientLeft_closesAndListensAgain_withStartupListen)
 {
     ServerRig rig;
-    rig.state.StartupListen = true;
+    rig.settings.StartupListen = true;
     rig.connectClient();
     rig.socket.peerCloses();
 
@@ -210,8 +257,8 @@ TEST(ResidentServerStatusTimer, withoutStartupListen_aServerWhoseClientLeft_stay
 TEST(ResidentServerStatusTimer, withStartupListenButRealTimeOff_aClosedServerStaysClosed)
 {
     ServerRig rig;
-    rig.state.StartupListen = true;
-    rig.state.RealTimeOn = false;
+    rig.settings.StartupListen = true;
+    rig.link.RealTimeOn = false;
     rig.server.Timer5_Timer();
     EXPECT_TRUE(rig.socket.listens.empty());
     EXPECT_EQ(rig.Text12.text, "TCP Server Closed");
@@ -220,7 +267,7 @@ TEST(ResidentServerStatusTimer, withStartupListenButRealTimeOff_aClosedServerSta
 TEST(ResidentServerClose, closeSocket_closesWaitsOneSecond_thenRefreshesTheStatus)
 {
     ServerRig rig;
-    rig.state.StartupListen = true;
+    rig.settings.StartupListen = true;
     rig.connectClient();
     int stateDuringPause = -1;
     rig.events.onEvents = [&] { stateDuringPause = rig.socket.state(); };
@@ -265,24 +312,47 @@ TEST(ResidentServerCommands, aLineIsAnsweredOnlyWhenTheBufferEndsInCarriageRetur
     EXPECT_EQ(rig.socket.sent.back(), "1500\r\n");
 }
 
-TEST(ResidentServerCommands, setPol_isAnsweredAfterTheToggleReturns)
+TEST(ResidentServerCommands, setPol_asksForTheToggleOfItsChannel_andIsAnsweredAfterItReturns)
+{
+    struct Case {
+        const char* line;
+        int channel;
+        const char* reply;
+    };
+    for (const Case& c : {Case{"SETPOL1\r", 1, "Toggled CH1 Polarity\r\n"}, Case{"SETPOL2\r", 2, "Toggled CH2 Polarity\r\n"}}) {
+        ServerRig rig;
+        rig.connectClient();
+        std::size_t sentDuringToggle = 99;
+        rig.duringToggle = [&] { sentDuringToggle = rig.socket.sent.size(); };
+
+        rig.socket.arrive(c.line);
+
+        EXPECT_EQ(rig.toggles, std::vector<int>{c.channel}) << c.line;
+        EXPECT_EQ(sentDuringToggle, 0u) << c.line << ": the reply went out before the toggle ran";
+        EXPECT_EQ(rig.socket.sent, std::vector<std::string>{c.reply}) << c.line;
+        EXPECT_TRUE(rig.pushes.empty()) << c.line;
+    }
+}
+
+TEST(ResidentServerCommands, setTrig_asksForThePushToBeSwitched_andSaysWhichWay)
 {
     ServerRig rig;
     rig.connectClient();
-    std::size_t sentDuringToggle = 99;
-    rig.duringToggle = [&] { sentDuringToggle = rig.socket.sent.size(); };
 
-    rig.socket.arrive("SETPOL2\r");
+    rig.socket.arrive("SETTRIGON\r");
+    EXPECT_EQ(rig.pushes, std::vector<bool>{true});
+    rig.socket.arrive("settrigoff\r");
 
-    EXPECT_EQ(rig.toggles, std::vector<int>{2});
-    EXPECT_EQ(sentDuringToggle, 0u);
-    EXPECT_EQ(rig.socket.sent, std::vector<std::string>{"Toggled CH2 Polarity\r\n"});
+    EXPECT_EQ(rig.pushes, (std::vector<bool>{true, false}));
+    EXPECT_EQ(rig.socket.sent, (std::vector<std::string>{"Auto Triggering has been Enabled\r\n",
+                                                         "Auto Triggering has been Disabled\r\n"}));
+    EXPECT_TRUE(rig.toggles.empty());
 }
 
 TEST(ResidentServerCommands, aClientThatLeavesDuringAToggle_harmsNothing_andItsReplyGoesToNobodyElse)
 {
     ServerRig rig;
-    rig.state.StartupListen = true;
+    rig.settings.StartupListen = true;
     rig.connectClient(1);
     rig.duringToggle = [&] {
         rig.socket.peerCloses();
@@ -333,7 +403,7 @@ TEST(ResidentServerCommands, aLineOutsideTheConnectedState_isDiscarded_andOnlyMy
 TEST(ResidentServerCommands, aClientThatNeverEndsALine_isDroppedPastTheCap_andTheServerListensAgain)
 {
     ServerRig rig;
-    rig.state.StartupListen = true;
+    rig.settings.StartupListen = true;
     rig.connectClient();
 
     rig.socket.arrive(std::string(ResidentServer::kMaxPendingBytes, 'A'));

@@ -81,8 +81,8 @@ struct ServerProgramRig : BasicProgramRig<QtServerSocket> {
         m.powerFactor = {0.5, 1};
         program.Form_Load();
         // The test ticks the timers itself.
-        for (QTimer* timer : {&window.Timer2(), &window.Timer4(), &window.Timer5()})
-            timer->stop();
+        for (const char* name : {"Timer2", "Timer4", "Timer5"})
+            timer(name).stop();
         stream.setInterval(2);
         QObject::connect(&stream, &QTimer::timeout, [this] { streamPacket(); });
     }
@@ -91,17 +91,17 @@ struct ServerProgramRig : BasicProgramRig<QtServerSocket> {
     void streamPacket()
     {
         packet();
-        heldLines.insert(allLine(program.state().readings, systemNumberSymbols()));
+        heldLines.insert(allLine(program.monitor().readings(), systemNumberSymbols()));
     }
 
     // Packets arrive and the watchdog's next tick sees them: real time is on.
     void realTimeFlows()
     {
         streamPacket();
-        tick(window.Timer2());
+        tick("Timer2");
     }
 
-    void tickTimer5() { tick(window.Timer5()); }
+    void tickTimer5() { tick("Timer5"); }
 
     QString text12() { return window.findChild<QLineEdit*>("Text12")->text(); }
     QColor text12Background() { return window.findChild<QLineEdit*>("Text12")->palette().color(QPalette::Base); }
@@ -132,7 +132,7 @@ TEST(ServerOverTcp, realTimeWithStartupListen_opensTheServer_andQueriesAreAnswer
     ServerProgramRig rig(true);
     ASSERT_NE(rig.tcpPort, 0);
     rig.realTimeFlows();
-    ASSERT_TRUE(rig.program.state().RealTimeOn);
+    ASSERT_TRUE(rig.program.monitor().state().RealTimeOn);
     EXPECT_EQ(rig.tcpserver.state(), socket_state::Listening) << "the watchdog asked the server to start";
     EXPECT_EQ(rig.window.windowTitle(), QStringLiteral("TCP Server : Listening"));
     EXPECT_EQ(rig.text12(), QStringLiteral("TCP Server Listening"));
@@ -158,8 +158,8 @@ TEST(ServerOverTcp, realTimeWithStartupListen_opensTheServer_andQueriesAreAnswer
     const std::string allp = client.ask("GETALLP\r");
     EXPECT_EQ(std::count(allp.begin(), allp.end(), '\t'), 15);
     rig.stream.stop();
-    EXPECT_GT(rig.program.state().readings.SecondsCounter, 20) << "packets kept streaming";
-    EXPECT_EQ(client.ask("GETSEC\r"), std::to_string(rig.program.state().readings.SecondsCounter));
+    EXPECT_GT(rig.program.monitor().readings().SecondsCounter, 20) << "packets kept streaming";
+    EXPECT_EQ(client.ask("GETSEC\r"), std::to_string(rig.program.monitor().readings().SecondsCounter));
 }
 
 TEST(ServerOverTcp, aSecondClient_isRefused_andTheServerListensAgainOneTickAfterTheFirstLeaves)
@@ -191,10 +191,10 @@ TEST(ServerOverTcp, theStatusTimer_runsEvery800ms_andReListensOnItsOwn)
     rig.realTimeFlows();
     LineClient client;
     ASSERT_TRUE(rig.connect(client));
-    EXPECT_EQ(rig.window.Timer5().interval(), 800);
+    EXPECT_EQ(rig.timer("Timer5").interval(), 800);
 
     client.leave();
-    rig.window.Timer5().start();
+    rig.timer("Timer5").start();
     EXPECT_TRUE(QTest::qWaitFor([&] { return rig.text12() == "TCP Server Listening"; }, kWaitMs));
     EXPECT_EQ(rig.tcpserver.state(), socket_state::Listening);
 }
@@ -202,7 +202,7 @@ TEST(ServerOverTcp, theStatusTimer_runsEvery800ms_andReListensOnItsOwn)
 TEST(ServerOverTcp, openSocket_whileRealTimeIsStopped_changesNothing)
 {
     ServerProgramRig rig(true);
-    ASSERT_FALSE(rig.program.state().RealTimeOn);
+    ASSERT_FALSE(rig.program.monitor().state().RealTimeOn);
     const QString title = rig.window.windowTitle();
 
     rig.window.menuAction("MnuOpenSocket").trigger();
@@ -229,7 +229,7 @@ TEST(ServerOverTcp, theMenus_openAndCloseTheServer_andCloseRestartsItAfterASecon
     EXPECT_EQ(rig.tcpserver.state(), socket_state::Closed);
     EXPECT_EQ(rig.text12(), QStringLiteral("TCP Server Closed"));
 
-    rig.program.state().StartupListen = true;
+    rig.program.companion().settings().set(&SettingsValues::StartupListen, true);
     rig.window.menuAction("MnuCloseSocket").trigger();
     EXPECT_EQ(rig.tcpserver.state(), socket_state::Listening) << "closing restarts the listener";
 }
@@ -265,9 +265,9 @@ TEST(ServerOverTcp, aPortInUse_showsTheServerError_andTheProgramKeepsRunning)
     EXPECT_EQ(rig.text12(), QStringLiteral("TCP Server Error"));
     EXPECT_EQ(rig.text12Background(), QColor(0, 0, 0));
     EXPECT_TRUE(rig.listHolds(QStringLiteral("The TCP server cannot listen on port %1: ").arg(rig.tcpPort)));
-    const std::int32_t seconds = rig.program.state().readings.SecondsCounter;
+    const std::int32_t seconds = rig.program.monitor().readings().SecondsCounter;
     rig.streamPacket();
-    EXPECT_GT(rig.program.state().readings.SecondsCounter, seconds) << "the readings still flow";
+    EXPECT_GT(rig.program.monitor().readings().SecondsCounter, seconds) << "the readings still flow";
 
     occupant.reset();
     rig.window.menuAction("MnuCloseSocket").trigger();
@@ -291,7 +291,7 @@ TEST(ServerOverTcp, setCommands_reachTheMonitorAndTheTriggerPushOption)
     rig.store.writes.clear();
     EXPECT_EQ(client.ask("SETTRIGON\r"), "Auto Triggering has been Enabled");
     EXPECT_EQ(client.ask("SETTRIGON\r"), "Auto Triggering has been Enabled");
-    EXPECT_EQ(rig.program.state().AutoWriteLocal, 1);
+    EXPECT_EQ(rig.program.settings().AutoWriteLocal, 1);
     // Loading the options window also saves the start-up switches that are on.
     auto pushSaves = [&] { return std::count(rig.store.writes.begin(), rig.store.writes.end(), "AutoWriteLocal"); };
     EXPECT_EQ(pushSaves(), 1) << "saved once, on the change";
@@ -305,7 +305,7 @@ TEST(ServerOverTcp, setCommands_reachTheMonitorAndTheTriggerPushOption)
 
     EXPECT_EQ(client.ask("SETTRIGOFF\r"), "Auto Triggering has been Disabled");
     EXPECT_EQ(client.ask("SETTRIGOFF\r"), "Auto Triggering has been Disabled");
-    EXPECT_EQ(rig.program.state().AutoWriteLocal, 0);
+    EXPECT_EQ(rig.program.settings().AutoWriteLocal, 0);
     EXPECT_FALSE(check5->isChecked());
     EXPECT_EQ(pushSaves(), 2);
     EXPECT_EQ(rig.store.values["AutoWriteLocal"], "0");
@@ -325,7 +325,7 @@ TEST(ServerOverTcp, aClientConnectedWhenRealTimeStarts_staysConnected)
 
     rig.window.menuAction("MnuStartRTL").trigger();
 
-    ASSERT_TRUE(rig.program.state().RealTimeOn);
+    ASSERT_TRUE(rig.program.monitor().state().RealTimeOn);
     EXPECT_EQ(rig.tcpserver.state(), socket_state::Connected);
     EXPECT_EQ(client.ask("GETP1\r"), "1500");
 }
@@ -335,7 +335,7 @@ TEST(ServerOverTcp, exitWhileListening_closesTheServer_andPauses800msBeforeSavin
     ServerProgramRig rig(true);
     rig.realTimeFlows();
     ASSERT_EQ(rig.tcpserver.state(), socket_state::Listening);
-    rig.window.Timer5().start();
+    rig.timer("Timer5").start();
     int stateDuringPause = -1;
     std::size_t savesBeforePause = 99;
     bool statusTimerRunsDuringPause = true;
@@ -343,7 +343,7 @@ TEST(ServerOverTcp, exitWhileListening_closesTheServer_andPauses800msBeforeSavin
         if (!rig.events.delays.empty() && rig.events.delays.back() == 800 && stateDuringPause < 0) {
             stateDuringPause = rig.tcpserver.state();
             savesBeforePause = rig.store.writes.size();
-            statusTimerRunsDuringPause = rig.window.Timer5().isActive();
+            statusTimerRunsDuringPause = rig.timer("Timer5").isActive();
         }
     };
     rig.store.writes.clear();

@@ -88,8 +88,8 @@ TEST(OptionsInProgram, done_showsTheNewSettingsInTheWebPostingWindow_andCloses)
     ProgramRig rig;
     rig.program.Form_Load();
     rig.window.menuAction("MnuOptions").trigger();
-    rig.program.state().VexThresT = 120;
-    rig.program.state().VexUser = "al";
+    rig.program.companion().settings().set(&SettingsValues::VexThresT, 120);
+    rig.program.companion().settings().set(&SettingsValues::VexUser, "al");
 
     optionsFrm()->findChild<QPushButton*>("Command1")->click();
     ProgramRig::settle();

@@ -3,7 +3,7 @@
 #include "memory_settings_store.h"
 #include "scripted_dialogs.h"
 
-#include "link/program_state.h"
+#include "link/live_readings.h"
 #include "settings/options_window_owner.h"
 #include "settings/persisted_settings.h"
 
@@ -19,14 +19,22 @@
 namespace {
 
 struct OptionsRig {
-    ProgramState state;
     MemorySettingsStore store;
-    PersistedSettings settings{store, state};
+    PersistedSettings settings{store};
+    LiveReadings readings;
     ScriptedDialogs dialogs;
+    OptionsWindowOwner owner{OptionsContext{.settings = settings,
+                                            .readings = readings,
+                                            .dialogs = dialogs,
+                                            .symbols = NumberSymbols{'.', ','}}};
     int webRefreshes = 0;
-    OptionsWindowOwner owner{OptionsContext{state, settings, dialogs, NumberSymbols{'.', ','}, [this] {
-                                                ++webRefreshes;
-                                            }}};
+
+    OptionsRig()
+    {
+        QObject::connect(&owner, &OptionsWindowOwner::webPostingRefreshWanted, &owner, [this] { ++webRefreshes; });
+    }
+
+    const SettingsValues& values() const { return settings.values(); }
 
     OptionsFrm& window() { return owner.window(); }
     QLineEdit& box(const char* name) { return *window().findChild<QLineEdit*>(name); }
@@ -72,15 +80,15 @@ struct OptionsRig {
 TEST(OptionsWindowLoad, boxesShowTheSharedValuesOfTheMoment)
 {
     OptionsRig rig;
-    rig.state.AutoWriteLocal = 1;
-    rig.state.VexUser = "al";
-    rig.state.VexThresT = 120;
-    rig.state.VexThres1 = 45;
-    rig.state.VexThres2 = 300;
-    rig.state.WebHost = "example.org";
-    rig.state.StartupListen = true;
-    rig.state.StartupRTLisOn = true;
-    rig.state.StartupServerIsOn = true;
+    rig.settings.set(&SettingsValues::AutoWriteLocal, 1);
+    rig.settings.set(&SettingsValues::VexUser, "al");
+    rig.settings.set(&SettingsValues::VexThresT, 120);
+    rig.settings.set(&SettingsValues::VexThres1, 45);
+    rig.settings.set(&SettingsValues::VexThres2, 300);
+    rig.settings.set(&SettingsValues::WebHost, "example.org");
+    rig.settings.set(&SettingsValues::StartupListen, true);
+    rig.settings.set(&SettingsValues::StartupRTLisOn, true);
+    rig.settings.set(&SettingsValues::StartupServerIsOn, true);
 
     EXPECT_EQ(rig.window().objectName(), QStringLiteral("OptionsFrm"));
     EXPECT_EQ(rig.window().windowTitle(), QStringLiteral("Options"));
@@ -104,7 +112,7 @@ TEST(OptionsWindowLoad, boxesShowTheSharedValuesOfTheMoment)
 TEST(OptionsWindowLoad, boxesTickedByLoadingSaveTheirKeysAgain_clearOnesSaveNothing)
 {
     OptionsRig rig;
-    rig.state.StartupListen = true;
+    rig.settings.set(&SettingsValues::StartupListen, true);
     rig.window();
     EXPECT_EQ(rig.store.writes, std::vector<std::string>{"StartupListen"});
     EXPECT_EQ(rig.store.values["StartupListen"], "True");
@@ -159,21 +167,21 @@ TEST(OptionsWindowChecks, eachStartUpBoxSetsItsFlagAndSavesItsKey_whateverTheOth
 {
     struct Box {
         const char* name;
-        bool ProgramState::*flag;
+        bool SettingsValues::*flag;
         const char* key;
     };
-    for (const Box& b : {Box{"Check1", &ProgramState::StartupListen, "StartupListen"},
-                         Box{"Check2", &ProgramState::StartupComIsOn, "StartupComIsOn"},
-                         Box{"Check3", &ProgramState::StartupRTLisOn, "StartupRTLisOn"},
-                         Box{"Check4", &ProgramState::StartupServerIsOn, "StartupServerIsOn"}}) {
+    for (const Box& b : {Box{"Check1", &SettingsValues::StartupListen, "StartupListen"},
+                         Box{"Check2", &SettingsValues::StartupComIsOn, "StartupComIsOn"},
+                         Box{"Check3", &SettingsValues::StartupRTLisOn, "StartupRTLisOn"},
+                         Box{"Check4", &SettingsValues::StartupServerIsOn, "StartupServerIsOn"}}) {
         OptionsRig rig;
         rig.check(b.name).click();
-        EXPECT_TRUE(rig.state.*b.flag) << b.name;
+        EXPECT_TRUE(rig.values().*b.flag) << b.name;
         EXPECT_EQ(rig.store.values[b.key], "True") << b.name;
         EXPECT_EQ(rig.store.writes, std::vector<std::string>{b.key}) << "only its own key";
 
         rig.check(b.name).click();
-        EXPECT_FALSE(rig.state.*b.flag) << b.name;
+        EXPECT_FALSE(rig.values().*b.flag) << b.name;
         EXPECT_EQ(rig.store.values[b.key], "False") << b.name;
     }
 }
@@ -182,10 +190,10 @@ TEST(OptionsWindowChecks, triggerPushBoxSavesAutoWriteLocalAsADigit)
 {
     OptionsRig rig;
     rig.check("Check5").click();
-    EXPECT_EQ(rig.state.AutoWriteLocal, 1);
+    EXPECT_EQ(rig.values().AutoWriteLocal, 1);
     EXPECT_EQ(rig.store.values["AutoWriteLocal"], "1");
     rig.check("Check5").click();
-    EXPECT_EQ(rig.state.AutoWriteLocal, 0);
+    EXPECT_EQ(rig.values().AutoWriteLocal, 0);
     EXPECT_EQ(rig.store.values["AutoWriteLocal"], "0");
 }
 
@@ -195,14 +203,14 @@ TEST(OptionsWindowChecks, settingTheTriggerPushFromOutsideActsLikeAClick_onlyWhe
     rig.owner.setTriggerPushBox(true);
     EXPECT_FALSE(rig.window().isVisible()) << "created hidden";
     EXPECT_TRUE(rig.check("Check5").isChecked());
-    EXPECT_EQ(rig.state.AutoWriteLocal, 1);
+    EXPECT_EQ(rig.values().AutoWriteLocal, 1);
     EXPECT_EQ(rig.store.values["AutoWriteLocal"], "1");
 
     rig.owner.setTriggerPushBox(true);
     EXPECT_EQ(rig.store.writes.size(), 1u) << "already ticked: nothing runs";
 
     rig.owner.setTriggerPushBox(false);
-    EXPECT_EQ(rig.state.AutoWriteLocal, 0);
+    EXPECT_EQ(rig.values().AutoWriteLocal, 0);
     EXPECT_EQ(rig.store.values["AutoWriteLocal"], "0");
 }
 
@@ -212,7 +220,7 @@ TEST(OptionsWindowChecks, tickingWriteToWebServerAtStartUpSavesTheFlagOfAHiddenW
     rig.owner.tickWriteToWebServer();
     EXPECT_FALSE(rig.window().isVisible());
     EXPECT_TRUE(rig.check("Check4").isChecked());
-    EXPECT_TRUE(rig.state.StartupServerIsOn);
+    EXPECT_TRUE(rig.values().StartupServerIsOn);
     EXPECT_EQ(rig.store.values["StartupServerIsOn"], "True");
 }
 
@@ -222,13 +230,13 @@ TEST(OptionsWindowFields, writeIntervalBelowTenIsCorrected_tenIsAcceptedSilently
     rig.leave("Text3", "5");
     EXPECT_EQ(rig.dialogs.messages, std::vector<std::string>{"Must be set above 10 seconds."});
     EXPECT_EQ(rig.text("Text3"), QStringLiteral("10"));
-    EXPECT_EQ(rig.state.VexThresT, 10);
+    EXPECT_EQ(rig.values().VexThresT, 10);
     EXPECT_TRUE(rig.focusIn("Text6")) << "a corrected entry lets the user move on";
 
-    rig.state.VexThresT = 60;
+    rig.settings.set(&SettingsValues::VexThresT, 60);
     rig.leave("Text3", "10");
     EXPECT_EQ(rig.dialogs.messages.size(), 1u);
-    EXPECT_EQ(rig.state.VexThresT, 10);
+    EXPECT_EQ(rig.values().VexThresT, 10);
     EXPECT_TRUE(rig.store.writes.empty()) << "the triggers are saved with the other settings";
 }
 
@@ -236,17 +244,17 @@ TEST(OptionsWindowFields, textsThatAreNoNumbersAreRefused_withTheFocusBackInTheB
 {
     struct Field {
         const char* name;
-        std::int16_t ProgramState::*value;
+        std::int16_t SettingsValues::*value;
         const char* message;
     };
-    for (const Field& f : {Field{"Text3", &ProgramState::VexThresT, "Interval must be a numeric value"},
-                           Field{"Text4", &ProgramState::VexThres1, "This must be a numeric value"},
-                           Field{"Text5", &ProgramState::VexThres2, "This must be a numeric value"}}) {
+    for (const Field& f : {Field{"Text3", &SettingsValues::VexThresT, "Interval must be a numeric value"},
+                           Field{"Text4", &SettingsValues::VexThres1, "This must be a numeric value"},
+                           Field{"Text5", &SettingsValues::VexThres2, "This must be a numeric value"}}) {
         OptionsRig rig;
         rig.leave(f.name, "abc");
         EXPECT_EQ(rig.dialogs.messages, std::vector<std::string>{f.message}) << f.name;
         EXPECT_TRUE(rig.focusIn(f.name)) << f.name;
-        EXPECT_EQ(rig.state.*f.value, 60) << f.name;
+        EXPECT_EQ(rig.values().*f.value, 60) << f.name;
         EXPECT_EQ(rig.text(f.name), QStringLiteral("abc")) << f.name;
     }
 }
@@ -257,10 +265,10 @@ TEST(OptionsWindowFields, powerChangesBelowFortyAreCorrected_andRoundedHalfToEve
     rig.leave("Text4", "12");
     EXPECT_EQ(rig.dialogs.messages, std::vector<std::string>{"Must be set above 40 watt."});
     EXPECT_EQ(rig.text("Text4"), QStringLiteral("40"));
-    EXPECT_EQ(rig.state.VexThres1, 40);
+    EXPECT_EQ(rig.values().VexThres1, 40);
 
     rig.leave("Text5", "100.5");
-    EXPECT_EQ(rig.state.VexThres2, 100);
+    EXPECT_EQ(rig.values().VexThres2, 100);
     EXPECT_EQ(rig.dialogs.messages.size(), 1u);
 }
 
@@ -269,15 +277,15 @@ TEST(OptionsWindowFields, valuesAboveSixteenBitsAreRefused_andStoreNothing)
     OptionsRig rig;
     rig.leave("Text3", "40000");
     EXPECT_EQ(rig.dialogs.messages, std::vector<std::string>{"Must not be set above 32767 seconds."});
-    EXPECT_EQ(rig.state.VexThresT, 60);
+    EXPECT_EQ(rig.values().VexThresT, 60);
     EXPECT_TRUE(rig.focusIn("Text3"));
 
     rig.leave("Text4", "32768");
     EXPECT_EQ(rig.dialogs.messages.back(), "Must not be set above 32767 watt.");
-    EXPECT_EQ(rig.state.VexThres1, 60);
+    EXPECT_EQ(rig.values().VexThres1, 60);
 
     rig.leave("Text5", "32767");
-    EXPECT_EQ(rig.state.VexThres2, 32767);
+    EXPECT_EQ(rig.values().VexThres2, 32767);
 }
 
 TEST(OptionsWindowFields, anEmptyUserNameIsRefused_aTypedOneIsSaved)
@@ -286,11 +294,11 @@ TEST(OptionsWindowFields, anEmptyUserNameIsRefused_aTypedOneIsSaved)
     rig.leave("Text1", "");
     EXPECT_EQ(rig.dialogs.messages, std::vector<std::string>{"User error"});
     EXPECT_TRUE(rig.focusIn("Text1"));
-    EXPECT_EQ(rig.state.VexUser, "****");
+    EXPECT_EQ(rig.values().VexUser, "****");
     EXPECT_TRUE(rig.store.writes.empty());
 
     rig.leave("Text1", "al");
-    EXPECT_EQ(rig.state.VexUser, "al");
+    EXPECT_EQ(rig.values().VexUser, "al");
     EXPECT_EQ(rig.store.values["VexUser"], "al");
 }
 
@@ -299,7 +307,7 @@ TEST(OptionsWindowFields, aRateOfOneIsStoredWithoutAQuestion)
     OptionsRig rig;
     rig.leave("Text7", "1");
     EXPECT_TRUE(rig.dialogs.questions.empty());
-    EXPECT_EQ(rig.state.Rate, 1.0);
+    EXPECT_EQ(rig.values().Rate, 1.0);
     EXPECT_EQ(rig.store.values["Rate"], "1");
 }
 
@@ -312,7 +320,7 @@ TEST(OptionsWindowFields, aRateAboveOneIsAsked_noKeepsTheOldRateAndTheTypedText)
     EXPECT_EQ(rig.dialogs.questions[0],
               "You have entered a value greater than one Dollar. Are you sure your rate is this high? You can find "
               "this value on your electric bill. Would you like to keep the value of 1.5?");
-    EXPECT_EQ(rig.state.Rate, 0.126);
+    EXPECT_EQ(rig.values().Rate, 0.126);
     EXPECT_TRUE(rig.store.writes.empty());
     EXPECT_EQ(rig.text("Text7"), QStringLiteral("1.5"));
     EXPECT_TRUE(rig.focusIn("Text7"));
@@ -323,7 +331,7 @@ TEST(OptionsWindowFields, aRateAboveOneAnsweredYesIsStored)
     OptionsRig rig;
     rig.dialogs.answers = {true};
     rig.leave("Text7", "1.5");
-    EXPECT_EQ(rig.state.Rate, 1.5);
+    EXPECT_EQ(rig.values().Rate, 1.5);
     EXPECT_EQ(rig.store.values["Rate"], "1.5");
     EXPECT_TRUE(rig.focusIn("Text6"));
 }
@@ -335,7 +343,7 @@ TEST(OptionsWindowFields, aRateThatIsNoNumberIsRefused_withTheFocusBack)
     EXPECT_EQ(rig.dialogs.messages,
               std::vector<std::string>{"This is not a numeric value. Re-enter the value for \"Rate\". "});
     EXPECT_TRUE(rig.focusIn("Text7"));
-    EXPECT_EQ(rig.state.Rate, 0.126);
+    EXPECT_EQ(rig.values().Rate, 0.126);
     EXPECT_TRUE(rig.store.writes.empty());
 }
 
@@ -343,7 +351,7 @@ TEST(OptionsWindowFields, theWebHostIsSavedWithoutBlanks_anInvalidOneIsRefused)
 {
     OptionsRig rig;
     rig.leave("WebHost", " example.org:8080 ");
-    EXPECT_EQ(rig.state.WebHost, "example.org:8080");
+    EXPECT_EQ(rig.values().WebHost, "example.org:8080");
     EXPECT_EQ(rig.store.values["WebHost"], "example.org:8080");
     EXPECT_EQ(rig.text("WebHost"), QStringLiteral("example.org:8080"));
 
@@ -352,7 +360,7 @@ TEST(OptionsWindowFields, theWebHostIsSavedWithoutBlanks_anInvalidOneIsRefused)
               std::vector<std::string>{
                   "Enter the web server's host name or address, optionally followed by \":\" and a port number."});
     EXPECT_TRUE(rig.focusIn("WebHost"));
-    EXPECT_EQ(rig.state.WebHost, "example.org:8080");
+    EXPECT_EQ(rig.values().WebHost, "example.org:8080");
 }
 
 TEST(OptionsWindowFields, focusReturnedToARefusedBoxDoesNotCheckTheBoxItCameFrom)
@@ -381,8 +389,8 @@ TEST(OptionsWindowFields, focusTakenByAnotherWindowChecksNothing)
 TEST(OptionsWindowPolarity, testShowsConsumedEnergyOnItsSecondTick_whenOnlyTheAbsoluteCounterGrows)
 {
     OptionsRig rig;
-    rig.state.readings.AbsWs1 = 1000;
-    rig.state.readings.PolWs1 = 500;
+    rig.readings.AbsWs1 = 1000;
+    rig.readings.PolWs1 = 500;
     rig.button("Command2").click();
     EXPECT_TRUE(rig.Timer1().isActive());
     EXPECT_EQ(rig.Timer1().interval(), 1100);
@@ -395,7 +403,7 @@ TEST(OptionsWindowPolarity, testShowsConsumedEnergyOnItsSecondTick_whenOnlyTheAb
     EXPECT_EQ(rig.text("Text8"), QString()) << "the first tick takes the baseline";
     EXPECT_EQ(rig.background("Text8"), QColor(255, 255, 0));
 
-    rig.state.readings.AbsWs1 = 1060;
+    rig.readings.AbsWs1 = 1060;
     rig.tickTimer1();
     EXPECT_EQ(rig.text("Text8"), QStringLiteral("Energy is consumed"));
     EXPECT_EQ(rig.background("Text8"), QColor(0, 0, 255));
@@ -411,8 +419,8 @@ TEST(OptionsWindowPolarity, testShowsGeneratedEnergy_andAStillCounterOnlyWhitens
     EXPECT_EQ(rig.text("Text8"), QString());
     EXPECT_EQ(rig.background("Text8"), QColor(255, 255, 255));
 
-    rig.state.readings.AbsWs1 = 60;
-    rig.state.readings.PolWs1 = 60;
+    rig.readings.AbsWs1 = 60;
+    rig.readings.PolWs1 = 60;
     rig.tickTimer1();
     EXPECT_EQ(rig.text("Text8"), QStringLiteral("Energy is generated"));
     EXPECT_EQ(rig.background("Text8"), QColor(255, 255, 0));
@@ -424,7 +432,7 @@ TEST(OptionsWindowPolarity, doneStopsTheTest_clearsTheResult_andLeavesTheSecondB
     OptionsRig rig;
     rig.button("Command2").click();
     rig.tickTimer1();
-    rig.state.readings.AbsWs1 = 60;
+    rig.readings.AbsWs1 = 60;
     rig.tickTimer1();
 
     rig.button("Command4").click();
@@ -464,7 +472,7 @@ TEST(OptionsWindowClosing, closingStopsARunningPolarityTest_andTheNextUseLoadsAn
     EXPECT_FALSE(timer->isActive());
     OptionsRig::settle();
 
-    rig.state.VexUser = "bo";
+    rig.settings.set(&SettingsValues::VexUser, "bo");
     EXPECT_FALSE(rig.check("Check4").isChecked()) << "a new window, loaded anew";
     EXPECT_EQ(rig.text("Text1"), QStringLiteral("bo"));
     EXPECT_EQ(rig.text("Text8"), QStringLiteral("Idle"));
@@ -501,7 +509,7 @@ TEST(OptionsWindowOwnership, goingToTheTrayClosesANormalWindow_andKeepsAMaximize
 TEST(OptionsWindowOwnership, goingToTheTrayWithoutAWindowLoadsOneAndClosesIt)
 {
     OptionsRig rig;
-    rig.state.StartupComIsOn = true;
+    rig.settings.set(&SettingsValues::StartupComIsOn, true);
     rig.owner.closeUnlessMaximized();
     OptionsRig::settle();
     EXPECT_EQ(rig.store.writes, std::vector<std::string>{"StartupComIsOn"}) << "its loading ran";

@@ -1,14 +1,21 @@
-// Loading and saving the settings table: defaults, key orders, stored texts, damaged
-// values and the periodic save.
+// Loading and saving the settings table: the table itself, defaults, key orders, stored
+// texts, damaged values, the counters handed over and the periodic save.
+#include "fake_clock.h"
 #include "memory_settings_store.h"
-#include "receiver_rig.h"
+#include "recording_status_list.h"
 
-#include "link/program_state.h"
+#include "link/packet_decoder.h"
+#include "link/packet_layout.h"
 #include "settings/persisted_settings.h"
 #include "settings/setting_keys.h"
 #include "simulator/monitor_emulator.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -16,47 +23,75 @@ using Keys = std::vector<std::string>;
 
 struct SettingsRig {
     MemorySettingsStore store;
-    ProgramState state;
-    PersistedSettings settings{store, state};
+    PersistedSettings settings{store};
+
+    const SettingsValues& values() const { return settings.values(); }
 };
 
-// A state in which every persisted value differs from its default.
-void setEveryValue(ProgramState& s)
+// Every persisted value set apart from its default.
+void setEveryValue(PersistedSettings& s)
 {
-    s.ComPortNum = 7;
-    s.TCPportNum = 4321;
-    s.CommMethod = 8;
-    s.Rate = 0.5;
-    s.StartupComIsOn = true;
-    s.StartupRTLisOn = true;
-    s.StartupServerIsOn = true;
-    s.StartupListen = true;
-    s.readings.PreResetVal1 = 1000;
-    s.readings.PreResetVal2 = 2000.5;
-    s.readings.PreResetValP1 = 3000;
-    s.readings.PreResetValP2 = 4000;
-    s.readings.PrevAbsWs1 = 1099511627775.0;
-    s.readings.PrevAbsWs2 = 5;
-    s.PrevPolWs1 = 6;
-    s.PrevPolWs2 = 7;
-    s.readings.KVOresetCount = 7;
-    s.readings.SecondsCounter = 16777215;
-    s.VexThresT = 300;
-    s.VexThres1 = -40;
-    s.VexThres2 = 120;
-    s.VexUser = "meter user";
-    s.VexWriteEnable = true;
-    s.AutoWriteLocal = 1;
-    s.WebHost = "127.0.0.1:8080";
+    s.set(&SettingsValues::ComPortNum, 7);
+    s.set(&SettingsValues::TCPportNum, 4321);
+    s.set(&SettingsValues::CommMethod, 8);
+    s.set(&SettingsValues::Rate, 0.5);
+    s.set(&SettingsValues::StartupComIsOn, true);
+    s.set(&SettingsValues::StartupRTLisOn, true);
+    s.set(&SettingsValues::StartupServerIsOn, true);
+    s.set(&SettingsValues::StartupListen, true);
+    s.setCounters({.PreResetVal1 = 1000,
+                   .PreResetVal2 = 2000.5,
+                   .PreResetValP1 = 3000,
+                   .PreResetValP2 = 4000,
+                   .PrevAbsWs1 = 1099511627775.0,
+                   .PrevAbsWs2 = 5,
+                   .KVOresetCount = 7,
+                   .SecondsCounter = 16777215});
+    s.set(&SettingsValues::PrevPolWs1, 6);
+    s.set(&SettingsValues::PrevPolWs2, 7);
+    s.set(&SettingsValues::VexThresT, 300);
+    s.set(&SettingsValues::VexThres1, -40);
+    s.set(&SettingsValues::VexThres2, 120);
+    s.set(&SettingsValues::VexUser, "meter user");
+    s.set(&SettingsValues::VexWriteEnable, true);
+    s.set(&SettingsValues::AutoWriteLocal, 1);
+    s.set(&SettingsValues::WebHost, "127.0.0.1:8080");
+}
+
+// The keys that only the options window writes, one at a time.
+constexpr Setting kWindowOnlyKeys[] = {Setting::ComPort, Setting::TCPport, Setting::StartupServerIsOn,
+                                      Setting::StartupListen, Setting::AutoWriteLocal};
+
+TEST(SettingKeys, everySettingFindsItsOwnEntry_underANameNoOtherSettingUses)
+{
+    // The lookup is by position: an entry out of place would store one setting's
+    // value under another's name, and load it back into the wrong value.
+    const auto table = settingKeys();
+    std::set<std::string_view> names;
+    for (std::size_t index = 0; index < table.size(); ++index) {
+        const auto id = static_cast<Setting>(index);
+        EXPECT_EQ(table[index].id, id) << "entry " << index << " (" << table[index].name << ") is out of place";
+        EXPECT_EQ(settingKey(id).id, id) << table[index].name;
+        EXPECT_TRUE(names.insert(table[index].name).second) << table[index].name << " is used twice";
+    }
+
+    // The start-up load reads every setting once, so it names the whole table.
+    const auto everySetting = startupLoadOrder();
+    EXPECT_EQ(everySetting.size(), table.size());
+    EXPECT_EQ(std::set<Setting>(everySetting.begin(), everySetting.end()).size(), everySetting.size());
+    for (const auto order : {startupLoadOrder(), shutdownSaveOrder(), periodicSaveOrder()}) {
+        for (const Setting id : order)
+            EXPECT_EQ(settingKey(id).id, id) << settingKey(id).name;
+    }
 }
 
 TEST(PersistedSettings, firstRunOnAnEmptyStore_givesEveryDefault)
 {
     SettingsRig rig;
-    setEveryValue(rig.state);
+    setEveryValue(rig.settings);
     rig.settings.loadAtStartup();
 
-    const ProgramState& s = rig.state;
+    const SettingsValues& s = rig.values();
     EXPECT_EQ(s.ComPortNum, 1);
     EXPECT_EQ(s.TCPportNum, 1234);
     EXPECT_EQ(s.CommMethod, 0);
@@ -65,16 +100,9 @@ TEST(PersistedSettings, firstRunOnAnEmptyStore_givesEveryDefault)
     EXPECT_FALSE(s.StartupRTLisOn);
     EXPECT_FALSE(s.StartupServerIsOn);
     EXPECT_FALSE(s.StartupListen);
-    EXPECT_EQ(s.readings.PreResetVal1, 0);
-    EXPECT_EQ(s.readings.PreResetVal2, 0);
-    EXPECT_EQ(s.readings.PreResetValP1, 0);
-    EXPECT_EQ(s.readings.PreResetValP2, 0);
-    EXPECT_EQ(s.readings.PrevAbsWs1, 0);
-    EXPECT_EQ(s.readings.PrevAbsWs2, 0);
+    EXPECT_EQ(s.counters, StoredCounters{});
     EXPECT_EQ(s.PrevPolWs1, 0);
     EXPECT_EQ(s.PrevPolWs2, 0);
-    EXPECT_EQ(s.readings.KVOresetCount, 0);
-    EXPECT_EQ(s.readings.SecondsCounter, 0);
     EXPECT_EQ(s.VexThresT, 60);
     EXPECT_EQ(s.VexThres1, 60);
     EXPECT_EQ(s.VexThres2, 60);
@@ -114,9 +142,9 @@ TEST(PersistedSettings, eachSequence_touchesItsKeysInItsOwnOrder)
 TEST(PersistedSettings, savedValues_areTheirPlainTexts)
 {
     SettingsRig rig;
-    setEveryValue(rig.state);
+    setEveryValue(rig.settings);
     rig.settings.saveAtShutdown();
-    for (const char* key : {"ComPort", "TCPport", "StartupServerIsOn", "StartupListen", "AutoWriteLocal"})
+    for (const Setting key : kWindowOnlyKeys)
         rig.settings.save(key);
 
     const std::map<std::string, std::string> expected = {
@@ -129,9 +157,7 @@ TEST(PersistedSettings, savedValues_areTheirPlainTexts)
         {"AutoWriteLocal", "1"}, {"WebHost", "127.0.0.1:8080"}};
     EXPECT_EQ(rig.store.values, expected);
 
-    ProgramState defaults;
     SettingsRig fresh;
-    fresh.state = defaults;
     fresh.settings.saveAtShutdown();
     EXPECT_EQ(fresh.store.values.at("Rate"), "0.126");
     EXPECT_EQ(fresh.store.values.at("StartupComIsOn"), "False");
@@ -142,113 +168,131 @@ TEST(PersistedSettings, savedValues_areTheirPlainTexts)
 TEST(PersistedSettings, everyValueSurvivesASaveAndALoad)
 {
     SettingsRig before;
-    setEveryValue(before.state);
+    setEveryValue(before.settings);
     before.settings.saveAtShutdown();
-    for (const char* key : {"ComPort", "TCPport", "StartupServerIsOn", "StartupListen", "AutoWriteLocal"})
+    for (const Setting key : kWindowOnlyKeys)
         before.settings.save(key);
 
     SettingsRig after;
     after.store.values = before.store.values;
     after.settings.loadAtStartup();
     for (const SettingKey& key : settingKeys())
-        EXPECT_EQ(key.save(after.state), key.save(before.state)) << key.name;
+        EXPECT_EQ(key.save(after.values()), key.save(before.values())) << key.name;
+    EXPECT_EQ(after.values().counters, before.values().counters);
 }
 
 struct StoredText {
-    const char* key;
+    Setting key;
     const char* text;
     const char* loadedAs;  // the program value, saved back as text
 };
 
 TEST(PersistedSettings, storedTexts_loadWhenTheyConvertAndGiveTheDefaultWhenNot)
 {
+    using S = Setting;
     const StoredText cases[] = {
-        {"ComPort", "7", "7"},
-        {"ComPort", "abc", "1"},
-        {"ComPort", "", "1"},
-        {"TCPport", "70000", "1234"},
-        {"TCPport", "-32768", "-32768"},
-        {"ZigbeeVersion", "256", "0"},
-        {"ZigbeeVersion", "2", "2"},
-        {"Rate", "0,2", "0.2"},  // written under a locale with a decimal comma
-        {"Rate", "cheap", "0.126"},
-        {"StartupComIsOn", "True", "True"},
-        {"StartupComIsOn", "maybe", "False"},
-        {"KVOresetCount", "9", "0"},
-        {"KVOresetCount", "-1", "0"},
-        {"KVOresetCount", "5", "5"},
-        {"KVOCounter", "abc", "0"},
-        {"KVOCounter", "16777215", "16777215"},
-        {"KVOCounter", "99999999999", "0"},
-        {"E1B", "1099511627775", "1099511627775"},
-        {"E1B", "lots", "0"},
-        {"VexThres1", "1E+9", "60"},
-        {"VexUser", "", ""},
-        {"WebHost", "monitor.example.org:8080", "monitor.example.org:8080"},
-        {"WebHost", "evil.example\r\nX-Injected: 1", "www.kvo7730.com"},
-        {"WebHost", "two words", "www.kvo7730.com"},
-        {"WebHost", "", "www.kvo7730.com"},
+        {S::ComPort, "7", "7"},
+        {S::ComPort, "abc", "1"},
+        {S::ComPort, "", "1"},
+        {S::TCPport, "70000", "1234"},
+        {S::TCPport, "-32768", "-32768"},
+        {S::ZigbeeVersion, "256", "0"},
+        {S::ZigbeeVersion, "2", "2"},
+        {S::Rate, "0,2", "0.2"},  // written under a locale with a decimal comma
+        {S::Rate, "cheap", "0.126"},
+        {S::StartupComIsOn, "True", "True"},
+        {S::StartupComIsOn, "maybe", "False"},
+        {S::KVOresetCount, "9", "0"},
+        {S::KVOresetCount, "-1", "0"},
+        {S::KVOresetCount, "5", "5"},
+        {S::KVOCounter, "abc", "0"},
+        {S::KVOCounter, "16777215", "16777215"},
+        {S::KVOCounter, "99999999999", "0"},
+        {S::E1B, "1099511627775", "1099511627775"},
+        {S::E1B, "lots", "0"},
+        {S::VexThres1, "1E+9", "60"},
+        {S::VexUser, "", ""},
+        {S::WebHost, "monitor.example.org:8080", "monitor.example.org:8080"},
+        {S::WebHost, "evil.example\r\nX-Injected: 1", "www.kvo7730.com"},
+        {S::WebHost, "two words", "www.kvo7730.com"},
+        {S::WebHost, "", "www.kvo7730.com"},
     };
     for (const StoredText& c : cases) {
+        const SettingKey& key = settingKey(c.key);
         SettingsRig rig;
-        setEveryValue(rig.state);
-        rig.store.values[c.key] = c.text;
+        setEveryValue(rig.settings);
+        rig.store.values[std::string(key.name)] = c.text;
         rig.settings.loadAtStartup();
-        EXPECT_EQ(settingKey(c.key).save(rig.state), c.loadedAs) << c.key << " stored as \"" << c.text << "\"";
+        EXPECT_EQ(key.save(rig.values()), c.loadedAs) << key.name << " stored as \"" << c.text << "\"";
     }
+}
+
+// The 43 wire bytes as the receiver hands them to the decoder: each position at its own index.
+PacketBytes decoderBytes(const std::string& wire)
+{
+    PacketBytes bytes{};
+    for (int position = 1; position <= packet::kChecksumPosition; ++position)
+        bytes[position] = static_cast<std::uint8_t>(wire.at(position + 2));
+    return bytes;
 }
 
 TEST(PersistedSettings, storedPreviousCountersAndSecondsCounter_areWhatTheFirstPacketIsMeasuredFrom)
 {
-    ReceiverRig rig;
     MemorySettingsStore store;
     store.values = {{"E1B", "3600000"}, {"E2B", "7200"}, {"KVOCounter", "100"}};
-    PersistedSettings(store, rig.state).loadAtStartup();
+    PersistedSettings settings(store);
+    settings.loadAtStartup();
+
+    FakeClock clock;
+    RecordingStatusList statusList;
+    PacketDecoder decoder(statusList, clock);
+    decoder.restore(settings.values().counters);
 
     MonitorEmulator monitor;
     monitor.state().absWs = {3600000, 7200};
     monitor.state().secondsCounter = 100;
     monitor.state().watts = {250, 10};
     monitor.advance(10);
-    rig.deliver(monitor.packet());
+    ASSERT_EQ(decoder.decode(decoderBytes(monitor.packet())), PacketDecoder::Outcome::Finished);
 
-    ASSERT_EQ(rig.posts, 1);
-    EXPECT_EQ(rig.state.readings.DeltaSeconds, 10);
-    EXPECT_DOUBLE_EQ(rig.state.readings.Watts1, 250);
-    EXPECT_DOUBLE_EQ(rig.state.readings.Watts2, 10);
-    EXPECT_DOUBLE_EQ(rig.state.readings.PrevAbsWs1, 3602500);
+    const LiveReadings& r = decoder.readings();
+    EXPECT_EQ(r.DeltaSeconds, 10);
+    EXPECT_DOUBLE_EQ(r.Watts1, 250);
+    EXPECT_DOUBLE_EQ(r.Watts2, 10);
+    EXPECT_DOUBLE_EQ(r.PrevAbsWs1, 3602500);
 }
 
-TEST(PeriodicSave, savesTheCountersOnThe101stTickAndEvery101TicksAfter)
+TEST(PersistedSettings, countersHandedOverReachTheStoreWithThePeriodicSave_andOnlyThen)
 {
     SettingsRig rig;
-    PeriodicSave periodic(rig.settings);
-    auto saves = [&] { return rig.store.writes.size() / periodicSaveOrder().size(); };
+    const StoredCounters counters{.PreResetVal1 = 123456,
+                                  .PreResetVal2 = 654321,
+                                  .PreResetValP1 = 11,
+                                  .PreResetValP2 = 22,
+                                  .PrevAbsWs1 = 33,
+                                  .PrevAbsWs2 = 44,
+                                  .KVOresetCount = 3,
+                                  .SecondsCounter = 4242};
+    rig.settings.setCounters(counters);
+    EXPECT_TRUE(rig.store.writes.empty()) << "handing over is not saving";
 
-    for (int tick = 1; tick <= 100; ++tick)
-        periodic.tick();
-    EXPECT_EQ(rig.store.writes.size(), 0u);
-    periodic.tick();
-    EXPECT_EQ(rig.store.writes.size(), periodicSaveOrder().size());
-    EXPECT_EQ(rig.store.writes.front(), "PreResetVal1");
-
-    for (int tick = 102; tick <= 201; ++tick)
-        periodic.tick();
-    EXPECT_EQ(saves(), 1u);
-    periodic.tick();
-    EXPECT_EQ(saves(), 2u);
+    rig.settings.SaveCounters();
+    const std::map<std::string, std::string> expected = {
+        {"PreResetVal1", "123456"}, {"PreResetVal2", "654321"}, {"PreResetValP1", "11"}, {"PreResetValP2", "22"},
+        {"E1B", "33"}, {"E2B", "44"}, {"KVOresetCount", "3"}, {"KVOCounter", "4242"}};
+    for (const auto& [key, text] : expected)
+        EXPECT_EQ(rig.store.values.at(key), text) << key;
 }
 
-TEST(PeriodicSave, counterChangedByAPacket_isInTheStoreAfterTheSaveWithoutAShutdown)
+TEST(PeriodicSave, isDueOnThe101stTickAndEvery101TicksAfter)
 {
-    SettingsRig rig;
-    PeriodicSave periodic(rig.settings);
-    rig.state.readings.PreResetVal1 = 123456;
-    rig.state.readings.PreResetVal2 = 654321;
-    for (int tick = 0; tick < 101; ++tick)
-        periodic.tick();
-    EXPECT_EQ(rig.store.values.at("PreResetVal1"), "123456");
-    EXPECT_EQ(rig.store.values.at("PreResetVal2"), "654321");
+    PeriodicSave periodic;
+    std::vector<int> dueTicks;
+    for (int tick = 1; tick <= 303; ++tick) {
+        if (periodic.tick())
+            dueTicks.push_back(tick);
+    }
+    EXPECT_EQ(dueTicks, (std::vector<int>{101, 202, 303}));
 }
 
 } // namespace

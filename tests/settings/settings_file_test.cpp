@@ -1,6 +1,5 @@
 // The settings in a real QSettings file under a scratch configuration folder: where the
 // file lives, its [startup] group, and values that reach the disk with each write.
-#include "link/program_state.h"
 #include "platform/qt_settings_store.h"
 #include "settings/persisted_settings.h"
 
@@ -68,20 +67,19 @@ TEST(SettingsFile, periodicSaveWithoutShutdown_leavesTheCountersInTheFile)
 {
     configDir();
     QtSettingsStore store;
-    ProgramState running;
-    running.readings.PreResetVal1 = 98765;
-    running.readings.SecondsCounter = 4242;
-    PersistedSettings(store, running).SaveCounters();
+    PersistedSettings running(store);
+    running.setCounters({.PreResetVal1 = 98765, .SecondsCounter = 4242});
+    running.SaveCounters();
 
     EXPECT_TRUE(fileText().contains("PreResetVal1=98765"));
     EXPECT_TRUE(fileText().contains("KVOCounter=4242"));
 
     // The next run starts from them.
     QtSettingsStore nextRunStore;
-    ProgramState nextRun;
-    PersistedSettings(nextRunStore, nextRun).loadAtStartup();
-    EXPECT_EQ(nextRun.readings.PreResetVal1, 98765);
-    EXPECT_EQ(nextRun.readings.SecondsCounter, 4242);
+    PersistedSettings nextRun(nextRunStore);
+    nextRun.loadAtStartup();
+    EXPECT_EQ(nextRun.values().counters.PreResetVal1, 98765);
+    EXPECT_EQ(nextRun.values().counters.SecondsCounter, 4242);
 }
 
 } // namespace

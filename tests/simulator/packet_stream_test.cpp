@@ -66,7 +66,7 @@ TEST(PacketStream, streamedPackets_decodeToTheMonitorsReadings)
     rig.deliver(monitor.tick(1));
     rig.deliver(monitor.tick(1));
 
-    const LiveReadings& r = rig.state.readings;
+    const LiveReadings& r = rig.readings();
     EXPECT_EQ(rig.posts, 2);
     EXPECT_TRUE(rig.statusList.lines.empty());
     EXPECT_DOUBLE_EQ(r.Volts, 230.0);
@@ -96,11 +96,11 @@ TEST(PacketStream, polarityToggle_showsInTheDecodedPolarisedCounter)
     MonitorEmulator monitor = runningMonitor();
     ReceiverRig rig;
     rig.deliver(monitor.tick(4));
-    ASSERT_DOUBLE_EQ(rig.state.readings.PolWs1, 2000);
+    ASSERT_DOUBLE_EQ(rig.readings().PolWs1, 2000);
     monitor.receive("\xFCSETNG1");
     rig.deliver(monitor.tick(2));
-    EXPECT_DOUBLE_EQ(rig.state.readings.PolWs1, 1000);
-    EXPECT_DOUBLE_EQ(rig.state.readings.AbsWs1, 3000);
+    EXPECT_DOUBLE_EQ(rig.readings().PolWs1, 1000);
+    EXPECT_DOUBLE_EQ(rig.readings().AbsWs1, 3000);
 }
 
 } // namespace

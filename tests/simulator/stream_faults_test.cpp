@@ -33,7 +33,7 @@ TEST(StreamFaults, wrongChecksumEveryThirdPacket_dropsThosePacketsSilently)
     stream(monitor, rig, 6);
     EXPECT_EQ(rig.posts, 4);
     EXPECT_TRUE(rig.statusList.lines.empty());
-    EXPECT_EQ(rig.state.readings.SecondsCounter, 5);  // the sixth was dropped
+    EXPECT_EQ(rig.readings().SecondsCounter, 5);  // the sixth was dropped
 }
 
 TEST(StreamFaults, wrongTrailerEverySecondPacket_reportsFfErrorForEach)
@@ -49,23 +49,23 @@ TEST(StreamFaults, secondsCounterStartedNearTheTop_wrapsAndIsMeasuredAcrossTheWr
 {
     MonitorEmulator monitor = monitorWith(StreamFaults{}, 16777213);
     ReceiverRig rig;
-    rig.state.readings.SecondsCounter = 16777213;
+    rig.decoder.restore({.SecondsCounter = 16777213});
     stream(monitor, rig, 4);  // 16777214, 16777215, 0, 1
 
     EXPECT_EQ(rig.posts, 4);
     ASSERT_EQ(rig.statusList.lines.size(), 3u);
     EXPECT_EQ(rig.statusList.lines[0], "Error.... Last second counter value is greater than the current value.");
     EXPECT_EQ(rig.statusList.lines[1], "Last counter = 16777215   Current counter = 0");
-    EXPECT_EQ(rig.state.readings.SecondsCounter, 1);
-    EXPECT_EQ(rig.state.readings.DeltaSeconds, 1);
-    EXPECT_DOUBLE_EQ(rig.state.readings.Watts1, 100);
+    EXPECT_EQ(rig.readings().SecondsCounter, 1);
+    EXPECT_EQ(rig.readings().DeltaSeconds, 1);
+    EXPECT_DOUBLE_EQ(rig.readings().Watts1, 100);
 }
 
 TEST(StreamFaults, secondsCounterSteppingBack_isReportedAsACounterError)
 {
     MonitorEmulator monitor = monitorWith(StreamFaults{.secondsBackEvery = 3}, 1000);
     ReceiverRig rig;
-    rig.state.readings.SecondsCounter = 1000;
+    rig.decoder.restore({.SecondsCounter = 1000});
     stream(monitor, rig, 2);
     ASSERT_EQ(rig.posts, 2);
 
@@ -77,9 +77,9 @@ TEST(StreamFaults, secondsCounterSteppingBack_isReportedAsACounterError)
     // The counter carries on from its new value: the receiver loses the next packet
     // while it resynchronises, then measures the one after from 903.
     stream(monitor, rig, 2);
-    EXPECT_EQ(rig.state.readings.SecondsCounter, 905);
-    EXPECT_EQ(rig.state.readings.DeltaSeconds, 2);
-    EXPECT_DOUBLE_EQ(rig.state.readings.Watts1, (500 - 200) / 2);
+    EXPECT_EQ(rig.readings().SecondsCounter, 905);
+    EXPECT_EQ(rig.readings().DeltaSeconds, 2);
+    EXPECT_DOUBLE_EQ(rig.readings().Watts1, (500 - 200) / 2);
     EXPECT_EQ(rig.statusList.lines.size(), 1u);
 
     stream(monitor, rig, 1);
@@ -91,18 +91,18 @@ TEST(StreamFaults, resetEveryThirdPacket_advancesTheResetCountAndCarriesTheTotal
     MonitorEmulator monitor = monitorWith(StreamFaults{.resetEvery = 3});
     ReceiverRig rig;
     stream(monitor, rig, 2);
-    ASSERT_DOUBLE_EQ(rig.state.readings.AbsWs1, 200);
+    ASSERT_DOUBLE_EQ(rig.readings().AbsWs1, 200);
 
     stream(monitor, rig, 1);
-    EXPECT_EQ(rig.state.readings.KVOresetCount, 1);
-    EXPECT_DOUBLE_EQ(rig.state.readings.AbsWs1, 0);
-    EXPECT_DOUBLE_EQ(rig.state.readings.PreResetVal1, 200);
-    EXPECT_DOUBLE_EQ(rig.state.readings.PreResetVal2, 100);
+    EXPECT_EQ(rig.readings().KVOresetCount, 1);
+    EXPECT_DOUBLE_EQ(rig.readings().AbsWs1, 0);
+    EXPECT_DOUBLE_EQ(rig.readings().PreResetVal1, 200);
+    EXPECT_DOUBLE_EQ(rig.readings().PreResetVal2, 100);
 
     stream(monitor, rig, 3);
-    EXPECT_EQ(rig.state.readings.KVOresetCount, 2);
-    EXPECT_DOUBLE_EQ(rig.state.readings.PreResetVal1, 200);
-    EXPECT_DOUBLE_EQ(rig.state.readings.TotalWs1, 200);
+    EXPECT_EQ(rig.readings().KVOresetCount, 2);
+    EXPECT_DOUBLE_EQ(rig.readings().PreResetVal1, 200);
+    EXPECT_DOUBLE_EQ(rig.readings().TotalWs1, 200);
 }
 
 TEST(StreamFaults, resetCountJumpingByMoreThanOne_changesOnlyTheCount)
@@ -110,12 +110,12 @@ TEST(StreamFaults, resetCountJumpingByMoreThanOne_changesOnlyTheCount)
     MonitorEmulator monitor = monitorWith(StreamFaults{.resetEvery = 2, .resetStep = 3});
     ReceiverRig rig;
     stream(monitor, rig, 2);
-    EXPECT_EQ(rig.state.readings.KVOresetCount, 3);
-    EXPECT_DOUBLE_EQ(rig.state.readings.PreResetVal1, 0);
+    EXPECT_EQ(rig.readings().KVOresetCount, 3);
+    EXPECT_DOUBLE_EQ(rig.readings().PreResetVal1, 0);
 
     stream(monitor, rig, 6);  // three more jumps: 6, then 9 wraps to 1, then 4
-    EXPECT_EQ(rig.state.readings.KVOresetCount, 4);
-    EXPECT_DOUBLE_EQ(rig.state.readings.PreResetVal1, 0);
+    EXPECT_EQ(rig.readings().KVOresetCount, 4);
+    EXPECT_DOUBLE_EQ(rig.readings().PreResetVal1, 0);
 }
 
 TEST(StreamFaults, noiseBeforeEveryPacket_isSkippedAndEveryPacketStillDecodes)
@@ -142,7 +142,7 @@ TEST(StreamFaults, faultsCountStreamedPacketsOnly)
     monitor.tick(5);
     monitor.receive("TOGPLR");
     ReceiverRig rig;
-    rig.state.readings.SecondsCounter = 5;
+    rig.decoder.restore({.SecondsCounter = 5});
     stream(monitor, rig, 1);
     EXPECT_EQ(rig.posts, 1);
     stream(monitor, rig, 1);

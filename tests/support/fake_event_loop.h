@@ -27,9 +27,17 @@ public:
     void Dly(int ms) override
     {
         delays.push_back(ms);
+        if (waitsEnded)
+            return;
         clock_.advanceMs(ms);
         runEvents();
     }
+    void endWaits() override { waitsEnded = true; }
+    bool endPending() const override { return endRequested; }
+
+    bool waitsEnded = false;
+    // A termination request is waiting for the loop.
+    bool endRequested = false;
 
     int yields = 0;
     std::vector<int> delays;

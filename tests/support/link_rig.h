@@ -1,5 +1,5 @@
 // The command exchange, port manager and real-time control wired to the fake port,
-// clock, event loop, message boxes and status displays, with every hook recorded.
+// clock, event loop, message boxes and status displays, with every signal recorded.
 //
 // Header-only; a test that includes it links the link library.
 #pragma once
@@ -14,10 +14,13 @@
 
 #include "link/command_exchange.h"
 #include "link/link_displays.h"
+#include "link/link_settings.h"
+#include "link/link_state.h"
 #include "link/port_manager.h"
-#include "link/program_state.h"
 #include "link/real_time_control.h"
 
+#include <QObject>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,7 +28,10 @@ struct LinkRig {
     FakeClock clock;
     FakeEventLoop events{clock};
     FakeSerialPort port{clock};
-    ProgramState state;
+    LinkSettings settings{.CommMethod = comm_method::UsbCable};
+    LinkState state;
+    // Right behind the port list: a search that writes past the list's end lands here.
+    std::int16_t afterPortList = 0x7730;
     ScriptedDialogs dialogs;
 
     RecordingStatusList List1;
@@ -33,33 +39,48 @@ struct LinkRig {
     RecordingStatusBox mainRealTimeBox;
     RecordingStatusBox webRealTimeBox;
     RecordingStatusBox comPanelPortBox;
-    LinkDisplays displays{List1, mainPortBox, mainRealTimeBox, webRealTimeBox, comPanelPortBox};
+    LinkDisplays displays{.List1 = List1,
+                          .mainPortBox = mainPortBox,
+                          .mainRealTimeBox = mainRealTimeBox,
+                          .webRealTimeBox = webRealTimeBox,
+                          .comPanelPortBox = comPanelPortBox};
 
-    // What the hooks were asked to do.
-    int comPanelShown = 0;
-    int comPanelListings = 0;
-    int tcpServerStarts = 0;
-    bool tcpServerIsClosed = true;
-    std::vector<int> zigbeeSearches;
-    LinkHooks hooks{
-        [this] { ++comPanelShown; },
-        [this] { ++comPanelListings; },
-        [this] { ++tcpServerStarts; },
-        [this] { return tcpServerIsClosed; },
-        [this](int version) { zigbeeSearches.push_back(version); },
-    };
-
-    PortManager ports{port, events, state, dialogs, displays, hooks};
+    PortManager ports{port, events, settings, state, dialogs, displays};
     CommandExchange exchange{port, clock, events, List1, ports};
-    RealTimeControl control{port, clock, events, state, dialogs, displays, hooks, ports, exchange};
+    RealTimeControl control{port, clock, events, settings, state, dialogs, displays, ports, exchange};
+
+    // What the link announced.
+    int comPanelShown = 0;     // comPanelWanted
+    int comPanelListings = 0;  // portSearchWanted
+    int tcpServerStarts = 0;   // tcpServerStartWanted
+    int tcpServerStartsIfClosed = 0;
+    std::vector<int> zigbeeSearches;
+    std::vector<bool> realTimeChanges;
+    int portsOpened = 0;
+    int portsClosed = 0;
+    int portsLost = 0;
 
     WordPeer monitor;
 
     LinkRig()
     {
-        state.CommMethod = comm_method::UsbCable;
+        QObject::connect(&control, &RealTimeControl::comPanelWanted, [this] { ++comPanelShown; });
+        QObject::connect(&control, &RealTimeControl::zigbeeNodeSearchWanted,
+                         [this](int version) { zigbeeSearches.push_back(version); });
+        QObject::connect(&control, &RealTimeControl::tcpServerStartWanted, [this] { ++tcpServerStarts; });
+        QObject::connect(&control, &RealTimeControl::tcpServerStartIfClosedWanted,
+                         [this] { ++tcpServerStartsIfClosed; });
+        QObject::connect(&control, &RealTimeControl::realTimeChanged,
+                         [this](bool on) { realTimeChanges.push_back(on); });
+        QObject::connect(&ports, &PortManager::portSearchWanted, [this] { ++comPanelListings; });
+        QObject::connect(&ports, &PortManager::portOpened, [this] { ++portsOpened; });
+        QObject::connect(&ports, &PortManager::portClosed, [this] { ++portsClosed; });
+        QObject::connect(&ports, &PortManager::portLost, [this] { ++portsLost; });
         port.peer = [this](std::string_view bytes) { return monitor(bytes); };
     }
+
+    LinkRig(const LinkRig&) = delete;
+    LinkRig& operator=(const LinkRig&) = delete;
 
     // The monitor answers by this script from now on.
     void monitorAnswers(WordPeer::Script script) { monitor = WordPeer(std::move(script)); }

@@ -16,6 +16,8 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QTimer>
+#include <stdexcept>
+#include <string>
 
 // Socket is the TCP server socket: the scripted one, or a real one on loopback.
 template <typename Socket>
@@ -28,7 +30,13 @@ struct BasicProgramRig {
     FakeTrayIcon tray;
     Socket tcpserver;
     MainWindow window{tray};
-    Program program{window, Platform{clock, events, port, store, dialogs, tray, tcpserver}};
+    Program program{window, Platform{.companion = {.clock = clock,
+                                                   .events = events,
+                                                   .port = port,
+                                                   .store = store,
+                                                   .dialogs = dialogs,
+                                                   .tcpserver = tcpserver},
+                                     .tray = tray}};
     MonitorEmulator monitor;
 
     // One second of the monitor's time: its packet reaches the program's receiver.
@@ -41,7 +49,17 @@ struct BasicProgramRig {
 
     QString text(const char* name) { return window.findChild<QLineEdit*>(name)->text(); }
     QColor background(const char* name) { return window.findChild<QLineEdit*>(name)->palette().color(QPalette::Base); }
-    QTimer& timer(const char* name) { return *window.findChild<QTimer*>(name); }
+    // The program's timers live in the parts without windows (the monitor's, the
+    // periodic save, the server's status timer); a window's own timers come after.
+    QTimer& timer(const char* name)
+    {
+        QTimer* found = program.companion().findChild<QTimer*>(name);
+        if (found == nullptr)
+            found = window.findChild<QTimer*>(name);
+        if (found == nullptr)
+            throw std::logic_error(std::string("no timer named ") + name);
+        return *found;
+    }
     static void tick(QTimer& timer) { QMetaObject::invokeMethod(&timer, "timeout"); }
     void tick(const char* name) { tick(timer(name)); }
 

@@ -8,10 +8,12 @@
 #include "fake_serial_port.h"
 #include "recording_status_list.h"
 
+#include "link/link_state.h"
+#include "link/live_readings.h"
 #include "link/packet_decoder.h"
 #include "link/packet_receiver.h"
-#include "link/program_state.h"
 
+#include <QObject>
 #include <string_view>
 #include <vector>
 
@@ -19,10 +21,12 @@ struct ReceiverRig {
     FakeClock clock;
     FakeEventLoop events{clock};
     FakeSerialPort port{clock};
-    ProgramState state;
+    LinkState state;
     RecordingStatusList statusList;
+    PacketDecoder decoder{statusList, clock};
+    PacketReceiver receiver{port, clock, events, state, statusList, decoder};
 
-    // PostReadings calls; with keepPosted, a copy of the readings at each call, and with
+    // packetDecoded signals; with keepPosted, a copy of the readings at each, and with
     // keepFactorTexts the diagnostic texts (Text3 to Text6) of each decoded packet.
     int posts = 0;
     bool keepPosted = true;
@@ -30,23 +34,23 @@ struct ReceiverRig {
     std::vector<LiveReadings> posted;
     std::vector<PowerFactorTexts> factorTexts;
 
-    PacketDecoder decoder{state.readings, statusList, clock,
-                          {[this] {
-                               ++posts;
-                               if (keepPosted)
-                                   posted.push_back(state.readings);
-                           },
-                           [this](const PowerFactorTexts& texts) {
-                               if (keepFactorTexts)
-                                   factorTexts.push_back(texts);
-                           }}};
-    PacketReceiver receiver{port, clock, events, state, statusList, decoder};
-
     explicit ReceiverRig(DateTime start = DateTime{2026, 12, 8, 10, 15, 30}) : clock(start)
     {
+        QObject::connect(&receiver, &PacketReceiver::packetDecoded, [this] {
+            ++posts;
+            if (keepPosted)
+                posted.push_back(decoder.readings());
+            if (keepFactorTexts)
+                factorTexts.push_back(decoder.powerFactorTexts());
+        });
         port.open(SerialPortConfig{});
         port.setReceiveHandler([this] { receiver.onBytesArrived(); });
     }
+
+    ReceiverRig(const ReceiverRig&) = delete;
+    ReceiverRig& operator=(const ReceiverRig&) = delete;
+
+    const LiveReadings& readings() const { return decoder.readings(); }
 
     // Bytes arrive and the port raises its receive notification.
     void deliver(std::string_view bytes)

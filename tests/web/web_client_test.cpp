@@ -14,9 +14,14 @@ struct ClientRig {
     std::string user = "John Smith & Co\r\nX-Injected: 1";
     std::vector<std::string> sent;
     WebClient client{[this](const std::string& webHost) {
-                         return webRequestText(readings, {webHost, user, DateTime{2026, 12, 8, 10, 15, 30}, {}});
-                     },
-                     [this](const std::string& request) { sent.push_back(request); }};
+        return webRequestText(readings, {webHost, user, DateTime{2026, 12, 8, 10, 15, 30}, {}});
+    }};
+
+    ClientRig()
+    {
+        QObject::connect(&client, &WebClient::requestSent, &client,
+                         [this](const std::string& request) { sent.push_back(request); });
+    }
 
     QTcpSocket& socket() { return *client.findChild<QTcpSocket*>(QStringLiteral("Winsock")); }
 };

@@ -98,7 +98,7 @@ TEST(WebPostingWithSimulator, aPowerStep_isLoggedPushedToTheTcpClientAndPostedTo
     FakeTrayIcon tray;
     MainWindow window(tray);
     QtClock clock;
-    QtEventLoop events(window.Timer1());
+    QtEventLoop events;
     QtSerialPort port(config.path().toStdString());
     MemorySettingsStore store;
     store.values = {{"ComPort", std::to_string(kComPort)}, {"ZigbeeVersion", "8"}, {"StartupComIsOn", "True"},
@@ -106,7 +106,13 @@ TEST(WebPostingWithSimulator, aPowerStep_isLoggedPushedToTheTcpClientAndPostedTo
                     {"VexWriteEnable", "True"}, {"VexUser", "meter user"}, {"WebHost", webService.webHost()}};
     ScriptedDialogs dialogs;
     QtServerSocket tcpserver;
-    Program program(window, Platform{clock, events, port, store, dialogs, tray, tcpserver});
+    Program program(window, Platform{.companion = {.clock = clock,
+                                                   .events = events,
+                                                   .port = port,
+                                                   .store = store,
+                                                   .dialogs = dialogs,
+                                                   .tcpserver = tcpserver},
+                                     .tray = tray});
     program.Form_Load();
 
     ServerClient client;
@@ -120,7 +126,7 @@ TEST(WebPostingWithSimulator, aPowerStep_isLoggedPushedToTheTcpClientAndPostedTo
     EXPECT_EQ(fields.value(4), QByteArray("230"));
     EXPECT_EQ(fields.value(5), QByteArray("13.0")) << "1500 W / 0.5 / 230 V";
 
-    WebFrm& webFrm = program.webPosting().load();
+    WebFrm& webFrm = program.webWindow().load();
     EXPECT_FALSE(webFrm.isVisible()) << "created hidden by the first packet";
     QAbstractItemModel& log = *webFrm.findChild<QTreeView*>("ListView1")->model();
     ASSERT_GE(log.rowCount(), 2) << "the first settled reading, then the step";

@@ -20,7 +20,7 @@ struct WebProgramRig : ProgramRig {
     }
 
     static QWidget* webFrm() { return topLevel("WebFrm"); }
-    int logRows() { return program.webPosting().load().findChild<QTreeView*>("ListView1")->model()->rowCount(); }
+    int logRows() { return program.webWindow().load().findChild<QTreeView*>("ListView1")->model()->rowCount(); }
 };
 
 TEST(WebPostingInProgram, firstDecodedPacket_createsTheWindowHidden_andEveryPacketRunsVex)
@@ -78,7 +78,7 @@ TEST(WebPostingInProgram, aPost_pushesTheAllLineToTheConnectedClient_onlyWithThe
     EXPECT_TRUE(rig.tcpserver.sent[0].starts_with("1500\t0\t")) << rig.tcpserver.sent[0];
     EXPECT_TRUE(rig.tcpserver.sent[0].ends_with("\r\n"));
 
-    rig.program.state().AutoWriteLocal = 0;
+    rig.program.companion().settings().set(&SettingsValues::AutoWriteLocal, 0);
     rig.monitor.state().watts = {500, 0};
     rig.packet();
     rig.packet();

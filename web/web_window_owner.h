@@ -6,18 +6,15 @@
 
 #include <memory>
 
-class WebPosting {
+class WebWindowOwner {
 public:
-    explicit WebPosting(const WebFrmParts& parts);
-    ~WebPosting();
-    WebPosting(const WebPosting&) = delete;
-    WebPosting& operator=(const WebPosting&) = delete;
+    WebWindowOwner(WebPostingController& posting, const PersistedSettings& settings, Dialogs& dialogs);
+    ~WebWindowOwner();
+    WebWindowOwner(const WebWindowOwner&) = delete;
+    WebWindowOwner& operator=(const WebWindowOwner&) = delete;
 
     // The window, loaded without being shown when it does not exist yet.
     WebFrm& load();
-
-    // The decoder's last step for every packet.
-    void PostReadings();
 
     void RefreshTextBoxes();
 
@@ -29,6 +26,8 @@ public:
     void closeUnlessMaximized();
 
 private:
-    WebFrmParts parts_;
+    WebPostingController& posting_;
+    const PersistedSettings& settings_;
+    Dialogs& dialogs_;
     std::unique_ptr<WebFrm> window_;
 };

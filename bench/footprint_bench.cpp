@@ -1,0 +1,173 @@
+// Resident memory and processor time of the service kvo7730d and of the windowed
+// kvo7730, measured in one run: each on its own simulated monitor streaming one
+// packet a second, each asked GETALL ten times a second by a TCP client.
+//
+//   kvo7730-footprint-bench [seconds]      (default 60)
+#include "loopback_client.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QThread>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Subject {
+    const char* name;
+    QString program;
+    int comPort;
+    int tcpPort;
+};
+
+// One program with its own settings folder and simulated monitor.
+class Running {
+public:
+    explicit Running(const Subject& subject) : subject_(subject)
+    {
+        QSettings settings(config_.filePath("DARavev/DARavev.ini"), QSettings::IniFormat);
+        settings.beginGroup("startup");
+        settings.setValue("ComPort", QString::number(subject.comPort));
+        settings.setValue("ZigbeeVersion", "8");
+        settings.setValue("StartupComIsOn", "True");
+        settings.setValue("StartupRTLisOn", "True");
+        settings.setValue("StartupListen", "True");
+        settings.setValue("TCPport", QString::number(subject.tcpPort));
+        settings.sync();
+
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", config_.path());
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        for (QProcess* process : {&simulator_, &program_}) {
+            process->setProcessEnvironment(environment);
+            process->setStandardErrorFile(QProcess::nullDevice());
+        }
+        simulator_.start(KVO_SIM_PATH, {"--com", QString::number(subject.comPort), "--volts", "230", "--watts1",
+                                        "1500", "--pf1", "0.9", "--watts2", "300", "--pf2", "0.8"});
+        simulator_.waitForReadyRead(5000);
+        program_.start(subject.program, {});
+        program_.waitForStarted(5000);
+    }
+    ~Running()
+    {
+        for (QProcess* process : {&program_, &simulator_}) {
+            process->terminate();
+            if (!process->waitForFinished(5000))
+                process->kill();
+        }
+    }
+
+    const Subject& subject() const { return subject_; }
+    pid_t pid() const { return static_cast<pid_t>(program_.processId()); }
+
+private:
+    Subject subject_;
+    QTemporaryDir config_;
+    QProcess simulator_;
+    QProcess program_;
+};
+
+// User plus system time of the process, in clock ticks.
+long long cpuTicks(pid_t pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray text = stat.readAll();
+    // Fields after the command name (which may hold blanks): state is field 3, utime 14, stime 15.
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    return fields.value(11).toLongLong() + fields.value(12).toLongLong();
+}
+
+double residentMegabytes(pid_t pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+// Connects once the program's server answers GETALL with channel 1's power.
+std::unique_ptr<LoopbackClient> connectWhenStreaming(int tcpPort)
+{
+    const QDeadlineTimer deadline(30000);
+    while (!deadline.hasExpired()) {
+        auto client = std::make_unique<LoopbackClient>(tcpPort);
+        if (client->connected() && client->roundTrip("GETALL\r", "\r\n") && client->reply().starts_with("1500"))
+            return client;
+        QThread::msleep(250);
+    }
+    return nullptr;
+}
+
+struct Figures {
+    double peakMegabytes = 0;
+    double corePercent = 0;
+    long roundTrips = 0;
+};
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
+    const std::vector<Subject> subjects = {{"kvo7730d", KVO_SERVICE_PATH, 41, 31741},
+                                           {"kvo7730 (offscreen)", KVO_PROGRAM_PATH, 42, 31742}};
+
+    std::vector<std::unique_ptr<Running>> running;
+    std::vector<std::unique_ptr<LoopbackClient>> clients;
+    for (const Subject& subject : subjects)
+        running.push_back(std::make_unique<Running>(subject));
+    for (const auto& program : running) {
+        clients.push_back(connectWhenStreaming(program->subject().tcpPort));
+        if (!clients.back()) {
+            std::fprintf(stderr, "%s does not serve readings on port %d\n", program->subject().name,
+                         program->subject().tcpPort);
+            return 1;
+        }
+    }
+
+    std::vector<Figures> figures(running.size());
+    std::vector<long long> startTicks;
+    for (const auto& program : running)
+        startTicks.push_back(cpuTicks(program->pid()));
+    const auto start = std::chrono::steady_clock::now();
+    const auto end = start + std::chrono::seconds(seconds);
+    auto nextAsk = start;
+    while (std::chrono::steady_clock::now() < end) {
+        for (std::size_t i = 0; i < running.size(); ++i) {
+            if (clients[i]->roundTrip("GETALL\r", "\r\n"))
+                ++figures[i].roundTrips;
+            figures[i].peakMegabytes = std::max(figures[i].peakMegabytes, residentMegabytes(running[i]->pid()));
+        }
+        nextAsk += std::chrono::milliseconds(100);
+        std::this_thread::sleep_until(nextAsk);
+    }
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double ticksPerSecond = static_cast<double>(::sysconf(_SC_CLK_TCK));
+
+    std::printf("%d s, one packet a second, GETALL ten times a second\n", seconds);
+    std::printf("%-22s %14s %14s %12s\n", "program", "peak RSS (MB)", "CPU (% core)", "round trips");
+    for (std::size_t i = 0; i < running.size(); ++i) {
+        figures[i].corePercent = 100.0 * static_cast<double>(cpuTicks(running[i]->pid()) - startTicks[i])
+            / ticksPerSecond / elapsed;
+        std::printf("%-22s %14.1f %14.3f %12ld\n", running[i]->subject().name, figures[i].peakMegabytes,
+                    figures[i].corePercent, figures[i].roundTrips);
+    }
+    std::printf("windowed / service: memory %.2f, CPU %.2f\n", figures[1].peakMegabytes / figures[0].peakMegabytes,
+                figures[0].corePercent > 0 ? figures[1].corePercent / figures[0].corePercent : 0.0);
+    return 0;
+}

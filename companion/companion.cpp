@@ -1,0 +1,109 @@
+// Wiring of the monitor to the TCP server and web posting, the periodic save,
+// and the shared parts of start-up and shut-down.
+#include "companion/companion.h"
+
+#include "platform/event_loop.h"
+#include "platform/system_locale.h"
+
+namespace {
+
+constexpr int kPeriodicSaveTickMs = 3000;
+
+} // namespace
+
+Companion::Companion(const CompanionPlatform& platform, QObject* parent)
+    : QObject(parent),
+      events_(platform.events),
+      settings_(platform.store),
+      monitor_({.port = platform.port, .clock = platform.clock, .events = platform.events, .dialogs = platform.dialogs},
+               settings_.values(), this),
+      server_(platform.tcpserver, platform.events,
+              {.settings = settings_.values(), .link = monitor_.state(), .readings = monitor_.readings()},
+              systemNumberSymbols()),
+      webPosting_({.settings = settings_,
+                   .link = monitor_.state(),
+                   .readings = monitor_.readings(),
+                   .clock = platform.clock,
+                   .server = server_,
+                   .symbols = systemNumberSymbols()},
+                  this)
+{
+    server_.setParent(this);
+    periodicSaveTimer_.setObjectName(QStringLiteral("Timer4"));
+    periodicSaveTimer_.setInterval(kPeriodicSaveTickMs);
+    periodicSaveTimer_.setParent(this);
+    connectParts();
+}
+
+void Companion::connectParts()
+{
+    connect(&monitor_, &Monitor::readingsDecoded, &webPosting_, &WebPostingController::PostReadings);
+    monitor_.webRealTimeBox().mirrorTo(webPosting_.realTimeBox(), &webPosting_);
+    connect(&monitor_, &Monitor::tcpServerStartWanted, &server_, &ResidentServer::listenUnlessServing);
+    connect(&monitor_, &Monitor::tcpServerStartIfClosedWanted, &server_, &ResidentServer::listenIfClosed);
+    connect(&server_, &ResidentServer::polarityToggleRequested, &monitor_.realTime(),
+            &RealTimeControl::TogglePolarity);
+    connect(&periodicSaveTimer_, &QTimer::timeout, this, &Companion::periodicSaveTick);
+}
+
+void Companion::loadSettings()
+{
+    settings_.loadAtStartup();
+    monitor_.restoreCounters(settings_.values().counters);
+}
+
+void Companion::begin()
+{
+    monitor_.begin();
+    periodicSaveTimer_.start();
+    server_.startStatusTimer();
+}
+
+bool Companion::openPortAtStartup()
+{
+    if (!ended_ && settings_.values().StartupComIsOn)
+        monitor_.ports().OpenComPort();
+    return !ended_;
+}
+
+void Companion::armRealTimeAtStartup()
+{
+    if (settings_.values().StartupRTLisOn)
+        monitor_.armAutomaticStart();
+}
+
+void Companion::periodicSaveTick()
+{
+    if (!periodicSave_.tick())
+        return;
+    settings_.setCounters(monitor_.counters());
+    settings_.SaveCounters();
+}
+
+bool Companion::end()
+{
+    if (ended_)
+        return false;
+    ended_ = true;
+    periodicSaveTimer_.stop();
+    monitor_.end();
+    server_.closeAtShutdown();
+    saveSettings();
+    events_.endWaits();
+    return true;
+}
+
+void Companion::saveSettings()
+{
+    settings_.setCounters(monitor_.counters());
+    settings_.saveAtShutdown();
+}
+
+void Companion::setTriggerPush(bool on)
+{
+    const std::uint8_t value = on ? 1 : 0;
+    if (settings_.values().AutoWriteLocal == value)
+        return;
+    settings_.set(&SettingsValues::AutoWriteLocal, value);
+    settings_.save(Setting::AutoWriteLocal);
+}

@@ -1,0 +1,77 @@
+// The monitor's parts wired together, and its timers.
+#include "monitor/monitor.h"
+
+#include "platform/serial_port.h"
+
+namespace {
+
+constexpr int kWatchdogMs = 1000;
+constexpr int kAutomaticStartMs = 3000;
+constexpr std::int16_t kWatchdogStartsStopped = 6;
+
+} // namespace
+
+Monitor::Monitor(const MonitorPlatform& platform, const LinkSettings& settings, QObject* parent)
+    : QObject(parent),
+      port_(platform.port),
+      ports_(platform.port, platform.events, settings, state_, platform.dialogs, displays_),
+      exchange_(platform.port, platform.clock, platform.events, statusList_, ports_),
+      realTime_(platform.port, platform.clock, platform.events, settings, state_, platform.dialogs, displays_, ports_,
+                exchange_),
+      decoder_(statusList_, platform.clock),
+      receiver_(platform.port, platform.clock, platform.events, state_, statusList_, decoder_)
+{
+    watchdog_.setObjectName(QStringLiteral("Timer2"));
+    watchdog_.setInterval(kWatchdogMs);
+    watchdog_.setParent(this);
+    automaticStart_.setObjectName(QStringLiteral("Timer3"));
+    automaticStart_.setInterval(kAutomaticStartMs);
+    automaticStart_.setParent(this);
+    connectSignals();
+}
+
+void Monitor::connectSignals()
+{
+    port_.setReceiveHandler([this] { receiver_.onBytesArrived(); });
+    port_.setLostHandler([this] { ports_.takePortLoss(); });
+
+    connect(&receiver_, &PacketReceiver::packetDecoded, this, [this] {
+        emit powerFactorsDecoded(decoder_.powerFactorTexts());
+        emit readingsDecoded(decoder_.readings());
+    });
+    connect(&ports_, &PortManager::portOpened, this, &Monitor::portOpened);
+    connect(&ports_, &PortManager::portClosed, this, &Monitor::portClosed);
+    connect(&ports_, &PortManager::portLost, this, &Monitor::portLost);
+    connect(&ports_, &PortManager::portSearchWanted, this, &Monitor::portSearchWanted);
+    connect(&realTime_, &RealTimeControl::realTimeChanged, this, &Monitor::realTimeChanged);
+    connect(&realTime_, &RealTimeControl::comPanelWanted, this, &Monitor::comPanelWanted);
+    connect(&realTime_, &RealTimeControl::zigbeeNodeSearchWanted, this, &Monitor::zigbeeNodeSearchWanted);
+    connect(&realTime_, &RealTimeControl::tcpServerStartWanted, this, &Monitor::tcpServerStartWanted);
+    connect(&realTime_, &RealTimeControl::tcpServerStartIfClosedWanted, this,
+            &Monitor::tcpServerStartIfClosedWanted);
+
+    connect(&watchdog_, &QTimer::timeout, &realTime_, &RealTimeControl::Timer2_Timer);
+    connect(&automaticStart_, &QTimer::timeout, this, [this] {
+        if (!realTime_.Timer3_Timer())
+            automaticStart_.stop();
+    });
+}
+
+void Monitor::begin()
+{
+    ports_.CloseComPort();
+    state_.NoDataSeconds = kWatchdogStartsStopped;
+    watchdog_.start();
+}
+
+void Monitor::armAutomaticStart()
+{
+    automaticStart_.start();
+}
+
+void Monitor::end()
+{
+    watchdog_.stop();
+    automaticStart_.stop();
+    ports_.closeForGood();
+}

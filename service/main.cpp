@@ -1,0 +1,58 @@
+// kvo7730d: the companion program without a desktop, for a small board beside the
+// monitor. It takes the same settings and COM port rules as the windowed program.
+#include "platform/com_port_path.h"
+#include "platform/qt_clock.h"
+#include "platform/qt_event_loop.h"
+#include "platform/qt_serial_port.h"
+#include "platform/qt_server_socket.h"
+#include "platform/qt_settings_store.h"
+#include "platform/termination_signals.h"
+#include "service/service.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <iostream>
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kvo7730d"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KVO_VERSION));
+    TerminationSignals stopSignals;
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Reads a KVO-7730 energy monitor on a serial port and serves its readings over TCP, without a desktop.\n"
+        "It uses the settings of the windowed program kvo7730 (application \"DARavev\", section \"startup\"):\n"
+        "StartupComIsOn opens the port, StartupRTLisOn starts real time, StartupListen lets the TCP server\n"
+        "listen (\"TCPport\", default 1234). Reports go to standard error. SIGTERM, SIGINT or SIGHUP\n"
+        "saves the settings and counters and ends the program."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.process(app);
+
+    QtClock clock;
+    ConsoleLog log(clock, std::cerr);
+    QtEventLoop events;
+    QtSerialPort port(userConfigDir());
+    QtSettingsStore store;
+    ConsoleDialogs dialogs(log);
+    QtServerSocket tcpserver;
+
+    Service service({.clock = clock,
+                     .events = events,
+                     .port = port,
+                     .store = store,
+                     .dialogs = dialogs,
+                     .tcpserver = tcpserver},
+                    log);
+    QObject::connect(&service, &Service::finished, &app, [] { QCoreApplication::exit(0); });
+    QObject::connect(&stopSignals, &TerminationSignals::received, &service, &Service::stop);
+
+    log.line("kvo7730d " KVO_VERSION " started.");
+    service.start();
+    // Ended during start-up: exit() before the loop runs would be forgotten by exec().
+    if (service.ended())
+        return 0;
+    return app.exec();
+}

@@ -1,0 +1,40 @@
+// The service's start-up and shut-down, and its reports.
+#include "service/service.h"
+
+#include <string>
+
+Service::Service(const CompanionPlatform& platform, ConsoleLog& log)
+    : log_(log), companion_(platform, this), statusList_(log), portBox_(log), realTimeBox_(log), serverBox_(log)
+{
+    const Monitor& monitor = companion_.monitor();
+    const ResidentServer& server = companion_.server();
+    monitor.statusList().mirrorTo(statusList_, this);
+    server.statusList().mirrorTo(statusList_, this);
+    monitor.portBox().mirrorTo(portBox_, this);
+    monitor.realTimeBox().mirrorTo(realTimeBox_, this);
+    server.statusBox().mirrorTo(serverBox_, this);
+    connect(&companion_.server(), &ResidentServer::triggerPushRequested, this,
+            [this](bool on) { companion_.setTriggerPush(on); });
+    companion_.monitor().realTime().setAutomaticStartDiscovers(true);
+}
+
+void Service::start()
+{
+    companion_.loadSettings();
+    const SettingsValues& settings = companion_.settings().values();
+    log_.line("Monitor on COM port " + std::to_string(settings.ComPortNum) + ", TCP server on port "
+              + std::to_string(settings.TCPportNum) + ".");
+    if (!settings.StartupComIsOn)
+        log_.line("The COM port is not opened at start-up: the setting \"StartupComIsOn\" is False.");
+    companion_.begin();
+    if (!companion_.openPortAtStartup())
+        return;
+    companion_.armRealTimeAtStartup();
+}
+
+void Service::stop()
+{
+    if (companion_.end())
+        log_.line("Settings and counters saved; ending.");
+    emit finished();
+}

@@ -1,0 +1,38 @@
+// The program as a service: the program without windows, its reports on the console,
+// started from the start-up options and ended by a termination request.
+#pragma once
+
+#include "companion/companion.h"
+#include "service/console_log.h"
+
+#include <QObject>
+
+class Service : public QObject {
+    Q_OBJECT
+
+public:
+    Service(const CompanionPlatform& platform, ConsoleLog& log);
+
+    // What the windowed program does from its start-up options: open the port, start
+    // real time (node discovery included: nobody is there to press a menu), and let
+    // the TCP server listen once data flows.
+    void start();
+
+    // Closes the port and the server and saves everything, once; every request is announced.
+    void stop();
+    bool ended() const { return companion_.ended(); }
+
+    Companion& companion() { return companion_; }
+
+signals:
+    // The run is over: the event loop is to end.
+    void finished();
+
+private:
+    ConsoleLog& log_;
+    Companion companion_;
+    ConsoleStatusList statusList_;
+    ConsoleStatusBox portBox_;
+    ConsoleStatusBox realTimeBox_;
+    ConsoleStatusBox serverBox_;
+};

@@ -1,0 +1,141 @@
+// The service kvo7730d as a user runs it: on the simulated monitor, read over TCP,
+// ended by a signal, its counters found saved.
+#include "free_tcp_port.h"
+#include "sim_process.h"
+
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QSettings>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kComPort = 7;
+
+QString settingsFile(const QTemporaryDir& config)
+{
+    return config.filePath("DARavev/DARavev.ini");
+}
+
+void writeSettings(const QTemporaryDir& config, int tcpPort)
+{
+    QSettings settings(settingsFile(config), QSettings::IniFormat);
+    settings.beginGroup("startup");
+    settings.setValue("ComPort", QString::number(kComPort));
+    settings.setValue("ZigbeeVersion", "8");
+    settings.setValue("StartupComIsOn", "True");
+    settings.setValue("StartupRTLisOn", "True");
+    settings.setValue("StartupListen", "True");
+    settings.setValue("TCPport", QString::number(tcpPort));
+}
+
+// One GETALL round trip; empty while the server does not answer yet.
+QString getAll(int tcpPort)
+{
+    QTcpSocket client;
+    client.connectToHost("127.0.0.1", static_cast<quint16>(tcpPort));
+    if (!client.waitForConnected(500))
+        return {};
+    client.write("GETALL\r");
+    QByteArray reply;
+    const QDeadlineTimer deadline(2000);
+    while (!reply.endsWith("\r\n") && !deadline.hasExpired() && client.waitForReadyRead(200))
+        reply += client.readAll();
+    return QString::fromLatin1(reply);
+}
+
+class ServiceProcess {
+public:
+    explicit ServiceProcess(const QString& configDir)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", configDir);
+        process_.setProcessEnvironment(environment);
+        process_.start(KVO_SERVICE_PATH, {});
+        process_.waitForStarted(5000);
+    }
+    ~ServiceProcess()
+    {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(5000);
+        }
+    }
+    ServiceProcess(const ServiceProcess&) = delete;
+    ServiceProcess& operator=(const ServiceProcess&) = delete;
+
+    void signal(int number) { ::kill(static_cast<pid_t>(process_.processId()), number); }
+    QProcess& process() { return process_; }
+
+private:
+    QProcess process_;
+};
+
+TEST(ServiceWithSimulator, servesTheReadingsOverTcp_andSavesTheCountersAtSigterm)
+{
+    QTemporaryDir config;
+    const int tcpPort = freeTcpPort();
+    ASSERT_NE(tcpPort, 0);
+    writeSettings(config, tcpPort);
+    SimProcess monitor(KVO_SIM_PATH, config.path(),
+                       {"--com", QString::number(kComPort), "--volts", "230", "--watts1", "1500", "--pf1", "1"});
+    ASSERT_FALSE(monitor.devicePath().isEmpty());
+
+    ServiceProcess service(config.path());
+    // The server listens once real time is on; the first packets follow within seconds.
+    QStringList fields;
+    const QDeadlineTimer deadline(20000);
+    while ((fields.isEmpty() || fields[0] != "1500") && !deadline.hasExpired()) {
+        QThread::msleep(200);
+        fields = getAll(tcpPort).trimmed().split('\t', Qt::SkipEmptyParts);
+    }
+    ASSERT_EQ(fields.size(), 12) << "no GETALL answer; the service said:\n"
+                                 << service.process().readAllStandardError().toStdString();
+    EXPECT_EQ(fields[0], "1500") << "channel 1 watts";
+
+    service.signal(SIGTERM);
+    ASSERT_TRUE(service.process().waitForFinished(2000)) << "still running 2 s after SIGTERM";
+    EXPECT_EQ(service.process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(service.process().exitCode(), 0);
+
+    QSettings saved(settingsFile(config), QSettings::IniFormat);
+    saved.beginGroup("startup");
+    EXPECT_GT(saved.value("KVOCounter").toString().toLongLong(), 0) << "the seconds counter was not saved";
+    EXPECT_GT(saved.value("E1B").toString().toDouble(), 0) << "channel 1's counter was not saved";
+    const QString log = QString::fromLocal8Bit(service.process().readAllStandardError());
+    EXPECT_TRUE(log.contains("Real-Time is ON")) << log.toStdString();
+    EXPECT_TRUE(log.contains("Settings and counters saved; ending.")) << log.toStdString();
+}
+
+TEST(ServiceWithSimulator, aPortWithoutDevice_isReportedAndTheQuestionAnsweredNo_andSigtermStillEnds)
+{
+    QTemporaryDir config;
+    writeSettings(config, freeTcpPort());
+
+    ServiceProcess service(config.path());
+    QThread::msleep(500);
+    service.signal(SIGTERM);
+    ASSERT_TRUE(service.process().waitForFinished(2000)) << "still running 2 s after SIGTERM";
+    EXPECT_EQ(service.process().exitCode(), 0);
+    const QString log = QString::fromLocal8Bit(service.process().readAllStandardError());
+    EXPECT_TRUE(log.contains("Invalid COM port. Would you like to search for available ports? [No: there is "
+                             "nobody to ask]"))
+        << log.toStdString();
+}
+
+TEST(ServiceWithSimulator, helpAndVersion_answerWithoutStarting)
+{
+    for (const char* option : {"--help", "--version"}) {
+        QProcess service;
+        service.start(KVO_SERVICE_PATH, {option});
+        ASSERT_TRUE(service.waitForFinished(5000)) << option;
+        EXPECT_EQ(service.exitCode(), 0) << option;
+        EXPECT_TRUE(service.readAllStandardOutput().contains("kvo7730d")) << option;
+    }
+}
+
+} // namespace
