@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what the build needs (Debian packages) when it is missing, then builds.
+# Installs what the build needs (Debian packages) when it is missing, then builds;
+# with --packages-only it stops after the packages.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev
-          libgtest-dev libgmock-dev libbenchmark-dev)
+          libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -16,6 +17,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+[ "${1:-}" = "--packages-only" ] && exit 0
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds everything with clang under AddressSanitizer and UndefinedBehaviorSanitizer in
+# build-fuzz/ (the libFuzzer targets included), runs the test suite there, then runs each
+# fuzzer for a few seconds as a smoke test.
+#   scripts/sanitize.sh [fuzz seconds, default 5]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/setup.sh --packages-only
+
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVO_BUILD_FUZZERS=ON \
+  -DKVO_BUILD_BENCHMARKS=OFF > /dev/null
+cmake --build build-fuzz -j"$(nproc)"
+# Qt keeps some allocations until the process ends; only use-after-free, overflows and
+# undefined behaviour fail the run here.
+ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-fuzz --output-on-failure -j"$(nproc)"
+./scripts/fuzz.sh "${1:-5}"
