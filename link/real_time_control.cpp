@@ -150,7 +150,7 @@ bool RealTimeControl::runStartHandshake()
 
 void RealTimeControl::awaitFirstData()
 {
-    const SecondDeadline deadline(clock_.secondOfMinute(), kFirstDataWaitSeconds);
+    SecondDeadline deadline(clock_.secondOfMinute(), kFirstDataWaitSeconds);
     // What arrived with the handshake is not a packet.
     while (port_.bytesWaiting() > 0) {
         port_.readByte();
