@@ -144,6 +144,11 @@ bool QtServerSocket::sendData(std::string_view text)
     return queued == static_cast<qint64>(text.size());
 }
 
+std::size_t QtServerSocket::unsentBytes() const
+{
+    return client_ ? static_cast<std::size_t>(client_->bytesToWrite()) : 0;
+}
+
 std::string QtServerSocket::errorText() const
 {
     return errorText_;

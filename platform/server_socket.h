@@ -1,6 +1,7 @@
 // The TCP server socket: one listening port or one connected client, never both.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,9 @@ public:
 
     // Queues the text for the client; false when no connected client takes it.
     virtual bool sendData(std::string_view text) = 0;
+
+    // Bytes queued for the client that it has not taken yet.
+    virtual std::size_t unsentBytes() const = 0;
 
     // What went wrong with the last failed operation, in a few words.
     virtual std::string errorText() const = 0;

@@ -86,7 +86,19 @@ void ResidentServer::tcpserver_DataArrival()
     // A client that left while a SET command ran gets nothing, and neither does the
     // next one; a refused send harms nothing either.
     if (asker == accepted_)
-        tcpserver_.sendData(reply);
+        sendOrDrop(reply);
+}
+
+void ResidentServer::sendOrDrop(std::string_view text)
+{
+    const std::size_t unsent = tcpserver_.unsentBytes();
+    if (unsent + text.size() <= kMaxUnsentBytes) {
+        tcpserver_.sendData(text);
+        return;
+    }
+    tcpserver_.close();
+    statusList_.addLine("A TCP client left " + std::to_string(unsent)
+                        + " bytes unread and was disconnected.");
 }
 
 void ResidentServer::dropOversizeClient(std::size_t buffered)
@@ -152,7 +164,7 @@ bool ResidentServer::clientConnected() const
 void ResidentServer::sendToClient(std::string_view text)
 {
     if (clientConnected())
-        tcpserver_.sendData(text);
+        sendOrDrop(text);
 }
 
 void ResidentServer::closeAtShutdown()

@@ -34,6 +34,9 @@ public:
     // Unfinished text a client may leave buffered; a client that sends more without
     // ending a line is dropped.
     static constexpr std::size_t kMaxPendingBytes = 64 * 1024;
+    // Replies and pushed lines a client may leave unread; a client that leaves more
+    // is dropped, so that one that never reads cannot make the program grow.
+    static constexpr std::size_t kMaxUnsentBytes = 1024 * 1024;
 
     ResidentServer(ServerSocket& tcpserver, EventLoop& events, const ServerSources& sources, NumberSymbols symbols);
 
@@ -82,6 +85,8 @@ private:
     void showState(int socketState);
     void reportListenFailure();
     void dropOversizeClient(std::size_t buffered);
+    // Sends to the client unless it has left too much unread, in which case it is dropped.
+    void sendOrDrop(std::string_view text);
 
     ServerSocket& tcpserver_;
     EventLoop& events_;

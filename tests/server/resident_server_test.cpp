@@ -422,6 +422,35 @@ TEST(ResidentServerCommands, aClientThatNeverEndsALine_isDroppedPastTheCap_andTh
     EXPECT_EQ(rig.socket.sent, std::vector<std::string>{"1500\r\n"});
 }
 
+TEST(ResidentServerCommands, aClientThatLeavesTooMuchUnread_isDroppedWithALine_forRepliesAndPushes)
+{
+    struct UnreadCase {
+        const char* name;
+        std::function<void(ServerRig&)> send;
+    };
+    const UnreadCase cases[] = {
+        {"a reply", [](ServerRig& rig) { rig.socket.arrive("GETP1\r"); }},
+        {"a pushed line", [](ServerRig& rig) { rig.server.sendToClient("1500\r\n"); }},
+    };
+    for (const UnreadCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ServerRig rig;
+        rig.connectClient();
+        // Up to the cap, what the client leaves unread is its own business.
+        rig.socket.unsent = ResidentServer::kMaxUnsentBytes - 6;
+        c.send(rig);
+        ASSERT_EQ(rig.socket.sent, std::vector<std::string>{"1500\r\n"});
+
+        rig.socket.unsent = ResidentServer::kMaxUnsentBytes - 5;
+        c.send(rig);
+
+        EXPECT_EQ(rig.socket.sent.size(), 1u);
+        EXPECT_EQ(rig.socket.state(), socket_state::Closed);
+        ASSERT_EQ(rig.List1.lines.size(), 1u);
+        EXPECT_EQ(rig.List1.lines[0], "A TCP client left 1048571 bytes unread and was disconnected.");
+    }
+}
+
 TEST(ResidentServerCommands, aLongLineThatEnds_isAnsweredNotDropped)
 {
     ServerRig rig;
