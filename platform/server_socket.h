@@ -29,7 +29,9 @@ public:
     // Listens on the local port; a port that cannot be used leaves the Error state.
     virtual void listen(int port) = 0;
 
-    // Binds the socket to the client of a connection request and ends listening.
+    // Binds the socket to the client of a connection request, in place of the client
+    // it had; the port goes on taking requests, each of which the handler accepts or
+    // leaves (a request left is dropped).
     virtual void accept(int requestId) = 0;
 
     // Every byte received and not yet taken: peekData leaves them buffered, getData
@@ -46,7 +48,7 @@ public:
     // What went wrong with the last failed operation, in a few words.
     virtual std::string errorText() const = 0;
 
-    // A client asks to connect while the socket listens.
+    // A client asks to connect while the socket listens or serves a client.
     virtual void setConnectionRequestHandler(std::function<void(int requestId)> handler) = 0;
     // Bytes arrived from the client; also called again for bytes that arrive while an
     // earlier call is still running (it may yield to the event loop).

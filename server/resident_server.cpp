@@ -60,10 +60,13 @@ void ResidentServer::MnuCloseSocket_Click()
 
 void ResidentServer::tcpserver_ConnectionRequest(int requestId)
 {
-    if (tcpserver_.state() != socket_state::Closed)
-        tcpserver_.close();
+    // One client at a time: a newcomer is turned away while the client it would replace
+    // is in use, and takes the place of one that has gone quiet.
+    if (tcpserver_.state() == socket_state::Connected && idleTicks_ < kIdleTicksBeforeReplace)
+        return;
     tcpserver_.accept(requestId);
     ++accepted_;
+    idleTicks_ = 0;
 }
 
 void ResidentServer::tcpserver_DataArrival()
@@ -82,6 +85,7 @@ void ResidentServer::tcpserver_DataArrival()
         return;
     }
     const int asker = accepted_;
+    idleTicks_ = 0;
     const std::string reply = protocol_.reply(tcpserver_.getData());
     // A client that left while a SET command ran gets nothing, and neither does the
     // next one; a refused send harms nothing either.
@@ -94,6 +98,7 @@ void ResidentServer::sendOrDrop(std::string_view text)
     const std::size_t unsent = tcpserver_.unsentBytes();
     if (unsent + text.size() <= kMaxUnsentBytes) {
         tcpserver_.sendData(text);
+        idleTicks_ = 0;
         return;
     }
     tcpserver_.close();
@@ -113,6 +118,8 @@ void ResidentServer::Timer5_Timer()
     if (tcpserver_.state() == socket_state::PeerClosed)
         tcpserver_.close();
     const int now = tcpserver_.state();
+    if (now == socket_state::Connected)
+        ++idleTicks_;
     showState(now);
     if (sources_.settings.StartupListen && now == socket_state::Closed)
         MnuOpenSocket_Click();

@@ -160,7 +160,7 @@ TEST(ResidentServerListening, theStartAskedForByTheWatchdog_listensFromTheClosed
     EXPECT_TRUE(withoutRealTime.socket.listens.empty());
 }
 
-TEST(ResidentServerConnection, aConnectionRequest_endsListening_thenAcceptsThatRequest)
+TEST(ResidentServerConnection, aConnectionRequest_whileListening_isAccepted)
 {
     ServerRig rig;
     rig.server.MnuOpenSocket_Click();
@@ -168,7 +168,7 @@ TEST(ResidentServerConnection, aConnectionRequest_endsListening_thenAcceptsThatR
 
     rig.socket.requestConnection(17);
 
-    EXPECT_EQ(rig.socket.closes, closesBefore + 1);
+    EXPECT_EQ(rig.socket.closes, closesBefore);
     EXPECT_EQ(rig.socket.accepts, std::vector<int>{17});
     EXPECT_TRUE(rig.server.clientConnected());
 }
@@ -179,6 +179,42 @@ TEST(ResidentServerConnection, aRequestOnAClosedSocket_isAcceptedWithoutAClose)
     rig.socket.requestConnection(3);
     EXPECT_EQ(rig.socket.closes, 0);
     EXPECT_EQ(rig.socket.accepts, std::vector<int>{3});
+}
+
+// A newcomer is turned away while the client is in use, and replaces one that has
+// neither sent a command nor been sent a line for five minutes of status ticks.
+TEST(ResidentServerConnection, aNewcomerReplacesOnlyAClientQuietForFiveMinutes)
+{
+    struct QuietCase {
+        const char* name;
+        // Runs once a minute of ticks; what the client does meanwhile.
+        std::function<void(ServerRig&)> meanwhile;
+        bool replaced;
+    };
+    const QuietCase cases[] = {
+        {"silent client", [](ServerRig&) {}, true},
+        {"client asking every minute", [](ServerRig& rig) { rig.socket.arrive("GETP1\r"); }, false},
+        {"client sent a pushed line every minute", [](ServerRig& rig) { rig.server.sendToClient("x\r\n"); },
+         false},
+    };
+    for (const QuietCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ServerRig rig;
+        rig.connectClient(1);
+        rig.socket.requestConnection(2);
+        EXPECT_EQ(rig.socket.accepts, std::vector<int>{1}) << "turned away at once";
+
+        constexpr int kTicksPerMinute = 60 * 1000 / 800;
+        for (int minute = 0; minute < 5; ++minute) {
+            for (int tick = 0; tick < kTicksPerMinute; ++tick)
+                rig.server.Timer5_Timer();
+            c.meanwhile(rig);
+        }
+        rig.socket.requestConnection(3);
+
+        EXPECT_EQ(rig.socket.accepts, c.replaced ? std::vector<int>{1, 3} : std::vector<int>{1});
+        EXPECT_TRUE(rig.server.clientConnected());
+    }
 }
 
 TEST(ResidentServerStatusTimer, showsEachKnownStateInText12_andLeavesTheOthers)
