@@ -212,7 +212,7 @@ TEST(ResidentServerConnection, aNewcomerReplacesOnlyAClientQuietForFiveMinutes)
         }
         rig.socket.requestConnection(3);
 
-        EXPECT_EQ(rig.socket.accepts, c.replaced ? std::vector<int>{1, 3} : std::vector<int>{1});
+        EXPECT_EQ(rig.socket.accepts, (c.replaced ? std::vector<int>{1, 3} : std::vector<int>{1}));
         EXPECT_TRUE(rig.server.clientConnected());
     }
 }
