@@ -42,7 +42,7 @@ void Companion::connectParts()
     connect(&monitor_, &Monitor::tcpServerStartWanted, &server_, &ResidentServer::listenUnlessServing);
     connect(&monitor_, &Monitor::tcpServerStartIfClosedWanted, &server_, &ResidentServer::listenIfClosed);
     connect(&server_, &ResidentServer::polarityToggleRequested, &monitor_.realTime(),
-            &RealTimeControl::TogglePolarity);
+            &RealTimeControl::togglePolarityFromNetwork);
     connect(&periodicSaveTimer_, &QTimer::timeout, this, &Companion::periodicSaveTick);
 }
 

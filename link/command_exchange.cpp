@@ -34,7 +34,7 @@ bool CommandExchange::Send_Receive_Ack()
         List1_.addLine("An error ocurred or the COM port could not be found. Correct the problem and try again.");
         return false;
     }
-    const SecondDeadline deadline(clock_.secondOfMinute(), kAttentionTimeoutSeconds);
+    SecondDeadline deadline(clock_.secondOfMinute(), kAttentionTimeoutSeconds);
     // Leftovers of the packet stream would be taken for the reply.
     while (port_.bytesWaiting() > 0)
         port_.readByte();
@@ -65,7 +65,7 @@ bool CommandExchange::SendASCII(std::string_view AsciiChr, bool WaitForAck)
 
 bool CommandExchange::GetAckByte()
 {
-    const SecondDeadline deadline(clock_.secondOfMinute(), kAckTimeoutSeconds);
+    SecondDeadline deadline(clock_.secondOfMinute(), kAckTimeoutSeconds);
     while (port_.bytesWaiting() == 0) {
         // A closed port can never answer, and a program asked to end must not sit here.
         if (!port_.isOpen() || events_.endPending() || deadline.reachedAt(clock_.secondOfMinute()))

@@ -64,9 +64,10 @@ void PacketDecoder::takeResetCount(const PacketBytes& bytes)
     const int expected = r.KVOresetCount == 7 ? 0 : r.KVOresetCount + 1;
     r.KVOresetCount = count;
     if (expected == count) {
-        // One monitor reset: the counters restart, so carry the last values seen.
-        r.PreResetVal1 = r.PrevAbsWs1;
-        r.PreResetVal2 = r.PrevAbsWs2;
+        // One monitor reset: the counters restart, so the offsets take on the energy counted
+        // since the previous reset as well; the totals keep growing across any number of resets.
+        r.PreResetVal1 += r.PrevAbsWs1;
+        r.PreResetVal2 += r.PrevAbsWs2;
     }
 }
 
@@ -101,6 +102,9 @@ PacketDecoder::Outcome PacketDecoder::takeSecondsCounter(const PacketBytes& byte
 PacketDecoder::Outcome PacketDecoder::decode(const PacketBytes& bytes)
 {
     LiveReadings& r = readings_;
+    // The power comes from the continued totals, so a packet that shows a reset gives no spike.
+    const double previousTotal1 = r.PrevAbsWs1 + r.PreResetVal1;
+    const double previousTotal2 = r.PrevAbsWs2 + r.PreResetVal2;
     takeResetCount(bytes);
     if (const Outcome counter = takeSecondsCounter(bytes); counter != Outcome::Finished)
         return counter;
@@ -128,8 +132,8 @@ PacketDecoder::Outcome PacketDecoder::decode(const PacketBytes& bytes)
     powerFactorTexts_ = {generalSingleText(r.PowerFactor1), generalSingleText(r.PowerFactor2), std::to_string(raw1),
                          std::to_string(raw2)};
 
-    r.Watts1 = std::floor((r.AbsWs1 - r.PrevAbsWs1) / r.DeltaSeconds);
-    r.Watts2 = std::floor((r.AbsWs2 - r.PrevAbsWs2) / r.DeltaSeconds);
+    r.Watts1 = std::floor((r.TotalWs1 - previousTotal1) / r.DeltaSeconds);
+    r.Watts2 = std::floor((r.TotalWs2 - previousTotal2) / r.DeltaSeconds);
     r.Amps1 = amps(r.Watts1, r.PowerFactor1, r.Volts);
     r.Amps2 = amps(r.Watts2, r.PowerFactor2, r.Volts);
     r.PrevAbsWs1 = r.AbsWs1;

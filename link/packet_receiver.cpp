@@ -37,7 +37,7 @@ bool PacketReceiver::waitForByte(Wait how)
     // A byte already waiting needs no deadline (the usual case: spares a clock read per byte).
     if (port_.bytesWaiting() > 0)
         return true;
-    const SecondDeadline deadline(clock_.secondOfMinute(), kByteTimeoutSeconds);
+    SecondDeadline deadline(clock_.secondOfMinute(), kByteTimeoutSeconds);
     while (port_.bytesWaiting() == 0) {
         // A port closed meanwhile has nothing more to give; a program asked to end
         // must not sit in a wait that runs no events.

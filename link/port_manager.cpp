@@ -62,10 +62,24 @@ bool PortManager::OpenComPort()
             emit portSearchWanted();
         return false;
     }
+    announceOpen();
+    return true;
+}
+
+void PortManager::announceOpen()
+{
     displays_.mainPortBox.show("COM Port is Open", status_look::Good);
     displays_.comPanelPortBox.setLook(status_look::Good);
     emit portOpened();
     events_.Dly(kSettleAfterOpenMs);
+}
+
+bool PortManager::reopenLostPort()
+{
+    if (closedForGood_ || port_.isOpen() || !port_.open(portConfig(settings_.ComPortNum)))
+        return false;
+    displays_.List1.addLine("The COM port is back and open again.");
+    announceOpen();
     return true;
 }
 

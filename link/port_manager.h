@@ -33,6 +33,9 @@ public:
 
     // The port closed itself because its device went away: say so and show it closed.
     void takePortLoss();
+    // After a loss: opens the port again if its device is back, without asking anything;
+    // true when it opened.
+    bool reopenLostPort();
 
     void MnuOpenCom_Click();
     void MnuClosePort_Click();
@@ -47,6 +50,8 @@ signals:
 
 private:
     void closeAndAnnounce();
+    // The port has just opened: show it, tell, and give the monitor its moment.
+    void announceOpen();
 
     SerialPort& port_;
     EventLoop& events_;

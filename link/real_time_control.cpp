@@ -42,6 +42,7 @@ const std::string kPortClosedForToggle =
     "Open COM port and establish communication with monitor befor using this command.";
 const std::string kDataActive = "Real-Time Data Active";
 const std::string kDataStopped = "Real-Time Data Stopped";
+const std::string kExchangeBusy = "The monitor is busy with another command; the request was not carried out.";
 
 std::string_view negateCommand(int channel)
 {
@@ -108,6 +109,11 @@ bool RealTimeControl::commandAcknowledged(std::string_view command)
 
 void RealTimeControl::MnuStartRTL_Click()
 {
+    exclusively([this] { startRealTime(); });
+}
+
+void RealTimeControl::startRealTime()
+{
     if (!preamble())
         return;
     const bool opened = ports_.OpenComPort();
@@ -150,7 +156,7 @@ bool RealTimeControl::runStartHandshake()
 
 void RealTimeControl::awaitFirstData()
 {
-    const SecondDeadline deadline(clock_.secondOfMinute(), kFirstDataWaitSeconds);
+    SecondDeadline deadline(clock_.secondOfMinute(), kFirstDataWaitSeconds);
     // What arrived with the handshake is not a packet.
     while (port_.bytesWaiting() > 0) {
         port_.readByte();
@@ -168,6 +174,11 @@ void RealTimeControl::awaitFirstData()
 }
 
 void RealTimeControl::MnuStopRTL_Click()
+{
+    exclusively([this] { stopRealTime(); });
+}
+
+void RealTimeControl::stopRealTime()
 {
     if (!preamble())
         return;
@@ -219,15 +230,44 @@ void RealTimeControl::RealTimeRestore(StatusList& callerList)
     state_.CmdInProgress = false;
 }
 
+bool RealTimeControl::exclusively(const std::function<void()>& exchange)
+{
+    if (exchanging_) {
+        displays_.List1.addLine(kExchangeBusy);
+        return false;
+    }
+    exchanging_ = true;
+    exchange();
+    exchanging_ = false;
+    return true;
+}
+
 void RealTimeControl::TogglePolarity(int channel)
 {
+    exclusively([&] {
+        if (const auto failure = polarityToggleFailure(channel))
+            dialogs_.message(*failure);
+    });
+}
+
+void RealTimeControl::togglePolarityFromNetwork(int channel)
+{
+    exclusively([&] {
+        if (const auto failure = polarityToggleFailure(channel))
+            displays_.List1.addLine(*failure);
+    });
+}
+
+std::optional<std::string> RealTimeControl::polarityToggleFailure(int channel)
+{
     state_.CmdInProgress = true;
-    if (!port_.isOpen() || !sendPolarityToggle(channel)) {
-        dialogs_.message(port_.isOpen() ? "Error " + std::to_string(kWriteFailedError) : kPortClosedForToggle);
-    } else if (port_.bytesWaiting() == 0) {
-        dialogs_.message("Toggle operation failed. Try again");
-    }
+    std::optional<std::string> failure;
+    if (!port_.isOpen() || !sendPolarityToggle(channel))
+        failure = port_.isOpen() ? "Error " + std::to_string(kWriteFailedError) : kPortClosedForToggle;
+    else if (port_.bytesWaiting() == 0)
+        failure = "Toggle operation failed. Try again";
     state_.CmdInProgress = false;
+    return failure;
 }
 
 bool RealTimeControl::sendPolarityToggle(int channel)

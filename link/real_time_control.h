@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,6 +37,9 @@ public:
     void RealTimeRestore(StatusList& callerList);
 
     void TogglePolarity(int channel);
+    // The same toggle asked for over the network: nobody may be at the screen, so a
+    // failure goes to the main list instead of a message box.
+    void togglePolarityFromNetwork(int channel);
 
     // The data-flow watchdog, every second.
     void Timer2_Timer();
@@ -60,6 +65,8 @@ signals:
 
 private:
     void setRealTimeOn(bool on);
+    void startRealTime();
+    void stopRealTime();
     // Shared start of both handshakes; false when no connection method is chosen.
     bool preamble();
     void startTcpServerIfListening();
@@ -74,6 +81,11 @@ private:
     // Discards waiting input and writes the toggle; false when a write fails.
     bool sendPolarityToggle(int channel);
     void attemptAutomaticStart();
+    // The toggle itself; the text of its failure, if any.
+    std::optional<std::string> polarityToggleFailure(int channel);
+    // Runs a command exchange with the monitor unless another is in progress (one may
+    // yield to events that ask for a second); false when it was refused, after a line.
+    bool exclusively(const std::function<void()>& exchange);
 
     SerialPort& port_;
     const Clock& clock_;
@@ -85,5 +97,6 @@ private:
     PortManager& ports_;
     CommandExchange& exchange_;
     bool autoStartBusy_ = false;
+    bool exchanging_ = false;
     bool automaticStartDiscovers_ = false;
 };

@@ -27,6 +27,9 @@ Monitor::Monitor(const MonitorPlatform& platform, const LinkSettings& settings, 
     automaticStart_.setObjectName(QStringLiteral("Timer3"));
     automaticStart_.setInterval(kAutomaticStartMs);
     automaticStart_.setParent(this);
+    reconnect_.setObjectName(QStringLiteral("ReconnectTimer"));
+    reconnect_.setInterval(kReconnectMs);
+    reconnect_.setParent(this);
     connectSignals();
 }
 
@@ -42,6 +45,10 @@ void Monitor::connectSignals()
     connect(&ports_, &PortManager::portOpened, this, &Monitor::portOpened);
     connect(&ports_, &PortManager::portClosed, this, &Monitor::portClosed);
     connect(&ports_, &PortManager::portLost, this, &Monitor::portLost);
+    connect(&ports_, &PortManager::portLost, this, &Monitor::takePortLoss);
+    // Whoever opens the port (the user or the next try), the tries are over.
+    connect(&ports_, &PortManager::portOpened, &reconnect_, &QTimer::stop);
+    connect(&reconnect_, &QTimer::timeout, this, &Monitor::tryReconnect);
     connect(&ports_, &PortManager::portSearchWanted, this, &Monitor::portSearchWanted);
     connect(&realTime_, &RealTimeControl::realTimeChanged, this, &Monitor::realTimeChanged);
     connect(&realTime_, &RealTimeControl::comPanelWanted, this, &Monitor::comPanelWanted);
@@ -69,8 +76,24 @@ void Monitor::armAutomaticStart()
     automaticStart_.start();
 }
 
+void Monitor::takePortLoss()
+{
+    // The watchdog has not yet seen the packets stop.
+    realTimeBeforeLoss_ = state_.RealTimeOn;
+    reconnect_.start();
+}
+
+void Monitor::tryReconnect()
+{
+    if (!ports_.reopenLostPort() || !realTimeBeforeLoss_)
+        return;
+    realTimeBeforeLoss_ = false;
+    realTime_.MnuStartRTL_Click();
+}
+
 void Monitor::end()
 {
+    reconnect_.stop();
     watchdog_.stop();
     automaticStart_.stop();
     ports_.closeForGood();

@@ -34,6 +34,9 @@ class Monitor : public QObject {
     Q_OBJECT
 
 public:
+    // While the port is lost, how often its reopening is tried.
+    static constexpr int kReconnectMs = 5000;
+
     Monitor(const MonitorPlatform& platform, const LinkSettings& settings, QObject* parent = nullptr);
 
     const LiveReadings& readings() const { return decoder_.readings(); }
@@ -79,6 +82,8 @@ signals:
 
 private:
     void connectSignals();
+    void takePortLoss();
+    void tryReconnect();
 
     SerialPort& port_;
     LinkState state_;
@@ -99,4 +104,7 @@ private:
     PacketReceiver receiver_;
     QTimer watchdog_;       // Timer2
     QTimer automaticStart_; // Timer3
+    QTimer reconnect_;      // runs only while the port is lost
+    // Real time was on when the port was lost, so it is started again when the port is back.
+    bool realTimeBeforeLoss_ = false;
 };

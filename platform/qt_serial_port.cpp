@@ -7,6 +7,7 @@ QtSerialPort::QtSerialPort(std::string configDir)
     : configDir_(std::move(configDir))
 {
     QObject::connect(&port_, &QSerialPort::readyRead, [this] {
+        dropOverflow();
         if (receiveHandler_)
             receiveHandler_();
     });
@@ -46,7 +47,10 @@ bool QtSerialPort::open(const SerialPortConfig& config)
     if (device.empty())
         return false;
     port_.setPortName(QString::fromStdString(device));
-    port_.setReadBufferSize(config.inputBufferSize);
+    // Qt stops taking input for good once a limited read buffer is full and nobody
+    // reads (as while a command exchange owns the port); the limit is kept here instead.
+    port_.setReadBufferSize(0);
+    inputBufferSize_ = config.inputBufferSize;
     if (!port_.open(QIODevice::ReadWrite))
         return false;
     if (!applyLineSettings(config.line)) {
@@ -78,7 +82,16 @@ int QtSerialPort::bytesWaiting()
         return 0;
     // Pull in what the system has received but Qt has not read yet.
     port_.waitForReadyRead(0);
+    dropOverflow();
     return static_cast<int>(port_.bytesAvailable());
+}
+
+void QtSerialPort::dropOverflow()
+{
+    // An overrun loses the oldest input, so that what waits is the latest.
+    const qint64 excess = port_.bytesAvailable() - inputBufferSize_;
+    if (inputBufferSize_ > 0 && excess > 0)
+        port_.skip(excess);
 }
 
 std::optional<std::uint8_t> QtSerialPort::readByte()

@@ -22,9 +22,12 @@ public:
 
 private:
     bool applyLineSettings(const SerialLineSettings& line);
+    // Keeps at most the configured input buffer's worth of received bytes.
+    void dropOverflow();
 
     std::string configDir_;
     QSerialPort port_;
+    int inputBufferSize_ = 0;
     std::function<void()> receiveHandler_;
     std::function<void()> lostHandler_;
 };

@@ -58,9 +58,9 @@ void QtServerSocket::fail(const QString& reason)
 void QtServerSocket::takeConnectionRequests()
 {
     while (QTcpSocket* socket = server_.nextPendingConnection()) {
-        // A request that comes with another while listening ends is not taken: the
-        // server serves one client at a time.
-        if (state() == socket_state::Listening && connectionRequestHandler_) {
+        // The port stays open while a client is served, so the handler hears of every
+        // newcomer and decides; one it does not accept is dropped.
+        if (connectionRequestHandler_) {
             request_ = socket;
             connectionRequestHandler_(++requestId_);
         }
@@ -74,7 +74,10 @@ void QtServerSocket::accept(int requestId)
 {
     if (!request_ || requestId != requestId_)
         return;
-    close();
+    if (client_)
+        drop(client_);
+    peerClosed_ = false;
+    failed_ = false;
     client_ = request_;
     request_ = nullptr;
     watchClient();
@@ -142,6 +145,11 @@ bool QtServerSocket::sendData(std::string_view text)
     // Out now rather than on the next pass of the event loop.
     client_->flush();
     return queued == static_cast<qint64>(text.size());
+}
+
+std::size_t QtServerSocket::unsentBytes() const
+{
+    return client_ ? static_cast<std::size_t>(client_->bytesToWrite()) : 0;
 }
 
 std::string QtServerSocket::errorText() const

@@ -24,6 +24,7 @@ public:
     std::string peekData() override;
     std::string getData() override;
     bool sendData(std::string_view text) override;
+    std::size_t unsentBytes() const override;
     std::string errorText() const override;
     void setConnectionRequestHandler(std::function<void(int requestId)> handler) override;
     void setDataArrivalHandler(std::function<void()> handler) override;

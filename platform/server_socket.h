@@ -1,6 +1,7 @@
 // The TCP server socket: one listening port or one connected client, never both.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -28,7 +29,9 @@ public:
     // Listens on the local port; a port that cannot be used leaves the Error state.
     virtual void listen(int port) = 0;
 
-    // Binds the socket to the client of a connection request and ends listening.
+    // Binds the socket to the client of a connection request, in place of the client
+    // it had; the port goes on taking requests, each of which the handler accepts or
+    // leaves (a request left is dropped).
     virtual void accept(int requestId) = 0;
 
     // Every byte received and not yet taken: peekData leaves them buffered, getData
@@ -39,10 +42,13 @@ public:
     // Queues the text for the client; false when no connected client takes it.
     virtual bool sendData(std::string_view text) = 0;
 
+    // Bytes queued for the client that it has not taken yet.
+    virtual std::size_t unsentBytes() const = 0;
+
     // What went wrong with the last failed operation, in a few words.
     virtual std::string errorText() const = 0;
 
-    // A client asks to connect while the socket listens.
+    // A client asks to connect while the socket listens or serves a client.
     virtual void setConnectionRequestHandler(std::function<void(int requestId)> handler) = 0;
     // Bytes arrived from the client; also called again for bytes that arrive while an
     // earlier call is still running (it may yield to the event loop).

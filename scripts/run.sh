@@ -32,4 +32,21 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
   echo "No display found: running without a visible window (Ctrl+C ends the program)."
   export QT_QPA_PLATFORM=offscreen
 fi
-./build/app/kvo7730
+# The program runs in the background so that a termination request reaches the script
+# at once: it is passed on to the program, and the script waits for both to end.
+./build/app/kvo7730 &
+program=$!
+stop() {
+  kill -TERM "$program" 2>/dev/null || true
+  wait "$program" 2>/dev/null || true
+  kill "$sim" 2>/dev/null || true
+  wait "$sim" 2>/dev/null || true
+  trap - EXIT
+  exit "$1"
+}
+trap 'stop 143' TERM
+trap 'stop 130' INT
+trap 'stop 129' HUP
+status=0
+wait "$program" || status=$?
+exit "$status"

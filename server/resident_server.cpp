@@ -60,10 +60,13 @@ void ResidentServer::MnuCloseSocket_Click()
 
 void ResidentServer::tcpserver_ConnectionRequest(int requestId)
 {
-    if (tcpserver_.state() != socket_state::Closed)
-        tcpserver_.close();
+    // One client at a time: a newcomer is turned away while the client it would replace
+    // is in use, and takes the place of one that has gone quiet.
+    if (tcpserver_.state() == socket_state::Connected && idleTicks_ < kIdleTicksBeforeReplace)
+        return;
     tcpserver_.accept(requestId);
     ++accepted_;
+    idleTicks_ = 0;
 }
 
 void ResidentServer::tcpserver_DataArrival()
@@ -82,11 +85,25 @@ void ResidentServer::tcpserver_DataArrival()
         return;
     }
     const int asker = accepted_;
+    idleTicks_ = 0;
     const std::string reply = protocol_.reply(tcpserver_.getData());
     // A client that left while a SET command ran gets nothing, and neither does the
     // next one; a refused send harms nothing either.
     if (asker == accepted_)
-        tcpserver_.sendData(reply);
+        sendOrDrop(reply);
+}
+
+void ResidentServer::sendOrDrop(std::string_view text)
+{
+    const std::size_t unsent = tcpserver_.unsentBytes();
+    if (unsent + text.size() <= kMaxUnsentBytes) {
+        tcpserver_.sendData(text);
+        idleTicks_ = 0;
+        return;
+    }
+    tcpserver_.close();
+    statusList_.addLine("A TCP client left " + std::to_string(unsent)
+                        + " bytes unread and was disconnected.");
 }
 
 void ResidentServer::dropOversizeClient(std::size_t buffered)
@@ -101,6 +118,8 @@ void ResidentServer::Timer5_Timer()
     if (tcpserver_.state() == socket_state::PeerClosed)
         tcpserver_.close();
     const int now = tcpserver_.state();
+    if (now == socket_state::Connected)
+        ++idleTicks_;
     showState(now);
     if (sources_.settings.StartupListen && now == socket_state::Closed)
         MnuOpenSocket_Click();
@@ -152,7 +171,7 @@ bool ResidentServer::clientConnected() const
 void ResidentServer::sendToClient(std::string_view text)
 {
     if (clientConnected())
-        tcpserver_.sendData(text);
+        sendOrDrop(text);
 }
 
 void ResidentServer::closeAtShutdown()

@@ -34,6 +34,12 @@ public:
     // Unfinished text a client may leave buffered; a client that sends more without
     // ending a line is dropped.
     static constexpr std::size_t kMaxPendingBytes = 64 * 1024;
+    // Replies and pushed lines a client may leave unread; a client that leaves more
+    // is dropped, so that one that never reads cannot make the program grow.
+    static constexpr std::size_t kMaxUnsentBytes = 1024 * 1024;
+    // Status timer ticks (five minutes) after which a client that has neither sent a
+    // command nor been sent a line gives way to a newcomer.
+    static constexpr int kIdleTicksBeforeReplace = 5 * 60 * 1000 / 800;
 
     ResidentServer(ServerSocket& tcpserver, EventLoop& events, const ServerSources& sources, NumberSymbols symbols);
 
@@ -82,6 +88,8 @@ private:
     void showState(int socketState);
     void reportListenFailure();
     void dropOversizeClient(std::size_t buffered);
+    // Sends to the client unless it has left too much unread, in which case it is dropped.
+    void sendOrDrop(std::string_view text);
 
     ServerSocket& tcpserver_;
     EventLoop& events_;
@@ -93,6 +101,8 @@ private:
     // Counts accepted clients, so that a reply computed while its client left and
     // another came (a polarity toggle yields) is not sent to the newcomer.
     int accepted_ = 0;
+    // Status timer ticks since the connected client last sent a command or was sent a line.
+    int idleTicks_ = 0;
     // The port whose listen failure is already in the status list: real time asks
     // for the server many times in a row and one line says it all.
     std::optional<int> reportedFailurePort_;

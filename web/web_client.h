@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QTcpSocket>
+#include <QTimer>
 #include <functional>
 #include <string>
 
@@ -16,6 +17,11 @@ public:
 
     explicit WebClient(RequestText requestText);
 
+    // The answer is read up to this much, then the connection is dropped.
+    static constexpr qint64 kAnswerLimitBytes = 16 * 1024;
+    // A connection still open this long after the request is dropped.
+    static constexpr int kAnswerTimeoutMs = 10000;
+
     // Drops the earlier connection and connects to the web service ("name" or
     // "name:port", port 80 without one). A host text that cannot be read as one
     // connects nowhere, so no request is made.
@@ -26,8 +32,11 @@ signals:
 
 private:
     void Winsock_Connect();
+    void takeAnswer();
 
     QTcpSocket Winsock;
+    QTimer answerTimeout_;
+    qint64 answerBytes_ = 0;
     std::string webHost_;
     RequestText requestText_;
 };

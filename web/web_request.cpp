@@ -48,7 +48,8 @@ char hexDigit(unsigned value)
 
 bool needsEncoding(unsigned char c)
 {
-    return c <= 0x20 || c >= 0x7F || c == '&' || c == '#' || c == '%';
+    // A service reads '+' in a query as a blank.
+    return c <= 0x20 || c >= 0x7F || c == '&' || c == '#' || c == '%' || c == '+';
 }
 
 } // namespace

@@ -37,7 +37,7 @@ std::string packetWith(std::uint32_t secondsCounter, double absWs1, double absWs
 struct ResetStep {
     int from;
     int to;
-    bool offsetsReplaced;
+    bool offsetsCarried;
 };
 
 void PrintTo(const ResetStep& step, std::ostream* out)
@@ -76,10 +76,13 @@ TEST_P(ResetCountStep, offsetsFollowTheDocumentedRule)
     EXPECT_EQ(r.KVOresetCount, step.to);
     EXPECT_DOUBLE_EQ(r.AbsWs1, 1000);
     EXPECT_DOUBLE_EQ(r.AbsWs2, 2000);
-    if (step.offsetsReplaced) {
-        // Replaced by the previous absolute counters, not added to.
-        EXPECT_DOUBLE_EQ(r.PreResetVal1, 1000);
-        EXPECT_DOUBLE_EQ(r.PreResetVal2, 2000);
+    if (step.offsetsCarried) {
+        // The previous absolute counters are added to the stored offsets, so the totals go on
+        // growing, and the power is what was used in the ten seconds, with no spike.
+        EXPECT_DOUBLE_EQ(r.PreResetVal1, 11 + 1000);
+        EXPECT_DOUBLE_EQ(r.PreResetVal2, 22 + 2000);
+        EXPECT_DOUBLE_EQ(r.Watts1, 100);
+        EXPECT_DOUBLE_EQ(r.Watts2, 200);
     } else {
         EXPECT_DOUBLE_EQ(r.PreResetVal1, 11);
         EXPECT_DOUBLE_EQ(r.PreResetVal2, 22);
@@ -109,6 +112,30 @@ TEST(PacketDecoder, resetCount_usesOnlyTheLowThreeBitsOfTheFlags)
 
     EXPECT_EQ(rig.readings().KVOresetCount, 4);
     EXPECT_DOUBLE_EQ(rig.readings().PreResetVal1, 5000);
+}
+
+TEST(PacketDecoder, resetsInARow_totalsNeverFallAndThePowerStaysTrue)
+{
+    ReceiverRig rig;
+    const LiveReadings& r = rig.readings();
+    MonitorEmulator monitor;
+    monitor.state().watts = {1500, 300};
+    double lastTotal = 0;
+    for (int reset = 1; reset <= 9; ++reset) {
+        monitor.advance(10);
+        rig.deliver(monitor.packet());
+        EXPECT_GT(r.TotalWs1, lastTotal);
+        lastTotal = r.TotalWs1;
+        // The monitor restarts its counters just after a packet; the next one shows the count moved on.
+        monitor.reset();
+        monitor.advance(9);
+        rig.deliver(monitor.packet());
+        EXPECT_EQ(r.KVOresetCount, reset % 8);
+        EXPECT_DOUBLE_EQ(r.Watts1, 1500) << "reset " << reset;
+        EXPECT_DOUBLE_EQ(r.Watts2, 300) << "reset " << reset;
+        EXPECT_DOUBLE_EQ(r.TotalWs1, lastTotal + 9 * 1500) << "reset " << reset;
+        lastTotal = r.TotalWs1;
+    }
 }
 
 // ---- Energy counters ----------------------------------------------------------------------
@@ -558,8 +585,8 @@ TEST(PacketDecoder, storedCounters_roundTripAndFollowTheDecodedPackets)
     ASSERT_EQ(decoder.decode(test_packet::positions(monitor.packet())), PacketDecoder::Outcome::Finished);
     const StoredCounters afterReset = decoder.stored();
     EXPECT_EQ(afterReset.KVOresetCount, 4);
-    EXPECT_DOUBLE_EQ(afterReset.PreResetVal1, 8000);
-    EXPECT_DOUBLE_EQ(afterReset.PreResetVal2, 7000);
+    EXPECT_DOUBLE_EQ(afterReset.PreResetVal1, 1.5e9 + 8000);
+    EXPECT_DOUBLE_EQ(afterReset.PreResetVal2, 2.5e9 + 7000);
     EXPECT_DOUBLE_EQ(afterReset.PreResetValP1, 3.5e9);
     EXPECT_EQ(afterReset.SecondsCounter, 120);
 }

@@ -72,6 +72,35 @@ TEST(PortClosedDuringAWait, receiverByteWaitEndsAtOnceWithoutATimeOutMessage)
     EXPECT_FALSE(rig.receiver.Started());
 }
 
+// The waits that block on the port alone: the device goes away in the middle of one.
+TEST(PortLostDuringABlockingWait, endsTheWaitAtOnce)
+{
+    {
+        SCOPED_TRACE("acknowledgement wait");
+        LinkRig rig;
+        rig.openPort();
+        rig.port.onBlockingWait = [&] { rig.port.loseDevice(); };
+
+        EXPECT_FALSE(rig.exchange.GetAckByte());
+        EXPECT_LE(rig.clock.elapsedMs(), kPollSliceMs);
+    }
+    {
+        SCOPED_TRACE("receiver's wait inside the header");
+        ReceiverRig rig;
+        int blockingWaits = 0;
+        rig.port.onBlockingWait = [&] {
+            ++blockingWaits;
+            rig.port.loseDevice();
+        };
+
+        rig.deliver("\xFE");
+
+        EXPECT_EQ(blockingWaits, 1);
+        EXPECT_LE(rig.clock.elapsedMs(), kPollSliceMs);
+        EXPECT_FALSE(rig.receiver.Started());
+    }
+}
+
 TEST(EndRequestedDuringAWait, waitsThatRunNoEventsGiveUpAtOnce)
 {
     {

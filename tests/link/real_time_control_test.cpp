@@ -445,6 +445,63 @@ TEST_F(TogglePolarity, writeRefusedByTheOpenPort_showsErrorWithItsNumber)
     EXPECT_FALSE(state.CmdInProgress);
 }
 
+TEST_F(TogglePolarity, fromTheNetwork_aFailureGoesToTheMainListNotToAMessageBox)
+{
+    struct NetworkCase {
+        const char* name;
+        std::function<void(LinkRig&)> arrange;
+        std::string line;
+    };
+    const NetworkCase cases[] = {
+        {"port closed", [](LinkRig&) {}, "Open COM port and establish communication with monitor befor using this command."},
+        {"no reply", [](LinkRig& rig) { rig.openPort(); }, "Toggle operation failed. Try again"},
+        {"write refused",
+         [](LinkRig& rig) {
+             rig.openPort();
+             rig.port.writeSucceeds = false;
+         },
+         "Error 57"},
+    };
+    for (const NetworkCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        LinkRig rig;
+        c.arrange(rig);
+
+        rig.control.togglePolarityFromNetwork(1);
+
+        EXPECT_TRUE(rig.dialogs.messages.empty());
+        EXPECT_EQ(rig.List1.lines, std::vector<std::string>{c.line});
+        EXPECT_FALSE(rig.state.CmdInProgress);
+    }
+}
+
+TEST_F(TogglePolarity, askedWhileTheStartWaitsForData_isRefusedWithALine_andNothingInterleaves)
+{
+    monitorAcknowledgesAll();
+    bool asked = false;
+    events.onEvents = [&] {
+        if (!asked && monitor.words.size() == 3) {
+            asked = true;
+            control.togglePolarityFromNetwork(1);
+            control.TogglePolarity(2);
+            control.MnuStopRTL_Click();
+        }
+    };
+
+    control.MnuStartRTL_Click();
+
+    ASSERT_TRUE(asked);
+    EXPECT_EQ(port.writes, (std::vector<std::string>{kAck, "TOG", "PLR"}));
+    const std::string busy = "The monitor is busy with another command; the request was not carried out.";
+    EXPECT_EQ(std::count(List1.lines.begin(), List1.lines.end(), busy), 3);
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    // Once the start is over, the toggle goes through.
+    openPort();
+    control.togglePolarityFromNetwork(1);
+    EXPECT_EQ(port.written.substr(port.written.size() - 6), "SETNG1");
+}
+
 TEST_F(Watchdog, bytesEverySecond_keepRealTimeOn)
 {
     for (int second = 0; second < 10; ++second) {

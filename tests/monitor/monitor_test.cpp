@@ -190,6 +190,63 @@ TEST(Monitor, lostDevice_isAnnouncedAndThePortShownClosed)
     EXPECT_EQ(lines.count(), 1);
 }
 
+TEST(Monitor, lostDevice_isReopenedEvery5sUntilBack_realTimeRestarts_andTheTotalsGoOn)
+{
+    MonitorRig rig;
+    QTimer* reconnect = rig.timer("ReconnectTimer");
+    ASSERT_NE(reconnect, nullptr);
+    EXPECT_EQ(reconnect->interval(), Monitor::kReconnectMs);
+    rig.monitor.begin();
+    ASSERT_TRUE(rig.monitor.ports().OpenComPort());
+    rig.monitor.realTime().MnuStartRTL_Click();
+    rig.secondsPass(2);
+    rig.tick("Timer2");
+    ASSERT_TRUE(rig.monitor.state().RealTimeOn);
+    const double totalBeforeLoss = rig.monitor.readings().TotalWs1;
+    ASSERT_GT(totalBeforeLoss, 0);
+    EXPECT_FALSE(reconnect->isActive()) << "nothing to reconnect while the port is open";
+    std::vector<std::string> lines;
+    QObject::connect(&rig.monitor.statusList(), &ObservableStatusList::lineAdded,
+                     [&](const std::string& line) { lines.push_back(line); });
+
+    rig.port.loseDevice();
+    EXPECT_TRUE(reconnect->isActive());
+    const std::size_t writesAtLoss = rig.port.writes.size();
+    // The device is still away: the tries go on without a word or a question.
+    rig.port.openSucceeds = false;
+    rig.tick("ReconnectTimer");
+    rig.tick("ReconnectTimer");
+    EXPECT_TRUE(reconnect->isActive());
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_TRUE(rig.dialogs.questions.empty());
+    EXPECT_TRUE(rig.dialogs.messages.empty());
+
+    // Back: the port opens, real time is started again and the packets continue the totals.
+    rig.port.openSucceeds = true;
+    rig.tick("ReconnectTimer");
+    EXPECT_FALSE(reconnect->isActive());
+    EXPECT_TRUE(rig.port.isOpen());
+    EXPECT_EQ(rig.monitor.portBox().text(), "COM Port is Open");
+    EXPECT_EQ(lines, (std::vector<std::string>{"The COM port was lost: its device was removed or closed.",
+                                               "The COM port is back and open again.", "Real-Time is ON"}));
+    EXPECT_EQ(rig.port.writes.back(), "PLR");
+    EXPECT_GT(rig.port.writes.size(), writesAtLoss);
+    rig.secondsPass(10);
+    EXPECT_DOUBLE_EQ(rig.monitor.readings().TotalWs1, totalBeforeLoss + 1500 * 10);
+    EXPECT_DOUBLE_EQ(rig.monitor.readings().Watts1, 1500);
+
+    // Lost again when real time was off: the port comes back, real time is left off.
+    rig.monitor.realTime().MnuStopRTL_Click();
+    for (int second = 0; second < 3; ++second)
+        rig.tick("Timer2");
+    ASSERT_FALSE(rig.monitor.state().RealTimeOn);
+    rig.port.loseDevice();
+    const std::size_t writesAtSecondLoss = rig.port.writes.size();
+    rig.tick("ReconnectTimer");
+    EXPECT_TRUE(rig.port.isOpen());
+    EXPECT_EQ(rig.port.writes.size(), writesAtSecondLoss);
+}
+
 TEST(Monitor, watchdogTicks_announceEachRealTimeChange)
 {
     MonitorRig rig;

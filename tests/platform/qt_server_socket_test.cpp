@@ -110,19 +110,31 @@ TEST(QtServerSocketListening, numbersThatAreNoPort_areTheErrorState)
     }
 }
 
-TEST(QtServerSocketClient, acceptingAClient_endsListening_soASecondClientIsRefused)
+TEST(QtServerSocketClient, whileAClientIsServed_requestsReachTheHandler_andOneAcceptedReplacesIt)
 {
     SocketRig rig;
     QTcpSocket first;
     ASSERT_TRUE(rig.connect(first));
     EXPECT_EQ(rig.requests, std::vector<int>{1});
 
+    // Left by the handler: dropped, and the first client stays.
+    rig.acceptRequests = false;
     QTcpSocket second;
     second.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(rig.port));
     ASSERT_TRUE(QTest::qWaitFor([&] { return second.state() == QAbstractSocket::UnconnectedState; }, kWaitMs));
-    EXPECT_EQ(second.error(), QAbstractSocket::ConnectionRefusedError);
+    EXPECT_EQ(rig.requests.size(), 2u);
     EXPECT_EQ(rig.socket.state(), socket_state::Connected);
     EXPECT_EQ(first.state(), QAbstractSocket::ConnectedState);
+
+    // Accepted: it takes the first one's place.
+    rig.acceptRequests = true;
+    QTcpSocket third;
+    third.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(rig.port));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return first.state() == QAbstractSocket::UnconnectedState; }, kWaitMs));
+    EXPECT_EQ(third.state(), QAbstractSocket::ConnectedState);
+    EXPECT_EQ(rig.socket.state(), socket_state::Connected);
+    third.write("x");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rig.socket.peekData() == "x"; }, kWaitMs));
 }
 
 TEST(QtServerSocketClient, aRequestThatIsNotAccepted_isDropped_andListeningGoesOn)

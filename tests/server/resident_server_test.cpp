@@ -160,7 +160,7 @@ TEST(ResidentServerListening, theStartAskedForByTheWatchdog_listensFromTheClosed
     EXPECT_TRUE(withoutRealTime.socket.listens.empty());
 }
 
-TEST(ResidentServerConnection, aConnectionRequest_endsListening_thenAcceptsThatRequest)
+TEST(ResidentServerConnection, aConnectionRequest_whileListening_isAccepted)
 {
     ServerRig rig;
     rig.server.MnuOpenSocket_Click();
@@ -168,7 +168,7 @@ TEST(ResidentServerConnection, aConnectionRequest_endsListening_thenAcceptsThatR
 
     rig.socket.requestConnection(17);
 
-    EXPECT_EQ(rig.socket.closes, closesBefore + 1);
+    EXPECT_EQ(rig.socket.closes, closesBefore);
     EXPECT_EQ(rig.socket.accepts, std::vector<int>{17});
     EXPECT_TRUE(rig.server.clientConnected());
 }
@@ -179,6 +179,42 @@ TEST(ResidentServerConnection, aRequestOnAClosedSocket_isAcceptedWithoutAClose)
     rig.socket.requestConnection(3);
     EXPECT_EQ(rig.socket.closes, 0);
     EXPECT_EQ(rig.socket.accepts, std::vector<int>{3});
+}
+
+// A newcomer is turned away while the client is in use, and replaces one that has
+// neither sent a command nor been sent a line for five minutes of status ticks.
+TEST(ResidentServerConnection, aNewcomerReplacesOnlyAClientQuietForFiveMinutes)
+{
+    struct QuietCase {
+        const char* name;
+        // Runs once a minute of ticks; what the client does meanwhile.
+        std::function<void(ServerRig&)> meanwhile;
+        bool replaced;
+    };
+    const QuietCase cases[] = {
+        {"silent client", [](ServerRig&) {}, true},
+        {"client asking every minute", [](ServerRig& rig) { rig.socket.arrive("GETP1\r"); }, false},
+        {"client sent a pushed line every minute", [](ServerRig& rig) { rig.server.sendToClient("x\r\n"); },
+         false},
+    };
+    for (const QuietCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ServerRig rig;
+        rig.connectClient(1);
+        rig.socket.requestConnection(2);
+        EXPECT_EQ(rig.socket.accepts, std::vector<int>{1}) << "turned away at once";
+
+        constexpr int kTicksPerMinute = 60 * 1000 / 800;
+        for (int minute = 0; minute < 5; ++minute) {
+            for (int tick = 0; tick < kTicksPerMinute; ++tick)
+                rig.server.Timer5_Timer();
+            c.meanwhile(rig);
+        }
+        rig.socket.requestConnection(3);
+
+        EXPECT_EQ(rig.socket.accepts, (c.replaced ? std::vector<int>{1, 3} : std::vector<int>{1}));
+        EXPECT_TRUE(rig.server.clientConnected());
+    }
 }
 
 TEST(ResidentServerStatusTimer, showsEachKnownStateInText12_andLeavesTheOthers)
@@ -420,6 +456,35 @@ TEST(ResidentServerCommands, aClientThatNeverEndsALine_isDroppedPastTheCap_andTh
     rig.socket.requestConnection(2);
     rig.socket.arrive("GETP1\r");
     EXPECT_EQ(rig.socket.sent, std::vector<std::string>{"1500\r\n"});
+}
+
+TEST(ResidentServerCommands, aClientThatLeavesTooMuchUnread_isDroppedWithALine_forRepliesAndPushes)
+{
+    struct UnreadCase {
+        const char* name;
+        std::function<void(ServerRig&)> send;
+    };
+    const UnreadCase cases[] = {
+        {"a reply", [](ServerRig& rig) { rig.socket.arrive("GETP1\r"); }},
+        {"a pushed line", [](ServerRig& rig) { rig.server.sendToClient("1500\r\n"); }},
+    };
+    for (const UnreadCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ServerRig rig;
+        rig.connectClient();
+        // Up to the cap, what the client leaves unread is its own business.
+        rig.socket.unsent = ResidentServer::kMaxUnsentBytes - 6;
+        c.send(rig);
+        ASSERT_EQ(rig.socket.sent, std::vector<std::string>{"1500\r\n"});
+
+        rig.socket.unsent = ResidentServer::kMaxUnsentBytes - 5;
+        c.send(rig);
+
+        EXPECT_EQ(rig.socket.sent.size(), 1u);
+        EXPECT_EQ(rig.socket.state(), socket_state::Closed);
+        ASSERT_EQ(rig.List1.lines.size(), 1u);
+        EXPECT_EQ(rig.List1.lines[0], "A TCP client left 1048571 bytes unread and was disconnected.");
+    }
 }
 
 TEST(ResidentServerCommands, aLongLineThatEnds_isAnsweredNotDropped)

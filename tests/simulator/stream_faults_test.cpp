@@ -101,8 +101,8 @@ TEST(StreamFaults, resetEveryThirdPacket_advancesTheResetCountAndCarriesTheTotal
 
     stream(monitor, rig, 3);
     EXPECT_EQ(rig.readings().KVOresetCount, 2);
-    EXPECT_DOUBLE_EQ(rig.readings().PreResetVal1, 200);
-    EXPECT_DOUBLE_EQ(rig.readings().TotalWs1, 200);
+    EXPECT_DOUBLE_EQ(rig.readings().PreResetVal1, 400);
+    EXPECT_DOUBLE_EQ(rig.readings().TotalWs1, 400);
 }
 
 TEST(StreamFaults, resetCountJumpingByMoreThanOne_changesOnlyTheCount)

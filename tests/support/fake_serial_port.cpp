@@ -62,6 +62,8 @@ bool FakeSerialPort::write(std::string_view bytes)
 
 bool FakeSerialPort::waitForBytes(int timeoutMs)
 {
+    if (onBlockingWait)
+        onBlockingWait();
     if (bytesWaiting() > 0)
         return true;
     std::int64_t until = clock_.elapsedMs() + timeoutMs;

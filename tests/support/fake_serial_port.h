@@ -26,6 +26,8 @@ public:
     bool openSucceeds = true;
     // When set, only the port numbers it accepts can be opened (like a machine's real ports).
     std::function<bool(int portNumber)> portExists;
+    // Runs at the start of each blocking wait on the port (where nothing else runs).
+    std::function<void()> onBlockingWait;
     // False makes every write fail, as a device that went away would.
     bool writeSucceeds = true;
     std::string written;

@@ -39,6 +39,7 @@ public:
         sent.emplace_back(text);
         return true;
     }
+    std::size_t unsentBytes() const override { return unsent; }
     std::string errorText() const override { return "Address already in use"; }
     void setConnectionRequestHandler(std::function<void(int requestId)> handler) override
     {
@@ -60,6 +61,8 @@ public:
     const std::string& buffered() const { return buffered_; }
 
     bool listenSucceeds = true;
+    // What the client has left unread, as the test sets it.
+    std::size_t unsent = 0;
     std::vector<int> listens;
     std::vector<int> accepts;
     int closes = 0;

@@ -87,13 +87,50 @@ TEST(WebClient, theServicesAnswer_isReadAndDropped)
     rig.client.connectTo(listener.webHost());
     ASSERT_TRUE(listener.waitForRequests(1));
 
-    const QByteArray body(256 * 1024, 'x');
+    const QByteArray body(WebClient::kAnswerLimitBytes / 2, 'x');
     listener.connection(0).write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size())
                                  + "\r\n\r\n" + body);
     ASSERT_TRUE(QTest::qWaitFor([&] { return listener.connection(0).bytesToWrite() == 0; }, 5000));
     QTest::qWait(200);
     EXPECT_EQ(rig.socket().bytesAvailable(), 0);
     EXPECT_EQ(rig.sent.size(), 1u) << "an answer makes no second request";
+}
+
+TEST(WebClient, anAnswerWithoutEnd_isCutOffAfterTheLimit)
+{
+    HttpListener listener;
+    ASSERT_TRUE(listener.listening());
+    ClientRig rig;
+    rig.client.connectTo(listener.webHost());
+    ASSERT_TRUE(listener.waitForRequests(1));
+    QTcpSocket& service = listener.connection(0);
+    const QByteArray chunk(4096, 'x');
+    QObject::connect(&service, &QTcpSocket::bytesWritten, &service, [&] {
+        if (service.bytesToWrite() < 64 * 1024)
+            service.write(chunk);
+    });
+    service.write("HTTP/1.1 200 OK\r\n\r\n" + chunk);
+
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rig.socket().state() == QAbstractSocket::UnconnectedState; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return service.state() == QAbstractSocket::UnconnectedState; }, 5000));
+    EXPECT_EQ(rig.sent.size(), 1u);
+}
+
+TEST(WebClient, aServiceThatKeepsTheConnectionOpen_isLeftAfterTheTimeOut)
+{
+    HttpListener listener;
+    ASSERT_TRUE(listener.listening());
+    ClientRig rig;
+    auto* timeout = rig.client.findChild<QTimer*>(QStringLiteral("AnswerTimeout"));
+    ASSERT_NE(timeout, nullptr);
+    EXPECT_EQ(timeout->interval(), 10000);
+    // The test does not wait ten seconds.
+    timeout->setInterval(50);
+
+    rig.client.connectTo(listener.webHost());
+    ASSERT_TRUE(listener.waitForRequests(1));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return listener.connection(0).state() == QAbstractSocket::UnconnectedState; }, 5000));
 }
 
 TEST(WebClient, aRefusedConnectionOrAnUnreadableHost_sendsNothing)
