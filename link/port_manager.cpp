@@ -157,4 +157,5 @@ void PortManager::MnuClosePort_Click()
         closeAndAnnounce();
     }
     displays_.webRealTimeBox.show("Real-Time Data Stopped", status_look::Stopped);
+    emit closeChosen();
 }

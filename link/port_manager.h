@@ -47,6 +47,8 @@ signals:
     void portClosed();
     // The port closed itself because its device went away.
     void portLost();
+    // The user chose "Close COM Port": the port is to stay closed.
+    void closeChosen();
 
 private:
     void closeAndAnnounce();

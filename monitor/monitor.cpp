@@ -48,6 +48,8 @@ void Monitor::connectSignals()
     connect(&ports_, &PortManager::portLost, this, &Monitor::takePortLoss);
     // Whoever opens the port (the user or the next try), the tries are over.
     connect(&ports_, &PortManager::portOpened, &reconnect_, &QTimer::stop);
+    // A port the user closed stays closed, lost before or not.
+    connect(&ports_, &PortManager::closeChosen, &reconnect_, &QTimer::stop);
     connect(&reconnect_, &QTimer::timeout, this, &Monitor::tryReconnect);
     connect(&ports_, &PortManager::portSearchWanted, this, &Monitor::portSearchWanted);
     connect(&realTime_, &RealTimeControl::realTimeChanged, this, &Monitor::realTimeChanged);

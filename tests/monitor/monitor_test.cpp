@@ -190,6 +190,20 @@ TEST(Monitor, lostDevice_isAnnouncedAndThePortShownClosed)
     EXPECT_EQ(lines.count(), 1);
 }
 
+TEST(Monitor, lostDevice_closedByTheUser_isNotReopened)
+{
+    MonitorRig rig;
+    rig.monitor.begin();
+    ASSERT_TRUE(rig.monitor.ports().OpenComPort());
+    rig.port.loseDevice();
+    ASSERT_TRUE(rig.timer("ReconnectTimer")->isActive());
+
+    rig.monitor.ports().MnuClosePort_Click();
+
+    EXPECT_FALSE(rig.timer("ReconnectTimer")->isActive()) << "the user closed it: no more tries";
+    EXPECT_FALSE(rig.port.isOpen());
+}
+
 TEST(Monitor, lostDevice_isReopenedEvery5sUntilBack_realTimeRestarts_andTheTotalsGoOn)
 {
     MonitorRig rig;
