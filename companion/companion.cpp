@@ -53,6 +53,8 @@ void Companion::connectParts()
 void Companion::loadSettings()
 {
     settings_.loadAtStartup();
+    for (const std::string& line : settings_.fallbacks())
+        monitor_.List1().addLine(line);
     monitor_.restoreCounters(settings_.values().counters);
 }
 

@@ -144,3 +144,8 @@ void PortManager::MnuClosePort_Click()
     }
     displays_.webRealTimeBox.show("Real-Time Data Stopped", status_look::Stopped);
 }
+
+bool PortManager::isOpen() const
+{
+    return port_.isOpen();
+}
