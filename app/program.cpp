@@ -34,7 +34,13 @@ Program::Program(MainWindow& window, const Platform& platform)
       options_({.settings = companion_.settings(),
                 .readings = companion_.monitor().readings(),
                 .dialogs = platform.companion.dialogs,
-                .symbols = systemNumberSymbols()})
+                .symbols = systemNumberSymbols()}),
+      comPanel_({.settings = companion_.settings(),
+                 .monitor = companion_.monitor(),
+                 .discovery = companion_.zigbeeDiscovery(),
+                 .server = companion_.server(),
+                 .events = platform.companion.events,
+                 .dialogs = platform.companion.dialogs})
 {
     connectMenus();
     connectDisplays();
@@ -61,6 +67,7 @@ void Program::connectMenus()
         connect(&window_.menuAction(name), &QAction::triggered, this, handler);
     };
     on("MnuExit", [this] { Form_Unload(); });
+    on("MnuOPEN", [this] { comPanel_.show(); });
     on("MnuOpenCom", [&monitor] { monitor.ports().MnuOpenCom_Click(); });
     on("MnuClosePort", [&monitor] { monitor.ports().MnuClosePort_Click(); });
     on("MnuStartRTL", [&monitor] { monitor.realTime().MnuStartRTL_Click(); });
@@ -100,7 +107,11 @@ void Program::connectWindows()
             [this](bool on) { options_.setTriggerPushBox(on); });
     connect(&options_, &OptionsWindowOwner::webPostingRefreshWanted, this, [this] { webWindow_.RefreshTextBoxes(); });
     connect(&window_, &MainWindow::closeRequested, this, &Program::Form_Unload);
+    connect(&companion_.monitor(), &Monitor::comPanelWanted, this, [this] { comPanel_.show(); });
+    connect(&companion_.monitor(), &Monitor::portSearchWanted, this, [this] { comPanel_.showAndListPorts(); });
+    connect(&comPanel_, &ComPanelOwner::programEndWanted, this, &Program::Form_Unload);
     connect(&window_, &MainWindow::minimizingToTray, this, [this] {
+        comPanel_.closeUnlessMaximized();
         options_.closeUnlessMaximized();
         webWindow_.closeUnlessMaximized();
     });

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "companion/companion.h"
+#include "connection/com_panel_owner.h"
 #include "settings/options_window_owner.h"
 #include "web/web_window_owner.h"
 
@@ -40,6 +41,7 @@ public:
     const SettingsValues& settings() const { return companion_.settings().values(); }
     const Monitor& monitor() const { return companion_.monitor(); }
     WebWindowOwner& webWindow() { return webWindow_; }
+    ComPanelOwner& comPanel() { return comPanel_; }
 
     static std::string caption(const std::string& version);
     static std::string aboutText();
@@ -61,4 +63,5 @@ private:
     Companion companion_;
     WebWindowOwner webWindow_;
     OptionsWindowOwner options_;
+    ComPanelOwner comPanel_;
 };

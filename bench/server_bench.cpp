@@ -54,7 +54,7 @@ struct ServedMonitor {
         monitor.state().volts = 230;
         monitor.state().watts = {1500, 200};
         rig.state.RealTimeOn = true;
-        settings.TCPportNum = static_cast<std::int16_t>(port);
+        settings.TCPportNum = port;
         server.MnuOpenSocket_Click();
         QObject::connect(&stream, &QTimer::timeout, [this] {
             monitor.advance(1);

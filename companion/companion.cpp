@@ -17,6 +17,9 @@ Companion::Companion(const CompanionPlatform& platform, QObject* parent)
       settings_(platform.store),
       monitor_({.port = platform.port, .clock = platform.clock, .events = platform.events, .dialogs = platform.dialogs},
                settings_.values(), this),
+      zigbeeDiscovery_({.port = platform.port, .clock = platform.clock, .events = platform.events,
+                        .dialogs = platform.dialogs},
+                       monitor_, this),
       server_(platform.tcpserver, platform.events,
               {.settings = settings_.values(), .link = monitor_.state(), .readings = monitor_.readings()},
               systemNumberSymbols()),
@@ -37,6 +40,7 @@ Companion::Companion(const CompanionPlatform& platform, QObject* parent)
 
 void Companion::connectParts()
 {
+    connect(&monitor_, &Monitor::zigbeeNodeSearchWanted, &zigbeeDiscovery_, &ZigbeeDiscovery::FindZigbeeNode);
     connect(&monitor_, &Monitor::readingsDecoded, &webPosting_, &WebPostingController::PostReadings);
     monitor_.webRealTimeBox().mirrorTo(webPosting_.realTimeBox(), &webPosting_);
     connect(&monitor_, &Monitor::tcpServerStartWanted, &server_, &ResidentServer::listenUnlessServing);
@@ -49,6 +53,8 @@ void Companion::connectParts()
 void Companion::loadSettings()
 {
     settings_.loadAtStartup();
+    for (const std::string& line : settings_.fallbacks())
+        monitor_.List1().addLine(line);
     monitor_.restoreCounters(settings_.values().counters);
 }
 

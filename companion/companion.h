@@ -3,6 +3,7 @@
 // the windowed program and the service share.
 #pragma once
 
+#include "connection/zigbee_discovery.h"
 #include "monitor/monitor.h"
 #include "server/resident_server.h"
 #include "settings/persisted_settings.h"
@@ -63,6 +64,7 @@ public:
     const PersistedSettings& settings() const { return settings_; }
     Monitor& monitor() { return monitor_; }
     const Monitor& monitor() const { return monitor_; }
+    ZigbeeDiscovery& zigbeeDiscovery() { return zigbeeDiscovery_; }
     ResidentServer& server() { return server_; }
     WebPostingController& webPosting() { return webPosting_; }
 
@@ -73,6 +75,7 @@ private:
     EventLoop& events_;
     PersistedSettings settings_;
     Monitor monitor_;
+    ZigbeeDiscovery zigbeeDiscovery_;
     ResidentServer server_;
     WebPostingController webPosting_;
     PeriodicSave periodicSave_;

@@ -159,3 +159,8 @@ void PortManager::MnuClosePort_Click()
     displays_.webRealTimeBox.show("Real-Time Data Stopped", status_look::Stopped);
     emit closeChosen();
 }
+
+bool PortManager::isOpen() const
+{
+    return port_.isOpen();
+}

@@ -21,6 +21,7 @@ public:
     // search for available ports.
     bool OpenComPort();
     void CloseComPort();
+    bool isOpen() const;
     // The end of the run: the port closes and no later open or probe opens it again
     // (a handshake unwinding from the end would otherwise reopen it).
     void closeForGood();

@@ -55,6 +55,11 @@ public:
     void end();
 
     PortManager& ports() { return ports_; }
+
+    // The ZigBee exchange owns the serial input while it runs (CmdInProgress), and
+    // its success lets real time start and stop without another discovery.
+    void holdSerialInput(bool held) { state_.CmdInProgress = held; }
+    void zigbeeNodeFound() { state_.ZigbeeFound = true; }
     RealTimeControl& realTime() { return realTime_; }
 
     // The link's status list and boxes, for whoever shows them.
@@ -63,6 +68,7 @@ public:
     const ObservableStatusBox& realTimeBox() const { return realTimeBox_; }
     const ObservableStatusBox& webRealTimeBox() const { return webRealTimeBox_; }
     const ObservableStatusBox& comPanelPortBox() const { return comPanelPortBox_; }
+    StatusList& List1() { return statusList_; }
 
 signals:
     void readingsDecoded(const LiveReadings& readings);

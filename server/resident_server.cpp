@@ -42,6 +42,17 @@ void ResidentServer::MnuOpenSocket_Click()
     }
 }
 
+std::optional<std::string> ResidentServer::listenAgain()
+{
+    tcpserver_.close();
+    tcpserver_.listen(sources_.settings.TCPportNum);
+    const int now = tcpserver_.state();
+    showState(now);
+    if (now == socket_state::Error)
+        return tcpserver_.errorText();
+    return std::nullopt;
+}
+
 void ResidentServer::reportListenFailure()
 {
     const int port = sources_.settings.TCPportNum;

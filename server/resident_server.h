@@ -60,6 +60,9 @@ public:
     // The start that the watchdog asks for when data flows again: only a closed server listens.
     void listenIfClosed();
     bool isClosed() const;
+    // The COM panel's TCP port box: closes the socket and listens on TCPportNum again,
+    // whatever real time does. The system's reason when it cannot listen there.
+    std::optional<std::string> listenAgain();
 
     // For the trigger push: a client is connected, and the text goes to it as it stands.
     bool clientConnected() const;

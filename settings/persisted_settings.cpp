@@ -12,11 +12,16 @@ PersistedSettings::PersistedSettings(SettingsStore& store)
 
 void PersistedSettings::loadAtStartup()
 {
+    fallbacks_.clear();
     for (const Setting id : startupLoadOrder()) {
         const SettingKey& key = settingKey(id);
         const std::string defaultText(key.defaultText);
-        if (!key.load(values_, store_.read(std::string(key.name), defaultText)))
-            key.load(values_, defaultText);
+        const std::string stored = store_.read(std::string(key.name), defaultText);
+        if (key.load(values_, stored))
+            continue;
+        key.load(values_, defaultText);
+        fallbacks_.push_back("The setting \"" + std::string(key.name) + "\" held \"" + stored + "\", which is not usable; "
+                             + "using \"" + key.save(values_) + "\" instead.");
     }
 }
 

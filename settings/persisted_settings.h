@@ -5,7 +5,9 @@
 #include "settings/setting_keys.h"
 #include "settings/settings_values.h"
 
+#include <string>
 #include <type_traits>
+#include <vector>
 
 class SettingsStore;
 
@@ -30,6 +32,10 @@ public:
     // key's type gives the key's default, so one damaged value never stops the program.
     void loadAtStartup();
 
+    // What the last load put in place of a stored text it could not take, one line a
+    // key, for the status list: a fallback that nobody is told of looks like a fault.
+    const std::vector<std::string>& fallbacks() const { return fallbacks_; }
+
     void saveAtShutdown();
 
     // The periodic save of the counters and the web posting values.
@@ -41,6 +47,7 @@ public:
 private:
     SettingsStore& store_;
     SettingsValues values_;
+    std::vector<std::string> fallbacks_;
 };
 
 // Timer4's tick count: true on every 101st tick of the 3-second timer, when the

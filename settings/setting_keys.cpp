@@ -84,7 +84,7 @@ std::vector<SettingKey> makeTable()
 {
     return {
         wholeKey<std::int16_t>(Setting::ComPort, "ComPort", "1", [](auto& s) -> auto& { return s.ComPortNum; }),
-        wholeKey<std::int16_t>(Setting::TCPport, "TCPport", "1234", [](auto& s) -> auto& { return s.TCPportNum; }),
+        wholeKey<std::int32_t>(Setting::TCPport, "TCPport", "1234", [](auto& s) -> auto& { return s.TCPportNum; }, 1, 65535),
         wholeKey<std::uint8_t>(Setting::ZigbeeVersion, "ZigbeeVersion", "0", [](auto& s) -> auto& { return s.CommMethod; }),
         numberKey(Setting::Rate, "Rate", "0.126", [](auto& s) -> auto& { return s.Rate; }),
         booleanKey(Setting::StartupComIsOn, "StartupComIsOn", [](auto& s) -> auto& { return s.StartupComIsOn; }),

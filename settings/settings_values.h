@@ -9,7 +9,8 @@
 #include <string>
 
 struct SettingsValues : LinkSettings {
-    std::int16_t TCPportNum = 1234;
+    // 1 to 65535: wider than the 16-bit signed number the store once held.
+    std::int32_t TCPportNum = 1234;
 
     bool StartupComIsOn = false;
     bool StartupRTLisOn = false;

@@ -1,7 +1,7 @@
 // The event-driven wiring between the pseudo-terminal and the emulated monitor.
 #include "simulator/monitor_line.h"
 
-#include "simulator/monitor_emulator.h"
+#include "simulator/line_device.h"
 #include "simulator/pseudo_terminal.h"
 
 #include <algorithm>
@@ -13,8 +13,8 @@ constexpr qint64 kTickMarginMs = 5;
 
 } // namespace
 
-MonitorLine::MonitorLine(MonitorEmulator& monitor, PseudoTerminal& terminal)
-    : monitor_(monitor), terminal_(terminal), readable_(terminal.masterDescriptor(), QSocketNotifier::Read)
+MonitorLine::MonitorLine(LineDevice& device, PseudoTerminal& terminal)
+    : device_(device), terminal_(terminal), readable_(terminal.masterDescriptor(), QSocketNotifier::Read)
 {
     connect(&readable_, &QSocketNotifier::activated, this, &MonitorLine::answerProgram);
     secondTimer_.setSingleShot(true);
@@ -26,7 +26,7 @@ MonitorLine::MonitorLine(MonitorEmulator& monitor, PseudoTerminal& terminal)
 
 void MonitorLine::answerProgram()
 {
-    terminal_.write(monitor_.receive(terminal_.readAvailable()));
+    terminal_.write(device_.receive(terminal_.readAvailable(), sinceStart_.elapsed()));
 }
 
 void MonitorLine::passTime()
@@ -35,7 +35,7 @@ void MonitorLine::passTime()
     const qint64 seconds = sinceStart_.elapsed() / 1000;
     const auto elapsed = static_cast<int>(seconds - secondsPassed_);
     secondsPassed_ = seconds;
-    terminal_.write(monitor_.tick(elapsed));
+    terminal_.write(device_.tick(elapsed));
     scheduleNextSecond();
 }
 

@@ -1,5 +1,6 @@
-// Plays the emulated monitor on a pseudo-terminal: replies to what the program writes
-// and sends what the monitor streams as each second passes.
+// Plays the emulated monitor (on its cable or behind a dongle) on a pseudo-terminal:
+// replies to what the program writes and sends what the monitor streams as each
+// second passes.
 #pragma once
 
 #include <QElapsedTimer>
@@ -7,20 +8,20 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-class MonitorEmulator;
+class LineDevice;
 class PseudoTerminal;
 
 class MonitorLine : public QObject {
     Q_OBJECT
 public:
-    MonitorLine(MonitorEmulator& monitor, PseudoTerminal& terminal);
+    MonitorLine(LineDevice& device, PseudoTerminal& terminal);
 
 private:
     void answerProgram();
     void passTime();
     void scheduleNextSecond();
 
-    MonitorEmulator& monitor_;
+    LineDevice& device_;
     PseudoTerminal& terminal_;
     QSocketNotifier readable_;
     QTimer secondTimer_;

@@ -3,6 +3,7 @@
 #include "simulator/com_port_link.h"
 #include "simulator/monitor_emulator.h"
 #include "simulator/monitor_line.h"
+#include "simulator/zigbee_dongle.h"
 #include "simulator/pseudo_terminal.h"
 #include "simulator/sim_options.h"
 #include "platform/termination_signals.h"
@@ -38,7 +39,12 @@ int main(int argc, char* argv[])
         std::fflush(stdout);
 
         MonitorEmulator monitor(options.state, options.responses, options.faults, options.step);
-        MonitorLine line(monitor, terminal);
+        std::unique_ptr<LineDevice> device;
+        if (options.dongle)
+            device = std::make_unique<ZigbeeDongle>(monitor, *options.dongle);
+        else
+            device = std::make_unique<CableLine>(monitor);
+        MonitorLine line(*device, terminal);
         return QCoreApplication::exec();
     } catch (const std::exception& error) {
         std::fprintf(stderr, "kvo7730-sim: %s\n", error.what());

@@ -55,6 +55,8 @@ const NumberOption kNumberOptions[] = {
      [](SimOptions& o, double v) { o.responses.answerByte = static_cast<std::uint8_t>(v); }},
     {"com", "N", "Also name the terminal COM port N (1-64) for the current user.", 1, 64, true,
      [](SimOptions& o, double v) { o.comPort = whole(v); }},
+    {"zigbee", "N", "Put a ZigBee dongle in front of the monitor, whose radio is node EN (1 or 2).", 1, 2, true,
+     [](SimOptions& o, double v) { o.dongle = DongleSettings{.node = whole(v)}; }},
     {"step-watts1", "W", "Channel 1's power after the step (with --step-after).", -1e6, 1e6, false,
      [](SimOptions& o, double v) { o.step.watts1 = v; }},
     {"step-after", "N", "Step channel 1's power once N packets have been sent (with --step-watts1).", 1,
@@ -74,6 +76,17 @@ bool isWord(const QString& word)
     return true;
 }
 
+std::optional<DongleFault> dongleFaultNamed(const QString& name)
+{
+    if (name == "silent")
+        return DongleFault::Silent;
+    if (name == "error")
+        return DongleFault::AlwaysError;
+    if (name == "split-ok")
+        return DongleFault::SplitOk;
+    return std::nullopt;
+}
+
 } // namespace
 
 SimCommandLine parseSimCommandLine(const QStringList& arguments)
@@ -87,7 +100,10 @@ SimCommandLine parseSimCommandLine(const QStringList& arguments)
     const QCommandLineOption ackOnly("ack-only",
                                      "Answer only these words: commands, or 252 for the attention byte.",
                                      "CMD,CMD");
-    parser.addOptions({realTime, silent, ackOnly});
+    const QCommandLineOption dongleFault(
+        "dongle-fault", "A faulty dongle (with --zigbee): silent, error (always ERROR) or split-ok (\"O K\").",
+        "KIND");
+    parser.addOptions({realTime, silent, ackOnly, dongleFault});
     for (const NumberOption& number : kNumberOptions)
         parser.addOption(QCommandLineOption(number.name, number.description, number.valueName));
 
@@ -122,6 +138,14 @@ SimCommandLine parseSimCommandLine(const QStringList& arguments)
     if (parser.isSet("step-watts1") != parser.isSet("step-after")) {
         result.message = "--step-watts1 and --step-after go together";
         return result;
+    }
+    if (parser.isSet(dongleFault)) {
+        const auto fault = dongleFaultNamed(parser.value(dongleFault));
+        if (!fault || !options.dongle) {
+            result.message = "--dongle-fault takes silent, error or split-ok, with --zigbee";
+            return result;
+        }
+        options.dongle->fault = *fault;
     }
     options.state.realTimeOn = parser.isSet(realTime);
     options.responses.silent = parser.isSet(silent);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "simulator/monitor_emulator.h"
+#include "simulator/zigbee_dongle.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,6 +14,8 @@ struct SimOptions {
     ResponseMode responses;
     StreamFaults faults;
     PowerStep step;
+    // A ZigBee dongle in front of the monitor, when set.
+    std::optional<DongleSettings> dongle;
     // Link the terminal as this COM port number.
     std::optional<int> comPort;
 };

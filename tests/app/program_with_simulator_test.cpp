@@ -1,6 +1,7 @@
 // The whole program against the simulated monitor on a pseudo-terminal: the real
 // serial port, clock, event loop and settings file.
 #include "fake_tray_icon.h"
+#include "free_tcp_port.h"
 #include "memory_settings_store.h"
 #include "scripted_dialogs.h"
 
@@ -18,6 +19,7 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QSettings>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -32,13 +34,14 @@ constexpr int kComPort = 9;
 // The simulator linked as COM 9 in a scratch configuration folder; killed at the end.
 class SimulatedMonitor {
 public:
-    explicit SimulatedMonitor(const QString& configDir)
+    explicit SimulatedMonitor(const QString& configDir, const QStringList& more = {})
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_CONFIG_HOME", configDir);
         process_.setProcessEnvironment(environment);
-        process_.start(KVO_SIM_PATH, {"--com", QString::number(kComPort), "--volts", "230", "--watts1", "1500",
-                                      "--pf1", "0.5", "--watts2", "200", "--pf2", "1"});
+        process_.start(KVO_SIM_PATH, QStringList{"--com", QString::number(kComPort), "--volts", "230", "--watts1", "1500",
+                                      "--pf1", "0.5", "--watts2", "200", "--pf2", "1"}
+                                         + more);
         started_ = process_.waitForStarted(5000) && process_.waitForReadyRead(5000);
     }
     ~SimulatedMonitor() { stop(); }
@@ -128,6 +131,84 @@ TEST(ProgramWithSimulator, startupOptions_openThePortAndStartRealTime_andReading
     EXPECT_TRUE(QTest::qWaitFor([&] { return !program.monitor().state().RealTimeOn; }, 10000))
         << "the watchdog sees the data stop";
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// Every line the main list is given from now on, with "|" for each clear.
+struct MainListRecord {
+    explicit MainListRecord(const Program& program)
+    {
+        QObject::connect(&program.monitor().statusList(), &ObservableStatusList::lineAdded, &context,
+                         [this](const std::string& line) { lines.push_back(line); });
+        QObject::connect(&program.monitor().statusList(), &ObservableStatusList::cleared, &context,
+                         [this] { lines.emplace_back("|"); });
+    }
+    bool holds(const std::string& line) const { return std::find(lines.begin(), lines.end(), line) != lines.end(); }
+
+    QObject context;
+    std::vector<std::string> lines;
+};
+
+TEST(ProgramWithSimulator, behindAVersion2Dongle_theStartDiscoversTheNodeAndReadingsReachTcp)
+{
+    QTemporaryDir config;
+    ASSERT_TRUE(config.isValid());
+    SimulatedMonitor monitor(config.path(), {"--zigbee", "2"});
+    ASSERT_TRUE(monitor.started());
+    const int tcpPort = freeTcpPort();
+    ASSERT_NE(tcpPort, 0);
+
+    ProgramOnPort running(config.path(), {{"ComPort", std::to_string(kComPort)}, {"ZigbeeVersion", "2"},
+                                          {"StartupComIsOn", "True"}, {"StartupRTLisOn", "True"},
+                                          {"StartupListen", "True"}, {"TCPport", std::to_string(tcpPort)}});
+    MainWindow& window = running.window;
+    Program& program = running.program;
+    MainListRecord record(program);
+    std::vector<std::string>& lines = record.lines;
+
+    program.Form_Load();
+    ASSERT_EQ(textOf(window, "Text1"), QStringLiteral("COM Port is Open"));
+    // The automatic start refuses a ZigBee method before any discovery.
+    const std::string aborted = "An attempt to start real-time was aborted since a zigbee node has not been "
+                                "discovered. Open the Communication Panel and try using the \"Find\" buttons.";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !running.dialogs.messages.empty(); }, 6000));
+    EXPECT_EQ(running.dialogs.messages, std::vector<std::string>{aborted});
+
+    lines.clear();
+    window.menuAction("MnuStartRTL").trigger();
+    const std::vector<std::string> discovery = {"|", "Sending +++ string", "|", "Recieved OK response from +++ command",
+                                                "|", "Node E2 has been discovered successfully."};
+    // The discovery's lines follow the open's own line.
+    const auto first = std::find(lines.begin(), lines.end(), "|");
+    ASSERT_GE(lines.end() - first, static_cast<std::ptrdiff_t>(discovery.size()));
+    EXPECT_EQ(std::vector<std::string>(first, first + static_cast<std::ptrdiff_t>(discovery.size())), discovery);
+    EXPECT_TRUE(program.monitor().state().ZigbeeFound);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return program.monitor().readings().Watts1 == 1500; }, 10000));
+
+    QTcpSocket client;
+    client.connectToHost("127.0.0.1", static_cast<quint16>(tcpPort));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return client.state() == QAbstractSocket::ConnectedState; }, 5000));
+    client.write("GETP1\r");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return client.canReadLine(); }, 5000));
+    EXPECT_EQ(client.readLine().trimmed(), QByteArray("1500"));
+}
+
+TEST(ProgramWithSimulator, behindADongleOfTheOtherVersion_theRefusalShowsAndNoPacketIsDecoded)
+{
+    QTemporaryDir config;
+    ASSERT_TRUE(config.isValid());
+    SimulatedMonitor monitor(config.path(), {"--zigbee", "1"});
+    ASSERT_TRUE(monitor.started());
+
+    ProgramOnPort running(config.path(), {{"ComPort", std::to_string(kComPort)}, {"ZigbeeVersion", "2"},
+                                          {"StartupComIsOn", "True"}});
+    running.program.Form_Load();
+    MainListRecord record(running.program);
+    running.window.menuAction("MnuStartRTL").trigger();
+    EXPECT_FALSE(running.program.monitor().state().ZigbeeFound);
+    EXPECT_TRUE(record.holds("Received ERROR from Wireless Radio. Node E2 has not been detected."));
+    QTest::qWait(2500);
+    EXPECT_EQ(running.program.monitor().readings().SecondsCounter, 0);
+    EXPECT_FALSE(running.program.monitor().state().RealTimeOn);
 }
 
 TEST(ProgramWithSimulator, monitorGoingAway_closesThePortAndSaysSo)

@@ -21,12 +21,12 @@ QString settingsFile(const QTemporaryDir& config)
     return config.filePath("DARavev/DARavev.ini");
 }
 
-void writeSettings(const QTemporaryDir& config, int tcpPort)
+void writeSettings(const QTemporaryDir& config, int tcpPort, const QString& commMethod = "8")
 {
     QSettings settings(settingsFile(config), QSettings::IniFormat);
     settings.beginGroup("startup");
     settings.setValue("ComPort", QString::number(kComPort));
-    settings.setValue("ZigbeeVersion", "8");
+    settings.setValue("ZigbeeVersion", commMethod);
     settings.setValue("StartupComIsOn", "True");
     settings.setValue("StartupRTLisOn", "True");
     settings.setValue("StartupListen", "True");
@@ -109,6 +109,31 @@ TEST(ServiceWithSimulator, servesTheReadingsOverTcp_andSavesTheCountersAtSigterm
     const QString log = QString::fromLocal8Bit(service.process().readAllStandardError());
     EXPECT_TRUE(log.contains("Real-Time is ON")) << log.toStdString();
     EXPECT_TRUE(log.contains("Settings and counters saved; ending.")) << log.toStdString();
+}
+
+TEST(ServiceWithSimulator, behindAVersion2Dongle_discoversTheNodeByItselfAndServesTheReadings)
+{
+    QTemporaryDir config;
+    const int tcpPort = freeTcpPort();
+    ASSERT_NE(tcpPort, 0);
+    writeSettings(config, tcpPort, "2");
+    SimProcess monitor(KVO_SIM_PATH, config.path(),
+                       {"--zigbee", "2", "--com", QString::number(kComPort), "--watts1", "700", "--pf1", "1"});
+    ASSERT_FALSE(monitor.devicePath().isEmpty());
+
+    ServiceProcess service(config.path());
+    QStringList fields;
+    const QDeadlineTimer deadline(30000);
+    while ((fields.isEmpty() || fields[0] != "700") && !deadline.hasExpired()) {
+        QThread::msleep(200);
+        fields = getAll(tcpPort).trimmed().split('\t', Qt::SkipEmptyParts);
+    }
+    service.signal(SIGTERM);
+    ASSERT_TRUE(service.process().waitForFinished(2000));
+    const QString log = QString::fromLocal8Bit(service.process().readAllStandardError());
+    ASSERT_EQ(fields.size(), 12) << "no GETALL answer; the service said:\n" << log.toStdString();
+    EXPECT_EQ(fields[0], "700");
+    EXPECT_TRUE(log.contains("Node E2 has been discovered successfully.")) << log.toStdString();
 }
 
 TEST(ServiceWithSimulator, aPortWithoutDevice_isReportedAndTheQuestionAnsweredNo_andSigtermStillEnds)

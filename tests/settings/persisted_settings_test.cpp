@@ -195,7 +195,11 @@ TEST(PersistedSettings, storedTexts_loadWhenTheyConvertAndGiveTheDefaultWhenNot)
         {S::ComPort, "abc", "1"},
         {S::ComPort, "", "1"},
         {S::TCPport, "70000", "1234"},
-        {S::TCPport, "-32768", "-32768"},
+        {S::TCPport, "-32768", "1234"},
+        {S::TCPport, "43259", "43259"},
+        {S::TCPport, "65535", "65535"},
+        {S::TCPport, "65536", "1234"},
+        {S::TCPport, "0", "1234"},
         {S::ZigbeeVersion, "256", "0"},
         {S::ZigbeeVersion, "2", "2"},
         {S::Rate, "0,2", "0.2"},  // written under a locale with a decimal comma
@@ -225,6 +229,22 @@ TEST(PersistedSettings, storedTexts_loadWhenTheyConvertAndGiveTheDefaultWhenNot)
         rig.settings.loadAtStartup();
         EXPECT_EQ(key.save(rig.values()), c.loadedAs) << key.name << " stored as \"" << c.text << "\"";
     }
+}
+
+TEST(PersistedSettings, eachStoredTextThatFallsBack_isReportedOnceWithWhatIsUsedInstead)
+{
+    SettingsRig rig;
+    rig.store.values = {{"TCPport", "43259x"}, {"ComPort", "3"}, {"Rate", "cheap"}, {"VexUser", ""}};
+    rig.settings.loadAtStartup();
+    EXPECT_EQ(rig.settings.fallbacks(),
+              (std::vector<std::string>{
+                  "The setting \"TCPport\" held \"43259x\", which is not usable; using \"1234\" instead.",
+                  "The setting \"Rate\" held \"cheap\", which is not usable; using \"0.126\" instead."}));
+    // A second load of a good store says nothing, and says nothing again.
+    rig.store.values = {{"TCPport", "43259"}};
+    rig.settings.loadAtStartup();
+    EXPECT_TRUE(rig.settings.fallbacks().empty());
+    EXPECT_EQ(rig.values().TCPportNum, 43259);
 }
 
 // The 43 wire bytes as the receiver hands them to the decoder: each position at its own index.

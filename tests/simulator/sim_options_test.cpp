@@ -65,12 +65,34 @@ TEST(SimOptions, outOfRangeOrMalformedValues_areRefusedWithTheOptionNamed)
         {"--reset-every", "0"},  {"--noise-every", "2.5"}, {"--volts", "abc"},      {"--reset-step", "8"},
         {"--counter-start", "16777216"}, {"--volts", "-1"},
         {"--step-after", "0", "--step-watts1", "100"}, {"--step-watts1", "2e6", "--step-after", "3"},
-        {"--step-after", "2.5", "--step-watts1", "100"},
+        {"--step-after", "2.5", "--step-watts1", "100"}, {"--zigbee", "3"}, {"--zigbee", "0"},
+        {"--dongle-fault", "silent"}, {"--dongle-fault", "loud", "--zigbee", "1"},
     };
     for (const QStringList& arguments : refused) {
         const SimCommandLine line = parse(arguments);
         EXPECT_FALSE(line.options) << arguments.join(' ').toStdString();
         EXPECT_TRUE(line.message.contains(arguments[0])) << line.message.toStdString();
+    }
+}
+
+TEST(SimOptions, zigbee_putsADongleForThatNodeInFront_withItsFault)
+{
+    EXPECT_FALSE(parse({}).options->dongle);
+    const struct {
+        QStringList arguments;
+        int node;
+        DongleFault fault;
+    } cases[] = {
+        {{"--zigbee", "2"}, 2, DongleFault::None},
+        {{"--zigbee", "1", "--dongle-fault", "silent"}, 1, DongleFault::Silent},
+        {{"--dongle-fault", "error", "--zigbee", "2"}, 2, DongleFault::AlwaysError},
+        {{"--zigbee", "2", "--dongle-fault", "split-ok"}, 2, DongleFault::SplitOk},
+    };
+    for (const auto& c : cases) {
+        const SimCommandLine line = parse(c.arguments);
+        ASSERT_TRUE(line.options && line.options->dongle) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(line.options->dongle->node, c.node);
+        EXPECT_EQ(line.options->dongle->fault, c.fault);
     }
 }
 

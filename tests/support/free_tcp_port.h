@@ -7,7 +7,7 @@
 #include <QTcpServer>
 #include <random>
 
-// Below 32768, so that the server's 16-bit port setting holds it; 0 when none is found.
+// Below 32768, clear of the usual ephemeral range; 0 when none is found.
 inline int freeTcpPort()
 {
     constexpr int kFirst = 20000;

@@ -1,0 +1,259 @@
+// The COM panel in the program on scripted devices: the port search and selection,
+// the method buttons, leaving the panel, the port boxes' refusals, and the ways the
+// program opens and closes it.
+#include "program_rig.h"
+
+#include "connection/com_panel.h"
+#include "simulator/zigbee_dongle.h"
+
+#include <QAbstractButton>
+#include <QListWidget>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string kAskSearch = "Invalid COM port. Would you like to search for available ports?";
+
+using Stored = std::map<std::string, std::string>;
+
+struct PanelRig : ProgramRig {
+    explicit PanelRig(Stored stored = {{"ZigbeeVersion", "8"}})
+    {
+        store.values = std::move(stored);
+        program.Form_Load();
+    }
+
+    COMpanel& open()
+    {
+        window.menuAction("MnuOPEN").trigger();
+        COMpanel* panel = program.comPanel().window();
+        if (panel == nullptr)
+            throw std::logic_error("no COM panel");
+        return *panel;
+    }
+    QStringList rows(const char* list)
+    {
+        QStringList texts;
+        auto* widget = program.comPanel().window()->findChild<QListWidget*>(list);
+        for (int i = 0; i < widget->count(); ++i)
+            texts << widget->item(i)->text();
+        return texts;
+    }
+    QWidget* control(const char* name) { return program.comPanel().window()->findChild<QWidget*>(name); }
+    QLineEdit* box(const char* name) { return program.comPanel().window()->findChild<QLineEdit*>(name); }
+    void type(const char* name, const QString& text, void (COMpanel::*lostFocus)())
+    {
+        box(name)->setText(text);
+        (program.comPanel().window()->*lostFocus)();
+    }
+};
+
+TEST(ComPanel, searchOnAMachineWithPorts3And5_listsThemInOrder_andSelectingOneStoresItWithThePortClosed)
+{
+    PanelRig rig;
+    rig.port.portExists = [](int n) { return n == 3 || n == 5; };
+    COMpanel& panel = rig.open();
+    panel.Command3_Click();
+    EXPECT_EQ(rig.rows("List1"), (QStringList{"3", "5"}));
+    EXPECT_EQ(rig.rows("List2"), QStringList{"Click the port number to select"});
+    EXPECT_FALSE(rig.port.isOpen());
+
+    panel.List1_Click(1);
+    EXPECT_EQ(rig.store.values["ComPort"], "5");
+    EXPECT_EQ(rig.dialogs.messages.back(), "Set to COM 5");
+    EXPECT_EQ(rig.box("Text1")->text(), QStringLiteral("5"));
+    EXPECT_FALSE(rig.port.isOpen());
+}
+
+TEST(ComPanel, searchFindingNothing_saysSoAndListsNothing)
+{
+    PanelRig rig;
+    rig.port.portExists = [](int) { return false; };
+    rig.open().Command3_Click();
+    EXPECT_EQ(rig.dialogs.messages, std::vector<std::string>{"No COM Port Found"});
+    EXPECT_TRUE(rig.rows("List1").isEmpty());
+}
+
+TEST(ComPanel, openPortOutside1To64_saysNoPortSelected_andLeavesThePortAlone)
+{
+    for (const char* stored : {"0", "65"}) {
+        PanelRig rig(Stored{{"ZigbeeVersion", "8"}, {"ComPort", stored}});
+        const std::size_t opens = rig.port.opens.size();
+        rig.open().Command2_Click();
+        EXPECT_EQ(rig.dialogs.messages, std::vector<std::string>{"No COM port selected. Try \"Find COM Port\" utility"})
+            << stored;
+        EXPECT_EQ(rig.port.opens.size(), opens) << stored;
+    }
+}
+
+TEST(ComPanel, openPortThatFails_addsItsLine_andTheYesAnswerListsThePorts)
+{
+    PanelRig rig;
+    rig.port.portExists = [](int n) { return n == 4; };
+    COMpanel& panel = rig.open();
+    rig.dialogs.answers = {true};
+    panel.Command2_Click();
+    EXPECT_EQ(rig.dialogs.questions, std::vector<std::string>{kAskSearch});
+    EXPECT_EQ(rig.rows("List1"), QStringList{"4"});
+    EXPECT_EQ(rig.rows("List2"), (QStringList{"Click the port number to select", "Error opening COM port"}));
+}
+
+TEST(ComPanel, methodButtons_enableOnlyTheirFindButton_andSetTheMethodWithoutStoringIt)
+{
+    const struct {
+        int index;
+        bool findE1;
+        bool findE2;
+        int method;
+    } cases[] = {{0, false, false, 8}, {1, true, false, 1}, {2, false, true, 2}};
+    for (const auto& c : cases) {
+        PanelRig rig(Stored{});
+        COMpanel& panel = rig.open();
+        rig.store.writes.clear();
+        panel.Option2_Click(c.index);
+        EXPECT_EQ(rig.control("Command6")->isEnabled(), c.findE1) << c.index;
+        EXPECT_EQ(rig.control("Command5")->isEnabled(), c.findE2) << c.index;
+        EXPECT_EQ(rig.program.settings().CommMethod, c.method);
+        EXPECT_TRUE(rig.store.writes.empty());
+    }
+}
+
+TEST(ComPanel, loading_storesTheMethod_andTicksItsButton)
+{
+    PanelRig rig(Stored{{"ZigbeeVersion", "2"}});
+    rig.open();
+    EXPECT_EQ(rig.store.values["ZigbeeVersion"], "2");
+    EXPECT_TRUE(static_cast<QAbstractButton*>(rig.program.comPanel().window()->findChildren<QWidget*>("Option2")[2])
+                    ->isChecked());
+    EXPECT_FALSE(rig.control("Command6")->isEnabled());
+    EXPECT_TRUE(rig.control("Command5")->isEnabled());
+}
+
+TEST(ComPanel, withNoMethod_exitKeepsThePanel_andTheTitleBarEndsTheProgram)
+{
+    PanelRig rig(Stored{});
+    COMpanel& panel = rig.open();
+    panel.Command4_Click();
+    EXPECT_EQ(rig.dialogs.messages, std::vector<std::string>{"Please select a communication method before exiting."});
+    ASSERT_NE(rig.program.comPanel().window(), nullptr);
+    EXPECT_FALSE(rig.program.ended());
+
+    panel.close();
+    EXPECT_EQ(rig.dialogs.messages.back(), "A communication method has not been selected. The program will now end.");
+    EXPECT_TRUE(rig.program.ended());
+}
+
+TEST(ComPanel, firstRun_startOpensThePanel_andChoosingUsbCableThenExitLetsRealTimeStart)
+{
+    PanelRig rig(Stored{});
+    rig.port.peer = [&rig](std::string_view bytes) { return rig.monitor.receive(bytes); };
+    rig.window.menuAction("MnuStartRTL").trigger();
+    EXPECT_EQ(rig.dialogs.messages,
+              std::vector<std::string>{"A communication method has not been selected. Select method before proceeding."});
+    COMpanel* panel = rig.program.comPanel().window();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_TRUE(rig.port.opens.empty());
+
+    panel->findChildren<QAbstractButton*>("Option2")[0]->click();
+    panel->Command4_Click();
+    ProgramRig::settle();
+    EXPECT_EQ(rig.program.comPanel().window(), nullptr);
+    EXPECT_FALSE(rig.program.ended());
+
+    rig.window.menuAction("MnuStartRTL").trigger();
+    EXPECT_TRUE(rig.monitor.realTimeOn());
+    EXPECT_EQ(rig.store.values["ZigbeeVersion"], "0") << "the method is stored at the next load or at shut-down";
+}
+
+TEST(ComPanel, comPortBox_keepsItsNumberWhileOpenOrOutOfRange_andIgnoresText)
+{
+    PanelRig rig(Stored{{"ZigbeeVersion", "8"}, {"ComPort", "3"}});
+    rig.open();
+    rig.type("Text1", "abc", &COMpanel::Text1_LostFocus);
+    EXPECT_EQ(rig.program.settings().ComPortNum, 3);
+    EXPECT_TRUE(rig.rows("List2").isEmpty());
+
+    rig.type("Text1", "70000", &COMpanel::Text1_LostFocus);
+    EXPECT_EQ(rig.program.settings().ComPortNum, 3);
+    EXPECT_EQ(rig.box("Text1")->text(), QStringLiteral("3"));
+    EXPECT_EQ(rig.rows("List2").size(), 1);
+
+    rig.type("Text1", "7", &COMpanel::Text1_LostFocus);
+    EXPECT_EQ(rig.program.settings().ComPortNum, 7);
+    EXPECT_NE(rig.store.values["ComPort"], "7") << "nothing is stored";
+
+    rig.program.comPanel().window()->Command2_Click();
+    ASSERT_TRUE(rig.port.isOpen());
+    rig.type("Text1", "8", &COMpanel::Text1_LostFocus);
+    EXPECT_EQ(rig.program.settings().ComPortNum, 7);
+    EXPECT_EQ(rig.rows("List2").last().toStdString(),
+              "COM 7 is open and keeps its number. Close the port first, then type the new number.");
+}
+
+TEST(ComPanel, tcpPortBox_takesPortsUpTo65535_andKeepsThePreviousOneWhenRefusedOrTheServerCannotListen)
+{
+    PanelRig rig;
+    rig.open();
+    rig.type("Text2", "43259", &COMpanel::Text2_LostFocus);
+    EXPECT_EQ(rig.program.settings().TCPportNum, 43259);
+    EXPECT_EQ(rig.store.values["TCPport"], "43259");
+    EXPECT_EQ(rig.tcpserver.listens.back(), 43259);
+
+    for (const char* refused : {"abc", "0", "65536"}) {
+        rig.type("Text2", refused, &COMpanel::Text2_LostFocus);
+        EXPECT_EQ(rig.program.settings().TCPportNum, 43259) << refused;
+        EXPECT_EQ(rig.box("Text2")->text(), QStringLiteral("43259"));
+    }
+    EXPECT_EQ(rig.tcpserver.listens.back(), 43259);
+
+    rig.tcpserver.listenSucceeds = false;
+    rig.type("Text2", "80", &COMpanel::Text2_LostFocus);
+    EXPECT_EQ(rig.program.settings().TCPportNum, 43259);
+    EXPECT_EQ(rig.store.values["TCPport"], "43259");
+    EXPECT_EQ(rig.rows("List2").last().toStdString(),
+              "The TCP server cannot listen on port 80: Address already in use. Keeping port 43259.");
+}
+
+TEST(ComPanel, closePort_showsBothBoxesClosedAndTheWebPostingStopped)
+{
+    PanelRig rig(Stored{{"ZigbeeVersion", "8"}, {"ComPort", "2"}});
+    COMpanel& panel = rig.open();
+    panel.Command2_Click();
+    EXPECT_EQ(rig.box("Text1")->palette().color(QPalette::Base), QColor(0, 255, 0));
+    panel.Command1_Click();
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_EQ(rig.box("Text1")->palette().color(QPalette::Base), QColor(255, 0, 0));
+    EXPECT_EQ(rig.box("Text1")->text(), QStringLiteral("2"));
+    EXPECT_EQ(rig.text("Text1"), QStringLiteral("COM Port is Closed"));
+    EXPECT_EQ(rig.program.monitor().webRealTimeBox().text(), "Real-Time Data Stopped");
+}
+
+TEST(ComPanel, findE2_discoversTheNodeInThePanelsList_withoutSettingZigbeeFound)
+{
+    PanelRig rig(Stored{{"ZigbeeVersion", "2"}});
+    ZigbeeDongle dongle(rig.monitor, {.node = 2});
+    rig.port.peer = [&](std::string_view bytes) { return dongle.receive(bytes, rig.clock.elapsedMs()); };
+    rig.open();
+    static_cast<QPushButton*>(rig.control("Command5"))->click();
+    EXPECT_EQ(rig.rows("List2"), QStringList{"Node E2 has been discovered successfully."});
+    EXPECT_FALSE(rig.program.monitor().state().ZigbeeFound);
+}
+
+TEST(ComPanel, minimizingTheMainWindow_closesAnOpenPanel_butMakesNoneAndNeverEndsTheProgram)
+{
+    PanelRig rig(Stored{});
+    rig.minimize();
+    EXPECT_EQ(rig.program.comPanel().window(), nullptr);
+    EXPECT_FALSE(rig.program.ended());
+
+    rig.window.showNormal();
+    rig.open();
+    rig.minimize();
+    ProgramRig::settle();
+    EXPECT_EQ(rig.program.comPanel().window(), nullptr);
+    EXPECT_FALSE(rig.program.ended()) << "the user only minimized";
+}
+
+} // namespace
