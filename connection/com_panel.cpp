@@ -31,11 +31,6 @@ constexpr int kUsbCableButton = 0;
 constexpr int kZigbee1Button = 1;
 constexpr int kZigbee2Button = 2;
 
-QString qText(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
-
 template <typename Widget>
 Widget* named(Widget* widget, const char* objectName, const QString& accessibleName)
 {

@@ -45,7 +45,7 @@ void ZigbeeDiscovery::FindZigbeeNode(int Zversion)
 
 ZigbeeDiscovery::Reply ZigbeeDiscovery::awaitReply(char& previous)
 {
-    const SecondDeadline deadline(clock_.secondOfMinute(), kReplyTimeoutSeconds);
+    SecondDeadline deadline(clock_.secondOfMinute(), kReplyTimeoutSeconds);
     for (;;) {
         // A program asked to end does not sit out the rest of the time-out.
         if (deadline.reachedAt(clock_.secondOfMinute()) || events_.endPending())

@@ -52,7 +52,10 @@ TEST(QtSerialPort, inputBeyondTheBufferWhileNobodyReads_theLatestIsKeptAndReadin
     QtSerialPort port(config.path().toStdString());
     int notifications = 0;
     port.setReceiveHandler([&] { ++notifications; });
-    ASSERT_TRUE(port.open({.portNumber = kComPort, .inputBufferSize = 1024}));
+    SerialPortConfig config1024;
+    config1024.portNumber = kComPort;
+    config1024.inputBufferSize = 1024;
+    ASSERT_TRUE(port.open(config1024));
 
     // Four times the buffer, in pieces small enough for the terminal, while the program
     // only looks whether anything waits (as the real-time start does).
