@@ -53,6 +53,10 @@ public:
 
     PortManager& ports() { return ports_; }
     RealTimeControl& realTime() { return realTime_; }
+    CommandExchange& commands() { return exchange_; }
+
+    // The pre-reset offsets to 0; they reach the settings store with the next save.
+    void clearPreResetValues() { decoder_.clearPreResetValues(); }
 
     // The link's status list and boxes, for whoever shows them.
     const ObservableStatusList& statusList() const { return statusList_; }
