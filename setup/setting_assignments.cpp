@@ -4,6 +4,7 @@
 #include "common/number_text.h"
 
 #include <cmath>
+#include <tuple>
 
 namespace {
 
