@@ -47,9 +47,11 @@ bool UtilityCommands::Command11_Click()
         "This should only be used initialy before starting a new web server account.");
 }
 
-void UtilityCommands::togglePolarity(int channel)
+bool UtilityCommands::togglePolarity(int channel)
 {
-    if (link_.dialogs.askYesNo(
+    if (!link_.dialogs.askYesNo(
             "Are you sure you want to change the polarity? If you are NET metering, this will affect your data."))
-        link_.realTime.TogglePolarity(channel);
+        return false;
+    link_.realTime.TogglePolarity(channel);
+    return true;
 }

@@ -20,12 +20,13 @@ public:
     // clears the values (nothing goes to the monitor).
     bool Command11_Click();
 
-    // "Toggle CH1 Polarity" / "Toggle CH2 Polarity": after Yes, the link's toggle.
-    void Command15_Click() { togglePolarity(1); }
-    void Command16_Click() { togglePolarity(2); }
+    // "Toggle CH1 Polarity" / "Toggle CH2 Polarity": after Yes, the link's toggle (which
+    // shows its own failures); true when the user said Yes.
+    bool Command15_Click() { return togglePolarity(1); }
+    bool Command16_Click() { return togglePolarity(2); }
 
 private:
-    void togglePolarity(int channel);
+    bool togglePolarity(int channel);
     // Writes the word in one write and waits for its acknowledgement.
     bool acknowledged(std::string_view word);
 
