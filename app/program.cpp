@@ -34,7 +34,16 @@ Program::Program(MainWindow& window, const Platform& platform)
       options_({.settings = companion_.settings(),
                 .readings = companion_.monitor().readings(),
                 .dialogs = platform.companion.dialogs,
-                .symbols = systemNumberSymbols()})
+                .symbols = systemNumberSymbols()}),
+      util_({.link = [this, platform](StatusList& List1) {
+                 Monitor& monitor = companion_.monitor();
+                 return SetupLink{.port = platform.companion.port, .clock = platform.companion.clock,
+                                  .events = platform.companion.events, .dialogs = platform.companion.dialogs,
+                                  .state = monitor.state(), .ports = monitor.ports(), .commands = monitor.commands(),
+                                  .realTime = monitor.realTime(), .List1 = List1};
+             },
+             .clearPreResetValues = [this] { companion_.monitor().clearPreResetValues(); },
+             .decimalSymbol = systemNumberSymbols().decimal})
 {
     connectMenus();
     connectDisplays();
@@ -69,6 +78,7 @@ void Program::connectMenus()
     on("MnuCloseSocket", [this] { companion_.server().MnuCloseSocket_Click(); });
     on("MnuWritetoWeb", [this] { webWindow_.MnuWritetoWeb_Click(); });
     on("MnuOptions", [this] { options_.show(); });
+    on("MnuUtil", [this] { util_.MnuUtil_Click(); });
     on("MnuAbout", [this] { dialogs_.message(aboutText()); });
 }
 
@@ -101,6 +111,7 @@ void Program::connectWindows()
     connect(&options_, &OptionsWindowOwner::webPostingRefreshWanted, this, [this] { webWindow_.RefreshTextBoxes(); });
     connect(&window_, &MainWindow::closeRequested, this, &Program::Form_Unload);
     connect(&window_, &MainWindow::minimizingToTray, this, [this] {
+        util_.closeUnlessMaximized();
         options_.closeUnlessMaximized();
         webWindow_.closeUnlessMaximized();
     });

@@ -5,6 +5,7 @@
 
 #include "companion/companion.h"
 #include "settings/options_window_owner.h"
+#include "setup/util_window_owner.h"
 #include "web/web_window_owner.h"
 
 #include <QObject>
@@ -40,6 +41,7 @@ public:
     const SettingsValues& settings() const { return companion_.settings().values(); }
     const Monitor& monitor() const { return companion_.monitor(); }
     WebWindowOwner& webWindow() { return webWindow_; }
+    UtilWindowOwner& utilWindow() { return util_; }
 
     static std::string caption(const std::string& version);
     static std::string aboutText();
@@ -61,4 +63,5 @@ private:
     Companion companion_;
     WebWindowOwner webWindow_;
     OptionsWindowOwner options_;
+    UtilWindowOwner util_;
 };
