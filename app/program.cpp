@@ -40,7 +40,16 @@ Program::Program(MainWindow& window, const Platform& platform)
                  .discovery = companion_.zigbeeDiscovery(),
                  .server = companion_.server(),
                  .events = platform.companion.events,
-                 .dialogs = platform.companion.dialogs})
+                 .dialogs = platform.companion.dialogs}),
+      util_({.link = [this, platform](StatusList& List1) {
+                 Monitor& monitor = companion_.monitor();
+                 return SetupLink{.port = platform.companion.port, .clock = platform.companion.clock,
+                                  .events = platform.companion.events, .dialogs = platform.companion.dialogs,
+                                  .state = monitor.state(), .ports = monitor.ports(), .commands = monitor.commands(),
+                                  .realTime = monitor.realTime(), .List1 = List1};
+             },
+             .clearPreResetValues = [this] { companion_.monitor().clearPreResetValues(); },
+             .decimalSymbol = systemNumberSymbols().decimal})
 {
     connectMenus();
     connectDisplays();
@@ -76,6 +85,7 @@ void Program::connectMenus()
     on("MnuCloseSocket", [this] { companion_.server().MnuCloseSocket_Click(); });
     on("MnuWritetoWeb", [this] { webWindow_.MnuWritetoWeb_Click(); });
     on("MnuOptions", [this] { options_.show(); });
+    on("MnuUtil", [this] { util_.MnuUtil_Click(); });
     on("MnuAbout", [this] { dialogs_.message(aboutText()); });
 }
 
@@ -112,6 +122,7 @@ void Program::connectWindows()
     connect(&comPanel_, &ComPanelOwner::programEndWanted, this, &Program::Form_Unload);
     connect(&window_, &MainWindow::minimizingToTray, this, [this] {
         comPanel_.closeUnlessMaximized();
+        util_.closeUnlessMaximized();
         options_.closeUnlessMaximized();
         webWindow_.closeUnlessMaximized();
     });

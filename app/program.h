@@ -6,6 +6,7 @@
 #include "companion/companion.h"
 #include "connection/com_panel_owner.h"
 #include "settings/options_window_owner.h"
+#include "setup/util_window_owner.h"
 #include "web/web_window_owner.h"
 
 #include <QObject>
@@ -42,6 +43,7 @@ public:
     const Monitor& monitor() const { return companion_.monitor(); }
     WebWindowOwner& webWindow() { return webWindow_; }
     ComPanelOwner& comPanel() { return comPanel_; }
+    UtilWindowOwner& utilWindow() { return util_; }
 
     static std::string caption(const std::string& version);
     static std::string aboutText();
@@ -64,4 +66,5 @@ private:
     WebWindowOwner webWindow_;
     OptionsWindowOwner options_;
     ComPanelOwner comPanel_;
+    UtilWindowOwner util_;
 };

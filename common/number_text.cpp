@@ -111,3 +111,44 @@ double roundHalfEven(double value)
 {
     return std::nearbyint(value);
 }
+
+double leadingNumber(std::string_view text)
+{
+    std::size_t start = 0;
+    while (start < text.size() && (text[start] == ' ' || text[start] == '\t'))
+        ++start;
+    std::string number;
+    std::size_t i = start;
+    auto takeDigits = [&] {
+        const std::size_t before = number.size();
+        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])))
+            number += text[i++];
+        return number.size() > before;
+    };
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        number += text[i++];
+    bool digits = takeDigits();
+    if (i < text.size() && text[i] == '.') {
+        number += text[i++];
+        digits = takeDigits() || digits;
+    }
+    if (!digits)
+        return 0;
+    // An exponent counts only when digits follow it.
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::string exponent = "e";
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
+            exponent += text[j++];
+        const std::size_t firstDigit = j;
+        while (j < text.size() && std::isdigit(static_cast<unsigned char>(text[j])))
+            exponent += text[j++];
+        if (j > firstDigit)
+            number += exponent;
+    }
+    // from_chars does not take a leading '+', and reads '.' whatever the locale says.
+    const char* first = number.data() + (number.front() == '+' ? 1 : 0);
+    double value = 0;
+    const auto [end, error] = std::from_chars(first, number.data() + number.size(), value);
+    return error == std::errc() && std::isfinite(value) ? value : 0;
+}

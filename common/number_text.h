@@ -31,3 +31,8 @@ std::optional<std::int64_t> parseWholeNumber(std::string_view text, std::int64_t
 
 // Rounds to the nearest whole number, ties to even.
 double roundHalfEven(double value);
+
+// The value of a text's leading number, the way a typed box is read: blanks first are
+// skipped, then a sign, digits, a '.' fraction and an exponent are taken as far as they
+// go; a text that does not begin with a number gives 0.
+double leadingNumber(std::string_view text);

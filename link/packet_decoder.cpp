@@ -142,3 +142,11 @@ PacketDecoder::Outcome PacketDecoder::decode(const PacketBytes& bytes)
     r.KWh2 = r.AbsWs2 / 3600 * 0.001;
     return Outcome::Finished;
 }
+
+void PacketDecoder::clearPreResetValues()
+{
+    readings_.PreResetVal1 = 0;
+    readings_.PreResetVal2 = 0;
+    readings_.PreResetValP1 = 0;
+    readings_.PreResetValP2 = 0;
+}

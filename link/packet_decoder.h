@@ -38,6 +38,9 @@ public:
     void restore(const StoredCounters& counters);
     StoredCounters stored() const;
 
+    // The four pre-reset offsets to 0, as when a new web account starts from scratch.
+    void clearPreResetValues();
+
 private:
     void takeResetCount(const PacketBytes& bytes);
     Outcome takeSecondsCounter(const PacketBytes& bytes);

@@ -270,6 +270,29 @@ std::optional<std::string> RealTimeControl::polarityToggleFailure(int channel)
     return failure;
 }
 
+void RealTimeControl::forgetRealTimeWasOn()
+{
+    state_.RTwasOn = false;
+}
+
+void RealTimeControl::stopAgainIfStillOn()
+{
+    if (!state_.RealTimeOn)
+        return;
+    state_.RTwasOn = true;
+    MnuStopRTL_Click();
+}
+
+void RealTimeControl::endCommand()
+{
+    state_.CmdInProgress = false;
+}
+
+void RealTimeControl::showRealTimeStopped()
+{
+    displays_.mainRealTimeBox.show(kDataStopped, status_look::Stopped);
+}
+
 bool RealTimeControl::sendPolarityToggle(int channel)
 {
     while (port_.bytesWaiting() > 0) {

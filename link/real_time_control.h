@@ -41,6 +41,16 @@ public:
     // failure goes to the main list instead of a message box.
     void togglePolarityFromNetwork(int channel);
 
+    // For the setup actions, which find real time still flowing some seconds after
+    // RealTimeOff (the flag follows the data): forget that real time was on, or, when
+    // the flag is still up, remember it and run the stop again.
+    void forgetRealTimeWasOn();
+    void stopAgainIfStillOn();
+    // A setup action is done with the port before the restore.
+    void endCommand();
+    // The main window's real-time box, after a settings read.
+    void showRealTimeStopped();
+
     // The data-flow watchdog, every second.
     void Timer2_Timer();
 

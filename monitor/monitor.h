@@ -61,6 +61,10 @@ public:
     void holdSerialInput(bool held) { state_.CmdInProgress = held; }
     void zigbeeNodeFound() { state_.ZigbeeFound = true; }
     RealTimeControl& realTime() { return realTime_; }
+    CommandExchange& commands() { return exchange_; }
+
+    // The pre-reset offsets to 0; they reach the settings store with the next save.
+    void clearPreResetValues() { decoder_.clearPreResetValues(); }
 
     // The link's status list and boxes, for whoever shows them.
     const ObservableStatusList& statusList() const { return statusList_; }

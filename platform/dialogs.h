@@ -13,6 +13,13 @@ public:
     // A message box with Yes and No buttons; true for Yes.
     virtual bool askYesNo(const std::string& text) = 0;
 
+    // The same under a title of its own ("Caution"); where no title shows, the plain question.
+    virtual bool askYesNoTitled(const std::string& title, const std::string& text)
+    {
+        static_cast<void>(title);
+        return askYesNo(text);
+    }
+
     // The hourglass (true) or the default pointer (false).
     virtual void setBusyPointer(bool busy) = 0;
 };

@@ -22,7 +22,13 @@ void QtDialogs::message(const std::string& text)
 
 bool QtDialogs::askYesNo(const std::string& text)
 {
-    return QMessageBox::question(parent_, kTitle, QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No)
+    return askYesNoTitled(kTitle.toStdString(), text);
+}
+
+bool QtDialogs::askYesNoTitled(const std::string& title, const std::string& text)
+{
+    return QMessageBox::question(parent_, QString::fromStdString(title), QString::fromStdString(text),
+                                 QMessageBox::Yes | QMessageBox::No)
         == QMessageBox::Yes;
 }
 

@@ -13,6 +13,7 @@ public:
 
     void message(const std::string& text) override;
     bool askYesNo(const std::string& text) override;
+    bool askYesNoTitled(const std::string& title, const std::string& text) override;
     void setBusyPointer(bool busy) override;
 
 private:

@@ -3,6 +3,11 @@
 
 #include "platform/com_port_path.h"
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <sys/file.h>
+#endif
+
 QtSerialPort::QtSerialPort(std::string configDir)
     : configDir_(std::move(configDir))
 {
@@ -43,17 +48,28 @@ bool QtSerialPort::applyLineSettings(const SerialLineSettings& line)
 bool QtSerialPort::open(const SerialPortConfig& config)
 {
     close();
+    openFailure_.clear();
     const std::string device = comPortDevicePath(config.portNumber, configDir_);
-    if (device.empty())
+    if (device.empty()) {
+        openFailure_ = "no device is known for COM" + std::to_string(config.portNumber);
         return false;
+    }
     port_.setPortName(QString::fromStdString(device));
     // Qt stops taking input for good once a limited read buffer is full and nobody
     // reads (as while a command exchange owns the port); the limit is kept here instead.
     port_.setReadBufferSize(0);
     inputBufferSize_ = config.inputBufferSize;
-    if (!port_.open(QIODevice::ReadWrite))
+    if (!port_.open(QIODevice::ReadWrite)) {
+        openFailure_ = device + ": " + port_.errorString().toStdString();
         return false;
+    }
+    if (!lockDevice()) {
+        openFailure_ = device + ": the port is in use by another program";
+        port_.close();
+        return false;
+    }
     if (!applyLineSettings(config.line)) {
+        openFailure_ = device + ": " + port_.errorString().toStdString();
         port_.close();
         return false;
     }
@@ -63,6 +79,17 @@ bool QtSerialPort::open(const SerialPortConfig& config)
     port_.setRequestToSend(config.rtsEnable);
     port_.clearError();
     return true;
+}
+
+bool QtSerialPort::lockDevice()
+{
+#ifdef Q_OS_UNIX
+    // The lock goes with the descriptor: closing the port releases it.
+    return ::flock(static_cast<int>(port_.handle()), LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
+#else
+    // Windows opens a COM port for one program at a time by itself.
+    return true;
+#endif
 }
 
 void QtSerialPort::close()

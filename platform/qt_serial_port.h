@@ -10,7 +10,10 @@ public:
     // configDir is where the per-user COM port links live (see com_port_path.h).
     explicit QtSerialPort(std::string configDir);
 
+    // The device is also locked for this process (an advisory lock): a second program
+    // that opens the same port through this class is refused while the first holds it.
     bool open(const SerialPortConfig& config) override;
+    std::string openFailure() const override { return openFailure_; }
     void close() override;
     bool isOpen() const override;
     int bytesWaiting() override;
@@ -25,7 +28,11 @@ private:
     // Keeps at most the configured input buffer's worth of received bytes.
     void dropOverflow();
 
+    // Takes the device's advisory lock; false when another process holds it.
+    bool lockDevice();
+
     std::string configDir_;
+    std::string openFailure_;
     QSerialPort port_;
     int inputBufferSize_ = 0;
     std::function<void()> receiveHandler_;

@@ -34,6 +34,9 @@ public:
 
     // Applies the configuration and opens the port; false when it cannot be opened.
     virtual bool open(const SerialPortConfig& config) = 0;
+
+    // Why the last open failed, in the system's words ("" when nobody knows).
+    virtual std::string openFailure() const { return {}; }
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
 

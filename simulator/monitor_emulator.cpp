@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -18,6 +19,13 @@ struct Command {
 
 void noAction(MonitorState&) {}
 
+void resetCounters(MonitorState& state, int countStep)
+{
+    state.absWs = {0, 0};
+    state.polWs = {0, 0};
+    state.resetCount = (state.resetCount + countStep) % 8;
+}
+
 const Command kCommands[] = {
     {kAttentionWord, "", false, noAction},
     {"TOG", "", true, noAction},
@@ -26,7 +34,56 @@ const Command kCommands[] = {
     {"OFF", "TOG", false, [](MonitorState& s) { s.realTimeOn = false; }},
     {"NG1", "SET", false, [](MonitorState& s) { s.polarityReversed[0] = !s.polarityReversed[0]; }},
     {"NG2", "SET", false, [](MonitorState& s) { s.polarityReversed[1] = !s.polarityReversed[1]; }},
+    {"RCV", "SET", false, noAction},
+    {"RQS", "", true, noAction},
+    {"RST", "RQS", false, [](MonitorState& s) { resetCounters(s, 1); }},
 };
+
+// The block is sent right behind the acknowledgement of "RCV".
+constexpr std::string_view kReadSettingsWord = "RCV";
+
+} // namespace
+
+// A set-up command after "SET" and what follows it: words, and value bytes (an empty
+// word) stored as they arrive.
+struct SetupStep {
+    std::string_view word;
+    void (*store)(MonitorSettings&, std::uint8_t);
+};
+
+struct SetupSequence {
+    std::string_view command;
+    std::vector<SetupStep> steps;
+};
+
+namespace {
+
+void noStore(MonitorSettings&, std::uint8_t) {}
+
+const SetupSequence kSetupSequences[] = {
+    {"CT1",
+     {{"TYP", noStore}, {"", [](MonitorSettings& c, std::uint8_t v) { c.ct1Type = v; }}, {"RNG", noStore},
+      {"", [](MonitorSettings& c, std::uint8_t v) { c.ct1Range = v; }}}},
+    {"CT2",
+     {{"TYP", noStore}, {"", [](MonitorSettings& c, std::uint8_t v) { c.ct2Type = v; }}, {"RNG", noStore},
+      {"", [](MonitorSettings& c, std::uint8_t v) { c.ct2Range = v; }}}},
+    {"PTT",
+     {{"", [](MonitorSettings& c, std::uint8_t v) { c.ptType = v; }}, {"PTR", noStore},
+      {"", [](MonitorSettings& c, std::uint8_t v) { c.ptRange = v; }}}},
+    {"IVL",
+     {{"", [](MonitorSettings& c, std::uint8_t v) { c.interval = static_cast<std::uint16_t>(v << 8 | (c.interval & 0xFF)); }},
+      {"", [](MonitorSettings& c, std::uint8_t v) { c.interval = static_cast<std::uint16_t>((c.interval & 0xFF00) | v); }}}},
+    {"UID", {{"", [](MonitorSettings& c, std::uint8_t v) { c.deviceId = v; }}}},
+};
+
+const SetupSequence* findSetupSequence(const std::string& word)
+{
+    for (const SetupSequence& sequence : kSetupSequences) {
+        if (sequence.command == word)
+            return &sequence;
+    }
+    return nullptr;
+}
 
 const Command* findCommand(const std::string& word, const std::string& prefix)
 {
@@ -63,26 +120,74 @@ MonitorEmulator::MonitorEmulator(const MonitorState& state, const ResponseMode& 
 std::string MonitorEmulator::receive(std::string_view fromProgram)
 {
     std::string reply;
-    for (const std::string& word : reader_.take(fromProgram)) {
-        if (const auto byte = answer(word))
-            reply += static_cast<char>(*byte);
+    for (const char c : fromProgram) {
+        // A value byte may look like anything, a command letter or the attention byte.
+        if (awaitingValue()) {
+            reply += answerValue(static_cast<std::uint8_t>(c));
+            continue;
+        }
+        for (const std::string& word : reader_.take(std::string_view(&c, 1)))
+            reply += answer(word);
     }
     return reply;
 }
 
-std::optional<std::uint8_t> MonitorEmulator::answer(const std::string& word)
+bool MonitorEmulator::awaitingValue() const
 {
+    return sequence_ && sequenceStep_ < sequence_->steps.size() && sequence_->steps[sequenceStep_].word.empty();
+}
+
+std::string MonitorEmulator::answerValue(std::uint8_t value)
+{
+    // Value bytes answer to the name of the word they follow: "TYP+", "IVL+".
+    std::size_t named = sequenceStep_;
+    while (named > 0 && sequence_->steps[named - 1].word.empty())
+        --named;
+    const std::string_view after = named == 0 ? sequence_->command : sequence_->steps[named - 1].word;
+    const auto reply = responses_.replyTo(std::string(after) + '+');
+    if (reply == kAcknowledgeByte)
+        sequence_->steps[sequenceStep_].store(state_.configuration, value);
+    if (++sequenceStep_ == sequence_->steps.size())
+        sequence_ = nullptr;
+    return reply ? std::string(1, static_cast<char>(*reply)) : std::string();
+}
+
+std::string MonitorEmulator::answer(const std::string& word)
+{
+    if (sequence_) {
+        const SetupSequence* sequence = sequence_;
+        sequence_ = nullptr;
+        if (sequence->steps[sequenceStep_].word == word) {
+            const auto reply = responses_.replyTo(word);
+            if (reply == kAcknowledgeByte) {
+                sequence_ = sequence;
+                ++sequenceStep_;
+            }
+            return reply ? std::string(1, static_cast<char>(*reply)) : std::string();
+        }
+    }
+    const SetupSequence* setup = prefix_ == "SET" ? findSetupSequence(word) : nullptr;
     const Command* command = findCommand(word, prefix_);
     prefix_.clear();
-    if (!command)
-        return std::nullopt;
+    if (!command && !setup)
+        return {};
     const auto reply = responses_.replyTo(word);
-    if (reply == kAcknowledgeByte) {
-        command->apply(state_);
-        if (command->opensCommand)
-            prefix_ = word;
+    if (!reply)
+        return {};
+    std::string sent(1, static_cast<char>(*reply));
+    if (reply != kAcknowledgeByte)
+        return sent;
+    if (setup) {
+        sequence_ = setup;
+        sequenceStep_ = 0;
+        return sent;
     }
-    return reply;
+    command->apply(state_);
+    if (command->opensCommand)
+        prefix_ = word;
+    if (word == kReadSettingsWord)
+        sent += encodeSettingsBlock(state_.configuration).substr(0, responses_.settingsBlockLength);
+    return sent;
 }
 
 std::string MonitorEmulator::tick(int elapsedSeconds)
@@ -123,9 +228,7 @@ void MonitorEmulator::advance(int seconds)
 
 void MonitorEmulator::reset(int countStep)
 {
-    state_.absWs = {0, 0};
-    state_.polWs = {0, 0};
-    state_.resetCount = (state_.resetCount + countStep) % 8;
+    resetCounters(state_, countStep);
 }
 
 std::string MonitorEmulator::packet(PacketFaults faults) const

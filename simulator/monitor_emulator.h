@@ -5,6 +5,7 @@
 #include "simulator/command_reader.h"
 #include "simulator/response_mode.h"
 #include "simulator/stream_faults.h"
+#include "setup/settings_block.h"
 
 #include <array>
 #include <cstdint>
@@ -26,6 +27,8 @@ struct MonitorState {
     std::uint32_t secondsCounter = 0;  // 24-bit on the wire
     int resetCount = 0;                // 0-7 on the wire
     bool realTimeOn = false;
+    // CT and PT set-up, storage interval, firmware and device ID, as "SET" "RCV" sends them.
+    MonitorSettings configuration;
 };
 
 // A change of channel 1's power during a run: once packet afterPackets (counted from 1)
@@ -42,6 +45,8 @@ struct PacketFaults {
     bool wrongTrailer = false;
 };
 
+struct SetupSequence;
+
 class MonitorEmulator {
 public:
     MonitorEmulator() = default;
@@ -54,9 +59,13 @@ public:
 
     // Bytes from the program in, the monitor's reply bytes out. The attention byte and
     // "TOG" + "PLR" (real time on), "TOG" + "OFF" (off), "SET", "SET" + "NG1"/"NG2"
-    // (toggle a channel's polarity) are known; each accepted word is answered with 252.
-    // A word the monitor does not know, or a second word without its first, gets no
-    // answer. A word the response mode does not answer with 252 is not carried out.
+    // (toggle a channel's polarity), "SET" + "RCV" (252, then the 33-byte settings
+    // block), "RQS" + "RST" (reset) and the set-up sequences "SET" "CT1"/"CT2" "TYP" v
+    // "RNG" v, "SET" "PTT" v "PTR" v, "SET" "IVL" hi lo, "SET" "UID" v are known; each
+    // accepted word and value byte is answered with 252. A word the monitor does not
+    // know, or a second word without its first, gets no answer. A word the response mode
+    // does not answer with 252 is not carried out and ends its sequence; a value byte
+    // it does not answer is not stored, and the sequence goes on.
     std::string receive(std::string_view fromProgram);
 
     // Lets the given whole seconds pass and returns what the monitor sends meanwhile:
@@ -76,9 +85,10 @@ public:
 
 private:
     // The reply to a known word, after carrying it out when it is accepted.
-    std::optional<std::uint8_t> answer(const std::string& word);
-    bool isKnown(const std::string& word) const;
-    void carryOut(const std::string& word);
+    std::string answer(const std::string& word);
+    // The reply to a value byte of a set-up sequence, after storing it when accepted.
+    std::string answerValue(std::uint8_t value);
+    bool awaitingValue() const;
     std::string nextPacket();
 
     MonitorState state_;
@@ -86,8 +96,11 @@ private:
     StreamFaults faults_;
     PowerStep step_;
     CommandReader reader_;
-    // The accepted first word of a two-word command ("TOG" or "SET"), if any.
+    // The accepted first word of a two-word command ("TOG", "SET" or "RQS"), if any.
     std::string prefix_;
+    // The set-up sequence under way ("CT1", "PTT", ...) and how far it has come.
+    const SetupSequence* sequence_ = nullptr;
+    std::size_t sequenceStep_ = 0;
     std::int64_t packetsSent_ = 0;
 };
 

@@ -5,7 +5,7 @@ std::optional<std::uint8_t> ResponseMode::replyTo(const std::string& word) const
 {
     if (silent)
         return std::nullopt;
-    if (answeredWords && !answeredWords->contains(word))
+    if (unansweredWords.contains(word) || (answeredWords && !answeredWords->contains(word)))
         return std::nullopt;
     return answerByte;
 }

@@ -15,6 +15,11 @@ struct ResponseMode {
     std::uint8_t answerByte = kAcknowledgeByte;
     // When set, only these words (commands, or "252" for the attention byte) are answered.
     std::optional<std::set<std::string>> answeredWords = std::nullopt;
+    // Words never answered; a value byte of a set-up sequence is named after the word
+    // it follows with a "+" ("TYP+", "IVL+" for both interval bytes).
+    std::set<std::string> unansweredWords;
+    // How much of the 33-byte settings block "SET" "RCV" sends (less for a faulty monitor).
+    std::size_t settingsBlockLength = 33;
 
     // The reply to a known word, or nothing when the monitor stays silent.
     std::optional<std::uint8_t> replyTo(const std::string& word) const;

@@ -1,6 +1,8 @@
 // Reading kvo7730-sim's command line into the emulator's starting state and modes.
 #include "simulator/sim_options.h"
 
+#include "setup/setting_assignments.h"
+
 #include <QCommandLineParser>
 #include <cmath>
 #include <limits>
@@ -59,6 +61,8 @@ const NumberOption kNumberOptions[] = {
      [](SimOptions& o, double v) { o.dongle = DongleSettings{.node = whole(v)}; }},
     {"step-watts1", "W", "Channel 1's power after the step (with --step-after).", -1e6, 1e6, false,
      [](SimOptions& o, double v) { o.step.watts1 = v; }},
+    {"short-block", "N", "Send only N bytes of the 33-byte settings block (a faulty monitor).", 0, 32, true,
+     [](SimOptions& o, double v) { o.responses.settingsBlockLength = static_cast<std::size_t>(v); }},
     {"step-after", "N", "Step channel 1's power once N packets have been sent (with --step-watts1).", 1,
      kNoLimit, true, [](SimOptions& o, double v) { o.step.afterPackets = whole(v); }},
 };
@@ -103,7 +107,16 @@ SimCommandLine parseSimCommandLine(const QStringList& arguments)
     const QCommandLineOption dongleFault(
         "dongle-fault", "A faulty dongle (with --zigbee): silent, error (always ERROR) or split-ok (\"O K\").",
         "KIND");
-    parser.addOptions({realTime, silent, ackOnly, dongleFault});
+    const QCommandLineOption noAck("no-ack",
+                                   "Never answer these words; a value byte is named after the word it follows "
+                                   "with a +, as TYP+ or IVL+.",
+                                   "CMD,CMD");
+    const QCommandLineOption config("config",
+                                    "The monitor's configuration: ct1=TYPE,RANGE ct2=TYPE,RANGE pt=TYPE,RANGE "
+                                    "interval=MINUTES firmware=VERSION id=ID, blank-separated or repeated "
+                                    "(default ct1=100,5 ct2=167,4 pt=1,2 interval=15 firmware=1.234 id=33).",
+                                    "SETTINGS");
+    parser.addOptions({realTime, silent, ackOnly, dongleFault, noAck, config});
     for (const NumberOption& number : kNumberOptions)
         parser.addOption(QCommandLineOption(number.name, number.description, number.valueName));
 
@@ -160,6 +173,23 @@ SimCommandLine parseSimCommandLine(const QStringList& arguments)
         }
         options.responses.answeredWords = std::move(words);
     }
+    for (const QString& word : parser.values(noAck).join(',').split(',', Qt::SkipEmptyParts)) {
+        const QString name = word.trimmed().endsWith('+') ? word.trimmed().chopped(1) : word.trimmed();
+        if (!isWord(name)) {
+            result.message = "Invalid word for --no-ack: " + word;
+            return result;
+        }
+        options.responses.unansweredWords.insert(word.trimmed().toStdString());
+    }
+    std::vector<std::string> settingWords;
+    for (const QString& word : parser.values(config).join(' ').split(' ', Qt::SkipEmptyParts))
+        settingWords.push_back(word.toStdString());
+    const ParsedAssignments assignments = parseSettingAssignments(settingWords, true);
+    if (!assignments.changes) {
+        result.message = "Invalid --config: " + QString::fromStdString(assignments.error);
+        return result;
+    }
+    options.state.configuration = withChanges(options.state.configuration, *assignments.changes);
     result.options = std::move(options);
     return result;
 }

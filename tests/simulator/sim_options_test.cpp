@@ -118,3 +118,24 @@ TEST(SimOptions, help_isReportedWithTheOptionList)
 }
 
 } // namespace
+
+namespace {
+
+TEST(SimOptions, configurationAndSetupFaultsReachTheMonitor)
+{
+    const SimCommandLine line = parse({"--config", "ct1=50,3 interval=300", "--config", "firmware=2.5",
+                                       "--no-ack", "RNG,TYP+", "--short-block", "20"});
+    ASSERT_TRUE(line.options) << line.message.toStdString();
+    const SimOptions& o = *line.options;
+    EXPECT_EQ(o.state.configuration, (MonitorSettings{.ct1Type = 50, .ct1Range = 3, .interval = 300,
+                                                      .firmware = 2500}));
+    EXPECT_EQ(o.responses.unansweredWords, (std::set<std::string>{"RNG", "TYP+"}));
+    EXPECT_EQ(o.responses.settingsBlockLength, 20u);
+
+    EXPECT_EQ(parse({}).options->state.configuration, MonitorSettings{});
+    for (const QStringList& bad : {QStringList{"--config", "ct1=50"}, QStringList{"--no-ack", "TOOLONG"},
+                                   QStringList{"--short-block", "33"}})
+        EXPECT_FALSE(parse(bad).options) << bad.join(' ').toStdString();
+}
+
+} // namespace

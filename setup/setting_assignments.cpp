@@ -1,0 +1,89 @@
+// Reading "name=value" words into setting changes.
+#include "setup/setting_assignments.h"
+
+#include "common/number_text.h"
+
+#include <cmath>
+#include <tuple>
+
+namespace {
+
+std::optional<std::int64_t> wholeIn(std::string_view text, std::int64_t maximum)
+{
+    // Whole numbers only: "4.5" for a range is a typing error, not a value to round.
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
+    return parseWholeNumber(text, 0, maximum);
+}
+
+std::optional<TypeAndRange> typeAndRange(std::string_view text)
+{
+    const auto comma = text.find(',');
+    if (comma == std::string_view::npos)
+        return std::nullopt;
+    const auto type = wholeIn(text.substr(0, comma), 255);
+    const auto range = wholeIn(text.substr(comma + 1), 255);
+    if (!type || !range)
+        return std::nullopt;
+    return TypeAndRange{static_cast<std::uint8_t>(*type), static_cast<std::uint8_t>(*range)};
+}
+
+std::optional<std::uint16_t> firmwareThousandths(std::string_view text)
+{
+    const auto version = parseNumber(text);
+    if (!version || *version < 0 || *version * 1000 > 65535)
+        return std::nullopt;
+    return static_cast<std::uint16_t>(std::lround(*version * 1000));
+}
+
+} // namespace
+
+ParsedAssignments parseSettingAssignments(const std::vector<std::string>& words, bool firmwareAllowed)
+{
+    SettingChanges changes;
+    for (const std::string& word : words) {
+        const auto equals = word.find('=');
+        const std::string name = word.substr(0, equals);
+        const std::string_view value =
+            equals == std::string::npos ? std::string_view() : std::string_view(word).substr(equals + 1);
+        bool understood = false;
+        if (name == "ct1" || name == "ct2" || name == "pt") {
+            const auto pair = typeAndRange(value);
+            (name == "ct1" ? changes.ct1 : name == "ct2" ? changes.ct2 : changes.pt) = pair;
+            understood = pair.has_value();
+        } else if (name == "interval") {
+            const auto minutes = wholeIn(value, 65535);
+            if (minutes)
+                changes.interval = static_cast<std::uint16_t>(*minutes);
+            understood = minutes.has_value();
+        } else if (name == "id") {
+            const auto id = wholeIn(value, 255);
+            if (id)
+                changes.deviceId = static_cast<std::uint8_t>(*id);
+            understood = id.has_value();
+        } else if (name == "firmware" && firmwareAllowed) {
+            changes.firmware = firmwareThousandths(value);
+            understood = changes.firmware.has_value();
+        }
+        if (!understood || equals == std::string::npos)
+            return {std::nullopt, "Not a setting: \"" + word + "\""};
+    }
+    return {changes, {}};
+}
+
+MonitorSettings withChanges(MonitorSettings settings, const SettingChanges& changes)
+{
+    if (changes.ct1)
+        std::tie(settings.ct1Type, settings.ct1Range) = *changes.ct1;
+    if (changes.ct2)
+        std::tie(settings.ct2Type, settings.ct2Range) = *changes.ct2;
+    if (changes.pt)
+        std::tie(settings.ptType, settings.ptRange) = *changes.pt;
+    if (changes.interval)
+        settings.interval = *changes.interval;
+    if (changes.firmware)
+        settings.firmware = *changes.firmware;
+    if (changes.deviceId)
+        settings.deviceId = *changes.deviceId;
+    return settings;
+}
