@@ -58,6 +58,7 @@ bool PortManager::OpenComPort()
         // The port that was open is closed now: the box must not go on saying "open".
         if (wasOpen)
             displays_.mainPortBox.show("COM Port is Closed", status_look::Stopped);
+        reportOpenFailure();
         if (dialogs_.askYesNo("Invalid COM port. Would you like to search for available ports?"))
             emit portSearchWanted();
         return false;
@@ -81,6 +82,18 @@ bool PortManager::reopenLostPort()
     displays_.List1.addLine("The COM port is back and open again.");
     announceOpen();
     return true;
+}
+
+void PortManager::reportOpenFailure()
+{
+    const std::string reason = port_.openFailure();
+    if (reason.empty())
+        return;
+    std::string line = "COM" + std::to_string(settings_.ComPortNum) + " could not be opened: " + reason + ".";
+    // The usual reason on Linux: serial devices belong to the group "dialout".
+    if (reason.find("ermission denied") != std::string::npos)
+        line += " Add yourself to the group \"dialout\" (sudo usermod -aG dialout $USER) and log in again.";
+    displays_.List1.addLine(line);
 }
 
 void PortManager::CloseComPort()

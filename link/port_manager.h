@@ -53,6 +53,8 @@ signals:
 
 private:
     void closeAndAnnounce();
+    // The system's reason for a failed open, as a line in the status list.
+    void reportOpenFailure();
     // The port has just opened: show it, tell, and give the monitor its moment.
     void announceOpen();
 

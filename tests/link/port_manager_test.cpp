@@ -99,6 +99,34 @@ TEST_F(OpenComPort, failedReopenOfAnOpenPort_showsThePortClosed)
     EXPECT_EQ(mainPortBox.look, status_look::Stopped);
 }
 
+TEST_F(OpenComPort, refusedBySystem_saysWhyBeforeTheQuestion_andHowToJoinDialoutWhenDenied)
+{
+    struct Case {
+        std::string reason;
+        std::string line;
+    };
+    const Case cases[] = {
+        {"", ""},
+        {"/dev/ttyUSB0: No such file or directory", "COM3 could not be opened: /dev/ttyUSB0: No such file or directory."},
+        {"/dev/ttyUSB0: Permission denied",
+         "COM3 could not be opened: /dev/ttyUSB0: Permission denied. Add yourself to the group \"dialout\" (sudo "
+         "usermod -aG dialout $USER) and log in again."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        LinkRig rig;
+        rig.settings.ComPortNum = 3;
+        rig.port.openSucceeds = false;
+        rig.port.failureText = c.reason;
+        rig.dialogs.onShow = [&] { EXPECT_EQ(rig.List1.lines.size(), c.line.empty() ? 0u : 1u) << "said before asking"; };
+
+        EXPECT_FALSE(rig.ports.OpenComPort());
+
+        ASSERT_EQ(rig.dialogs.questions.size(), 1u);
+        EXPECT_EQ(rig.List1.lines, c.line.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.line});
+    }
+}
+
 TEST_F(CloseComPort, lostDevice_isReportedAndShownClosed)
 {
     openPort();

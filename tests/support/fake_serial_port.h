@@ -24,6 +24,8 @@ public:
     std::function<std::string(std::string_view)> peer;
 
     bool openSucceeds = true;
+    // What the system says when an open fails.
+    std::string failureText;
     // When set, only the port numbers it accepts can be opened (like a machine's real ports).
     std::function<bool(int portNumber)> portExists;
     // Runs at the start of each blocking wait on the port (where nothing else runs).
@@ -39,6 +41,7 @@ public:
     bool open(const SerialPortConfig& config) override;
     void close() override;
     bool isOpen() const override { return open_; }
+    std::string openFailure() const override { return open_ ? std::string() : failureText; }
     int bytesWaiting() override;
     std::optional<std::uint8_t> readByte() override;
     bool write(std::string_view bytes) override;
