@@ -39,6 +39,9 @@ void Monitor::connectSignals()
     port_.setLostHandler([this] { ports_.takePortLoss(); });
 
     connect(&receiver_, &PacketReceiver::packetDecoded, this, [this] {
+        // The first packet's step is measured from the counters of an earlier run.
+        if (++packetsDecoded_ > 1 && decoder_.readings().DeltaSeconds > 1)
+            packetsMissed_ += decoder_.readings().DeltaSeconds - 1;
         emit powerFactorsDecoded(decoder_.powerFactorTexts());
         emit readingsDecoded(decoder_.readings());
     });

@@ -14,6 +14,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <cstdint>
 #include <string>
 
 class Clock;
@@ -41,6 +42,10 @@ public:
 
     const LiveReadings& readings() const { return decoder_.readings(); }
     const LinkState& state() const { return state_; }
+    // Packets decoded since the start of the run, and those the seconds counter shows
+    // were sent between the first and the last of them but never decoded.
+    std::int64_t packetsDecoded() const { return packetsDecoded_; }
+    std::int64_t packetsMissed() const { return packetsMissed_; }
 
     // The counters kept from run to run.
     void restoreCounters(const StoredCounters& counters) { decoder_.restore(counters); }
@@ -112,6 +117,8 @@ private:
     RealTimeControl realTime_;
     PacketDecoder decoder_;
     PacketReceiver receiver_;
+    std::int64_t packetsDecoded_ = 0;
+    std::int64_t packetsMissed_ = 0;
     QTimer watchdog_;       // Timer2
     QTimer automaticStart_; // Timer3
     QTimer reconnect_;      // runs only while the port is lost

@@ -34,7 +34,11 @@ void Service::start()
 
 void Service::stop()
 {
-    if (companion_.end())
+    if (companion_.end()) {
+        const Monitor& monitor = companion_.monitor();
+        log_.line(std::to_string(monitor.packetsDecoded()) + " packets decoded in this run, "
+                  + std::to_string(monitor.packetsMissed()) + " missing between the first and the last.");
         log_.line("Settings and counters saved; ending.");
+    }
     emit finished();
 }

@@ -80,6 +80,8 @@ public:
     // the step (wrapping at 8).
     void reset(int countStep = 1);
 
+    std::int64_t packetsSent() const { return packetsSent_; }
+
     // The 43 wire bytes of a packet built from the current state.
     std::string packet(PacketFaults faults = {}) const;
 

@@ -13,8 +13,11 @@ constexpr qint64 kTickMarginMs = 5;
 
 } // namespace
 
-MonitorLine::MonitorLine(LineDevice& device, PseudoTerminal& terminal)
-    : device_(device), terminal_(terminal), readable_(terminal.masterDescriptor(), QSocketNotifier::Read)
+MonitorLine::MonitorLine(LineDevice& device, PseudoTerminal& terminal, int ticksPerSecond)
+    : device_(device),
+      terminal_(terminal),
+      readable_(terminal.masterDescriptor(), QSocketNotifier::Read),
+      tickMs_(1000 / ticksPerSecond)
 {
     connect(&readable_, &QSocketNotifier::activated, this, &MonitorLine::answerProgram);
     secondTimer_.setSingleShot(true);
@@ -32,7 +35,7 @@ void MonitorLine::answerProgram()
 void MonitorLine::passTime()
 {
     // Whole seconds by the clock, not by tick count: a late tick catches up.
-    const qint64 seconds = sinceStart_.elapsed() / 1000;
+    const qint64 seconds = sinceStart_.elapsed() / tickMs_;
     const auto elapsed = static_cast<int>(seconds - secondsPassed_);
     secondsPassed_ = seconds;
     terminal_.write(device_.tick(elapsed));
@@ -41,6 +44,6 @@ void MonitorLine::passTime()
 
 void MonitorLine::scheduleNextSecond()
 {
-    const qint64 nextSecondMs = (secondsPassed_ + 1) * 1000 + kTickMarginMs;
+    const qint64 nextSecondMs = (secondsPassed_ + 1) * tickMs_ + kTickMarginMs;
     secondTimer_.start(static_cast<int>(std::max<qint64>(nextSecondMs - sinceStart_.elapsed(), 0)));
 }

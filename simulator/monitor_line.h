@@ -14,7 +14,8 @@ class PseudoTerminal;
 class MonitorLine : public QObject {
     Q_OBJECT
 public:
-    MonitorLine(LineDevice& device, PseudoTerminal& terminal);
+    // ticksPerSecond: how many of the monitor's seconds pass in one second of the run.
+    MonitorLine(LineDevice& device, PseudoTerminal& terminal, int ticksPerSecond = 1);
 
 private:
     void answerProgram();
@@ -26,5 +27,6 @@ private:
     QSocketNotifier readable_;
     QTimer secondTimer_;
     QElapsedTimer sinceStart_;
+    qint64 tickMs_;
     qint64 secondsPassed_ = 0;
 };

@@ -44,8 +44,11 @@ int main(int argc, char* argv[])
             device = std::make_unique<ZigbeeDongle>(monitor, *options.dongle);
         else
             device = std::make_unique<CableLine>(monitor);
-        MonitorLine line(*device, terminal);
-        return QCoreApplication::exec();
+        MonitorLine line(*device, terminal, options.rate);
+        const int status = QCoreApplication::exec();
+        // For soak runs: what was sent, to hold against what the program decoded.
+        std::fprintf(stderr, "kvo7730-sim: %lld packets sent.\n", static_cast<long long>(monitor.packetsSent()));
+        return status;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "kvo7730-sim: %s\n", error.what());
         return 1;

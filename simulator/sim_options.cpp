@@ -55,6 +55,8 @@ const NumberOption kNumberOptions[] = {
      [](SimOptions& o, double v) { o.faults.noiseEvery = whole(v); }},
     {"answer", "BYTE", "Answer accepted commands with BYTE instead of 252 (a refusal).", 0, 255, true,
      [](SimOptions& o, double v) { o.responses.answerByte = static_cast<std::uint8_t>(v); }},
+    {"rate", "N", "Packets a second, 1 to 44 (what 19200 baud carries); the monitor's seconds run N times faster.",
+     1, 44, true, [](SimOptions& o, double v) { o.rate = whole(v); }},
     {"com", "N", "Also name the terminal COM port N (1-64) for the current user.", 1, 64, true,
      [](SimOptions& o, double v) { o.comPort = whole(v); }},
     {"zigbee", "N", "Put a ZigBee dongle in front of the monitor, whose radio is node EN (1 or 2).", 1, 2, true,

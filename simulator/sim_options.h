@@ -18,6 +18,8 @@ struct SimOptions {
     std::optional<DongleSettings> dongle;
     // Link the terminal as this COM port number.
     std::optional<int> comPort;
+    // Packets a second while real time is on: the monitor's clock runs this much faster.
+    int rate = 1;
 };
 
 struct SimCommandLine {

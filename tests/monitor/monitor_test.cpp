@@ -94,6 +94,19 @@ TEST(Monitor, decodedPacket_isAnnouncedOnceWithItsReadings)
     EXPECT_DOUBLE_EQ(rig.monitor.readings().TotalWs1, r.TotalWs1);
 }
 
+TEST(Monitor, packetsNeverDecoded_betweenTheFirstAndTheLast_areCountedAsMissing)
+{
+    MonitorRig rig;
+    ASSERT_TRUE(rig.monitor.ports().OpenComPort());
+    rig.secondsPass(1);  // the first: its step from an earlier run does not count
+    rig.secondsPass(1);
+    rig.emulator.tick(3);  // three packets lost on the line
+    rig.secondsPass(2);
+
+    EXPECT_EQ(rig.monitor.packetsDecoded(), 4);
+    EXPECT_EQ(rig.monitor.packetsMissed(), 3);
+}
+
 TEST(Monitor, restoredCounters_roundTripAndCarryIntoTheNextPacketsTotals)
 {
     MonitorState state = streamingMonitor();
