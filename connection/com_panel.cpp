@@ -215,7 +215,10 @@ void COMpanel::Command3_Click()
     const PortIdentities identities(context_.portFolders, systemSerialDevices());
     for (int i = 0; i < state.PortCount; ++i) {
         context_.events.yield();
-        portsList_->addItem(QString::fromStdString(identities.rowText(state.PortList[static_cast<std::size_t>(i)])));
+        const QString row = QString::fromStdString(identities.rowText(state.PortList[static_cast<std::size_t>(i)]));
+        portsList_->addItem(row);
+        // A long row is cut by the list's width; its tooltip shows it whole.
+        portsList_->item(portsList_->count() - 1)->setToolTip(row);
     }
 }
 

@@ -65,21 +65,24 @@ std::string PortIdentities::rowText(int portNumber) const
     std::string row = std::to_string(portNumber);
     const std::string path = comPortDevicePath(portNumber, folders_.configDir);
     std::error_code error;
+    // What the link already says is not said again.
+    std::string linkTarget;
     if (fs::is_symlink(path, error)) {
-        const fs::path target = fs::read_symlink(path, error);
-        addPart(row, fs::path(path).filename().string() + " -> " + (error ? std::string("?") : target.string()));
+        linkTarget = fs::read_symlink(path, error).string();
+        addPart(row, fs::path(path).filename().string() + " -> " + (error ? std::string("?") : linkTarget));
     }
     if (!fs::exists(path, error))
         return row;
     const std::string device = resolved(path);
-    addPart(row, device);
+    if (device != linkTarget)
+        addPart(row, device);
     if (const SerialDeviceFacts* known = facts(device)) {
         addPart(row, known->description);
         addPart(row, known->manufacturer);
         if (!known->serialNumber.empty())
             addPart(row, "serial " + known->serialNumber);
     }
-    if (const std::string byId = byIdPath(device); !byId.empty())
+    if (const std::string byId = byIdPath(device); !byId.empty() && byId != linkTarget)
         addPart(row, "by-id " + fs::path(byId).filename().string());
     return row;
 }
