@@ -40,7 +40,8 @@ Program::Program(MainWindow& window, const Platform& platform)
                  .discovery = companion_.zigbeeDiscovery(),
                  .server = companion_.server(),
                  .events = platform.companion.events,
-                 .dialogs = platform.companion.dialogs}),
+                 .dialogs = platform.companion.dialogs,
+                 .portFolders = platform.portFolders}),
       util_({.link = [this, platform](StatusList& List1) {
                  Monitor& monitor = companion_.monitor();
                  return SetupLink{.port = platform.companion.port, .clock = platform.companion.clock,

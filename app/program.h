@@ -20,6 +20,7 @@ class TrayIcon;
 struct Platform {
     CompanionPlatform companion;
     TrayIcon& tray;
+    PortFolders portFolders = PortFolders::ofThisUser();
 };
 
 class Program : public QObject {

@@ -212,9 +212,13 @@ void COMpanel::Command3_Click()
     }
     statusLines_->clear();
     statusLines_->addLine("Click the port number to select");
+    const PortIdentities identities(context_.portFolders, systemSerialDevices());
     for (int i = 0; i < state.PortCount; ++i) {
         context_.events.yield();
-        portsList_->addItem(QString::number(state.PortList[static_cast<std::size_t>(i)]));
+        const QString row = QString::fromStdString(identities.rowText(state.PortList[static_cast<std::size_t>(i)]));
+        portsList_->addItem(row);
+        // A long row is cut by the list's width; its tooltip shows it whole.
+        portsList_->item(portsList_->count() - 1)->setToolTip(row);
     }
 }
 
@@ -228,6 +232,8 @@ void COMpanel::List1_Click(int row)
     context_.events.yield();
     context_.settings.save(Setting::ComPort);
     comPortBox_->setText(QString::number(port));
+    if (const auto line = PortIdentities(context_.portFolders, systemSerialDevices()).followAdapter(port))
+        statusLines_->addLine(*line);
     context_.dialogs.message("Set to COM " + std::to_string(port));
 }
 

@@ -3,6 +3,7 @@
 // TCP server's port.
 #pragma once
 
+#include "connection/port_identities.h"
 #include "settings/lost_focus_watcher.h"
 
 #include <QWidget>
@@ -30,6 +31,8 @@ struct ComPanelContext {
     ResidentServer& server;
     EventLoop& events;
     Dialogs& dialogs;
+    // Where the per-user port links and the stable adapter names live.
+    PortFolders portFolders;
 };
 
 class COMpanel : public QWidget {

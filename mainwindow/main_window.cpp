@@ -52,9 +52,14 @@ void MainWindow::buildControls()
     placeTwips(*portBox_, 180, 210, 1995, 285);
     placeTwips(*realTimeBox_, 2280, 210, 2115, 285);
     placeTwips(*serverBox_, 4530, 210, 2475, 285);
+    // The status boxes have no label on the window; their names say what they watch.
+    portBox_->setAccessibleName(QStringLiteral("COM port status"));
+    realTimeBox_->setAccessibleName(QStringLiteral("Real-time status"));
+    serverBox_->setAccessibleName(QStringLiteral("TCP server status"));
 
     statusList_ = new QListWidget(central_);
     statusList_->setObjectName(QStringLiteral("List1"));
+    statusList_->setAccessibleName(QStringLiteral("Status"));
     statusList_->setFont(QFont(QStringLiteral("Arial"), 9));
     placeTwips(*statusList_, 150, 600, 7515, 1410);
     statusLines_ = std::make_unique<ListWidgetStatusList>(*statusList_);

@@ -69,6 +69,7 @@ void WebFrm::buildControls()
 
     logView_ = new QTreeView(this);
     logView_->setObjectName(QStringLiteral("ListView1"));
+    logView_->setAccessibleName(QStringLiteral("Posted readings"));
     logView_->setRootIsDecorated(false);
     logView_->setItemsExpandable(false);
     logView_->setUniformRowHeights(true);

@@ -4,11 +4,14 @@
 #include "program_rig.h"
 
 #include "connection/com_panel.h"
+#include "platform/com_port_path.h"
 #include "simulator/zigbee_dongle.h"
 
 #include <QAbstractButton>
 #include <QListWidget>
 #include <QPushButton>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -64,6 +67,53 @@ TEST(ComPanel, searchOnAMachineWithPorts3And5_listsThemInOrder_andSelectingOneSt
     EXPECT_EQ(rig.dialogs.messages.back(), "Set to COM 5");
     EXPECT_EQ(rig.box("Text1")->text(), QStringLiteral("5"));
     EXPECT_FALSE(rig.port.isOpen());
+}
+
+TEST(ComPanel, rowsNameTheDevices_andPickingAnAdapterWithAStableName_tiesItsNumberToIt)
+{
+    namespace fs = std::filesystem;
+    PanelRig rig;
+    const fs::path root = rig.portFolder.path().toStdString();
+    const PortFolders folders{.configDir = root.string(), .byIdFolder = (root / "by-id").string()};
+    fs::create_directories(root / "dev");
+    fs::create_directories(folders.byIdFolder);
+    fs::create_directories(comPortLinkFolder(folders.configDir));
+    const fs::path adapter = root / "dev" / "ttyUSB0";
+    const fs::path terminal = root / "dev" / "pts4";
+    std::ofstream{adapter};
+    std::ofstream{terminal};
+    const std::string stableName = "usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    const fs::path stable = fs::path(folders.byIdFolder) / stableName;
+    fs::create_symlink(adapter, stable);
+    fs::create_symlink(adapter, comPortLinkPath(3, folders.configDir));
+    fs::create_symlink(terminal, comPortLinkPath(5, folders.configDir));
+    rig.port.portExists = [](int n) { return n == 3 || n == 5 || n == 17; };
+
+    COMpanel& panel = rig.open();
+    panel.Command3_Click();
+    const QStringList rows = rig.rows("List1");
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows[0].toStdString(), "3   com3 -> " + adapter.string() + ", by-id " + stableName);
+    EXPECT_EQ(rows[1].toStdString(), "5   com5 -> " + terminal.string());
+    EXPECT_TRUE(rows[2].startsWith(QStringLiteral("17"))) << rows[2].toStdString();
+
+    panel.List1_Click(0);
+    EXPECT_EQ(rig.store.values["ComPort"], "3");
+    EXPECT_EQ(fs::read_symlink(comPortLinkPath(3, folders.configDir)), stable);
+    EXPECT_EQ(rig.rows("List2").back().toStdString(),
+              "COM 3 now follows " + stableName + " (" + comPortLinkPath(3, folders.configDir)
+                  + "), even when it is unplugged or renumbered.");
+    EXPECT_EQ(rig.dialogs.messages.back(), "Set to COM 3");
+    // A pseudo-terminal has no stable name: its link stays as it is, and nothing is said.
+    panel.List1_Click(1);
+    EXPECT_EQ(fs::read_symlink(comPortLinkPath(5, folders.configDir)), terminal);
+    EXPECT_EQ(rig.rows("List2").size(), 2);
+
+    if (const char* screenshot = std::getenv("KVO_COM_PANEL_SCREENSHOT")) {
+        panel.List1_Click(0);
+        panel.resize(panel.sizeHint().expandedTo(QSize(1100, 0)));
+        panel.grab().save(QString::fromLocal8Bit(screenshot));
+    }
 }
 
 TEST(ComPanel, searchFindingNothing_saysSoAndListsNothing)

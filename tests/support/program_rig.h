@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <stdexcept>
 #include <string>
@@ -30,13 +31,17 @@ struct BasicProgramRig {
     FakeTrayIcon tray;
     Socket tcpserver;
     MainWindow window{tray};
+    // No port links and no adapters of this machine's user: an empty folder stands in.
+    QTemporaryDir portFolder;
     Program program{window, Platform{.companion = {.clock = clock,
                                                    .events = events,
                                                    .port = port,
                                                    .store = store,
                                                    .dialogs = dialogs,
                                                    .tcpserver = tcpserver},
-                                     .tray = tray}};
+                                     .tray = tray,
+                                     .portFolders = {.configDir = portFolder.path().toStdString(),
+                                                     .byIdFolder = portFolder.path().toStdString() + "/by-id"}}};
     MonitorEmulator monitor;
 
     // One second of the monitor's time: its packet reaches the program's receiver.
