@@ -50,7 +50,7 @@ void setEveryValue(PersistedSettings& s)
     s.set(&SettingsValues::PrevPolWs1, 6);
     s.set(&SettingsValues::PrevPolWs2, 7);
     s.set(&SettingsValues::VexThresT, 300);
-    s.set(&SettingsValues::VexThres1, -40);
+    s.set(&SettingsValues::VexThres1, 140);
     s.set(&SettingsValues::VexThres2, 120);
     s.set(&SettingsValues::VexUser, "meter user");
     s.set(&SettingsValues::VexWriteEnable, true);
@@ -153,7 +153,7 @@ TEST(PersistedSettings, savedValues_areTheirPlainTexts)
         {"StartupListen", "True"}, {"PreResetVal1", "1000"}, {"PreResetVal2", "2000.5"},
         {"PreResetValP1", "3000"}, {"PreResetValP2", "4000"}, {"E1B", "1099511627775"}, {"E2B", "5"},
         {"E1BP", "6"}, {"E2BP", "7"}, {"KVOresetCount", "7"}, {"KVOCounter", "16777215"}, {"VexThresT", "300"},
-        {"VexThres1", "-40"}, {"VexThres2", "120"}, {"VexUser", "meter user"}, {"VexWriteEnable", "True"},
+        {"VexThres1", "140"}, {"VexThres2", "120"}, {"VexUser", "meter user"}, {"VexWriteEnable", "True"},
         {"AutoWriteLocal", "1"}, {"WebHost", "127.0.0.1:8080"}};
     EXPECT_EQ(rig.store.values, expected);
 
@@ -215,6 +215,21 @@ TEST(PersistedSettings, storedTexts_loadWhenTheyConvertAndGiveTheDefaultWhenNot)
         {S::E1B, "1099511627775", "1099511627775"},
         {S::E1B, "lots", "0"},
         {S::VexThres1, "1E+9", "60"},
+        // The limits the options window holds its boxes to, applied to what was stored.
+        {S::VexThresT, "-10", "60"},
+        {S::VexThresT, "9", "60"},
+        {S::VexThresT, "10", "10"},
+        {S::VexThres1, "39", "60"},
+        {S::VexThres1, "40", "40"},
+        {S::VexThres2, "-40", "60"},
+        // Counters, their offsets and the price are never negative.
+        {S::PreResetVal1, "-1000000", "0"},
+        {S::PreResetValP2, "-0.5", "0"},
+        {S::E2B, "-1", "0"},
+        {S::E1BP, "-6", "0"},
+        {S::KVOCounter, "-1", "0"},
+        {S::Rate, "-0.1", "0.126"},
+        {S::Rate, "0", "0"},
         {S::VexUser, "", ""},
         {S::WebHost, "monitor.example.org:8080", "monitor.example.org:8080"},
         {S::WebHost, "evil.example\r\nX-Injected: 1", "www.kvo7730.com"},
@@ -240,6 +255,12 @@ TEST(PersistedSettings, eachStoredTextThatFallsBack_isReportedOnceWithWhatIsUsed
               (std::vector<std::string>{
                   "The setting \"TCPport\" held \"43259x\", which is not usable; using \"1234\" instead.",
                   "The setting \"Rate\" held \"cheap\", which is not usable; using \"0.126\" instead."}));
+    rig.store.values = {{"VexThresT", "-10"}, {"PreResetVal1", "-1000000"}};
+    rig.settings.loadAtStartup();
+    EXPECT_EQ(rig.settings.fallbacks(),
+              (std::vector<std::string>{
+                  "The setting \"PreResetVal1\" held \"-1000000\", which is not usable; using \"0\" instead.",
+                  "The setting \"VexThresT\" held \"-10\", which is not usable; using \"60\" instead."}));
     // A second load of a good store says nothing, and says nothing again.
     rig.store.values = {{"TCPport", "43259"}};
     rig.settings.loadAtStartup();
