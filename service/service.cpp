@@ -35,6 +35,7 @@ void Service::start()
 void Service::stop()
 {
     if (companion_.end())
-        log_.line("Settings and counters saved; ending.");
+        log_.line(companion_.settings().storeSound() ? "Settings and counters saved; ending."
+                                                     : "Ending without the settings and counters saved.");
     emit finished();
 }

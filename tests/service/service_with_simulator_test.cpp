@@ -4,12 +4,15 @@
 #include "sim_process.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QSettings>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -109,6 +112,61 @@ TEST(ServiceWithSimulator, servesTheReadingsOverTcp_andSavesTheCountersAtSigterm
     const QString log = QString::fromLocal8Bit(service.process().readAllStandardError());
     EXPECT_TRUE(log.contains("Real-Time is ON")) << log.toStdString();
     EXPECT_TRUE(log.contains("Settings and counters saved; ending.")) << log.toStdString();
+}
+
+// Waits until the service has said it started: its signal handlers are in place then.
+QString untilStarted(QProcess& process)
+{
+    process.setReadChannel(QProcess::StandardError);
+    QString log;
+    while (!log.contains("started.") && process.waitForReadyRead(5000))
+        log += QString::fromLocal8Bit(process.readAllStandardError());
+    return log;
+}
+
+TEST(ServiceWithSimulator, settingsThatCannotBeReadOrWritten_areSaidOnceOnStandardError_withThePath)
+{
+    struct Case {
+        const char* name;
+        // Makes the store unusable under the configuration folder; the settings file's path.
+        std::function<QString(const QString&)> spoil;
+        bool readFails;
+    };
+    // Permissions would not stop a test run as root, so the store is made impossible instead.
+    const Case cases[] = {
+        {"folder under a regular file",
+         [](const QString& config) {
+             QFile regular(config + "/regular");
+             EXPECT_TRUE(regular.open(QIODevice::WriteOnly));
+             return config + "/regular/DARavev/DARavev.ini";
+         },
+         false},
+        {"file that is a folder",
+         [](const QString& config) {
+             EXPECT_TRUE(QDir(config).mkpath("DARavev/DARavev.ini"));
+             return config + "/DARavev/DARavev.ini";
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir root;
+        const QString file = c.spoil(root.path());
+        const QString config = file.chopped(QString("/DARavev/DARavev.ini").size());
+
+        ServiceProcess service(config);
+        QString log = untilStarted(service.process());
+        service.signal(SIGTERM);
+        ASSERT_TRUE(service.process().waitForFinished(2000)) << "still running 2 s after SIGTERM";
+        log += QString::fromLocal8Bit(service.process().readAllStandardError());
+
+        const QString quoted = "\"" + file + "\"";
+        EXPECT_EQ(log.count("The settings could not be read from " + quoted), c.readFails ? 1 : 0) << log.toStdString();
+        EXPECT_EQ(log.count("The settings could not be written to " + quoted), 1) << log.toStdString();
+        EXPECT_EQ(log.count("could not be written"), 1) << "said more than once:\n" << log.toStdString();
+        EXPECT_TRUE(log.contains("Ending without the settings and counters saved.")) << log.toStdString();
+        EXPECT_FALSE(log.contains("saved; ending")) << "a failed save reported as done";
+    }
 }
 
 TEST(ServiceWithSimulator, behindAVersion2Dongle_discoversTheNodeByItselfAndServesTheReadings)

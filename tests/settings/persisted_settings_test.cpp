@@ -268,6 +268,29 @@ TEST(PersistedSettings, eachStoredTextThatFallsBack_isReportedOnceWithWhatIsUsed
     EXPECT_EQ(rig.values().TCPportNum, 43259);
 }
 
+TEST(PersistedSettings, aStoreThatCannotBeReadOrWritten_isReportedOnceForEach_withItsPathAndReason)
+{
+    SettingsRig rig;
+    std::vector<std::string> said;
+    rig.settings.reportStoreFailuresTo([&said](const std::string& line) { said.push_back(line); });
+
+    rig.settings.loadAtStartup();
+    rig.settings.saveAtShutdown();
+    EXPECT_TRUE(said.empty()) << "a sound store was reported";
+
+    rig.store.failing = StoreFailure{"/home/u/.config/DARavev/DARavev.ini", "a folder has the file's name"};
+    rig.settings.loadAtStartup();
+    rig.settings.loadAtStartup();
+    rig.settings.SaveCounters();
+    rig.settings.saveAtShutdown();
+    rig.settings.save(Setting::Rate);
+    EXPECT_EQ(said, (std::vector<std::string>{
+                        "The settings could not be read from \"/home/u/.config/DARavev/DARavev.ini\" (a folder has "
+                        "the file's name); the defaults are used.",
+                        "The settings could not be written to \"/home/u/.config/DARavev/DARavev.ini\" (a folder has "
+                        "the file's name); the settings and counters of this run are not kept."}));
+}
+
 // The 43 wire bytes as the receiver hands them to the decoder: each position at its own index.
 PacketBytes decoderBytes(const std::string& wire)
 {
