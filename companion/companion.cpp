@@ -52,6 +52,7 @@ void Companion::connectParts()
 
 void Companion::loadSettings()
 {
+    settings_.reportStoreFailuresTo([this](const std::string& line) { monitor_.List1().addLine(line); });
     settings_.loadAtStartup();
     for (const std::string& line : settings_.fallbacks())
         monitor_.List1().addLine(line);

@@ -144,6 +144,7 @@ bool RealTimeControl::runStartHandshake()
         list.addLine("Error turning Real-Time ON");
         return false;
     }
+    realTimeWanted_ = true;
     list.clear();
     list.addLine("Real-Time is ON");
     startTcpServerIfListening();
@@ -201,6 +202,7 @@ void RealTimeControl::stopRealTime()
         state_.CmdInProgress = false;
         return;
     }
+    realTimeWanted_ = false;
     list.addLine("Real Time has been disabled successfully.");
     showDataFlow(kDataStopped, status_look::Stopped);
     // The receiver stays away until the next sequence hands the port back; the

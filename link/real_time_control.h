@@ -63,6 +63,10 @@ public:
     // ZigBee node that has not been found yet.
     void setAutomaticStartDiscovers(bool discovers) { automaticStartDiscovers_ = discovers; }
 
+    // The monitor acknowledged the last start and no stop since. Unlike RealTimeOn,
+    // which follows the data, it stays up while the start itself holds the packets back.
+    bool realTimeWanted() const { return realTimeWanted_; }
+
 signals:
     // No connection method is chosen: the COM panel is to be shown.
     void comPanelWanted();
@@ -107,6 +111,7 @@ private:
     PortManager& ports_;
     CommandExchange& exchange_;
     bool autoStartBusy_ = false;
+    bool realTimeWanted_ = false;
     bool exchanging_ = false;
     bool automaticStartDiscovers_ = false;
 };

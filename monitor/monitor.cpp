@@ -83,8 +83,9 @@ void Monitor::armAutomaticStart()
 
 void Monitor::takePortLoss()
 {
-    // The watchdog has not yet seen the packets stop.
-    realTimeBeforeLoss_ = state_.RealTimeOn;
+    // The watchdog may already have seen the packets stop, or a start may have held
+    // them back just before the loss: what the monitor was last told counts too.
+    realTimeBeforeLoss_ = state_.RealTimeOn || realTime_.realTimeWanted();
     reconnect_.start();
 }
 

@@ -38,14 +38,16 @@ void QtServerSocket::close()
     failed_ = false;
 }
 
-void QtServerSocket::listen(int port)
+void QtServerSocket::listen(int port, ListenOn where)
 {
     close();
     if (port < 1 || port > kHighestPort) {
         fail(QStringLiteral("%1 is not a port number").arg(port));
         return;
     }
-    if (!server_.listen(QHostAddress::Any, static_cast<quint16>(port)))
+    const QHostAddress address = where == ListenOn::ThisComputer ? QHostAddress(QHostAddress::LocalHost)
+                                                                 : QHostAddress(QHostAddress::Any);
+    if (!server_.listen(address, static_cast<quint16>(port)))
         fail(server_.errorString());
 }
 

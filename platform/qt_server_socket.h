@@ -19,7 +19,7 @@ public:
 
     int state() const override;
     void close() override;
-    void listen(int port) override;
+    void listen(int port, ListenOn where) override;
     void accept(int requestId) override;
     std::string peekData() override;
     std::string getData() override;

@@ -1,9 +1,27 @@
 // QSettings in the user's configuration: DARavev/DARavev.ini, or the registry on Windows.
 #include "platform/qt_settings_store.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace {
 
 const QString kSection = QStringLiteral("startup");
+
+// QSettings says only "access error"; the file and its folder tell which of the
+// usual causes it is.
+std::string accessFailureReason(const QString& path)
+{
+    const QFileInfo file(path);
+    if (file.isDir())
+        return "a folder has the file's name";
+    if (file.exists())
+        return file.isReadable() ? "the file may not be written" : "the file may not be read";
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.exists())
+        return "its folder cannot be made";
+    return "its folder may not be written";
+}
 
 } // namespace
 
@@ -31,4 +49,19 @@ void QtSettingsStore::write(const std::string& key, const std::string& text)
     settings_->setValue(QString::fromStdString(key), QString::fromStdString(text));
     // Every write reaches the disk at once: a counter must survive a killed program.
     settings_->sync();
+}
+
+std::optional<StoreFailure> QtSettingsStore::failure() const
+{
+    switch (settings_->status()) {
+    case QSettings::NoError:
+        return std::nullopt;
+    case QSettings::AccessError:
+        return StoreFailure{QDir::toNativeSeparators(settings_->fileName()).toStdString(),
+                            accessFailureReason(settings_->fileName())};
+    case QSettings::FormatError:
+        return StoreFailure{QDir::toNativeSeparators(settings_->fileName()).toStdString(),
+                            "its content is not in the settings format"};
+    }
+    return std::nullopt;
 }

@@ -12,6 +12,7 @@ public:
 
     std::string read(const std::string& key, const std::string& defaultText) const override;
     void write(const std::string& key, const std::string& text) override;
+    std::optional<StoreFailure> failure() const override;
 
 private:
     std::unique_ptr<QSettings> settings_;

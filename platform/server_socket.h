@@ -16,6 +16,10 @@ constexpr int PeerClosed = 8;
 constexpr int Error = 9;
 } // namespace socket_state
 
+// Where the server takes clients from: every network the computer is on, or its
+// loopback only, so that no other host can send commands.
+enum class ListenOn { AllInterfaces, ThisComputer };
+
 class ServerSocket {
 public:
     virtual ~ServerSocket() = default;
@@ -27,7 +31,7 @@ public:
     virtual void close() = 0;
 
     // Listens on the local port; a port that cannot be used leaves the Error state.
-    virtual void listen(int port) = 0;
+    virtual void listen(int port, ListenOn where) = 0;
 
     // Binds the socket to the client of a connection request, in place of the client
     // it had; the port goes on taking requests, each of which the handler accepts or

@@ -31,7 +31,7 @@ void ResidentServer::MnuOpenSocket_Click()
     if (!sources_.link.RealTimeOn)
         return;
     tcpserver_.close();
-    tcpserver_.listen(sources_.settings.TCPportNum);
+    tcpserver_.listen(sources_.settings.TCPportNum, listenOn());
     const int now = tcpserver_.state();
     if (now == socket_state::Listening) {
         reportedFailurePort_.reset();
@@ -45,12 +45,17 @@ void ResidentServer::MnuOpenSocket_Click()
 std::optional<std::string> ResidentServer::listenAgain()
 {
     tcpserver_.close();
-    tcpserver_.listen(sources_.settings.TCPportNum);
+    tcpserver_.listen(sources_.settings.TCPportNum, listenOn());
     const int now = tcpserver_.state();
     showState(now);
     if (now == socket_state::Error)
         return tcpserver_.errorText();
     return std::nullopt;
+}
+
+ListenOn ResidentServer::listenOn() const
+{
+    return sources_.settings.TCPlocalOnly ? ListenOn::ThisComputer : ListenOn::AllInterfaces;
 }
 
 void ResidentServer::reportListenFailure()

@@ -4,6 +4,7 @@
 
 #include "common/number_format.h"
 #include "platform/observable_status.h"
+#include "platform/server_socket.h"
 #include "server/command_protocol.h"
 
 #include <QObject>
@@ -14,7 +15,6 @@
 #include <string_view>
 
 class EventLoop;
-class ServerSocket;
 struct LinkState;
 struct LiveReadings;
 struct SettingsValues;
@@ -90,6 +90,7 @@ private:
 
     void showState(int socketState);
     void reportListenFailure();
+    ListenOn listenOn() const;
     void dropOversizeClient(std::size_t buffered);
     // Sends to the client unless it has left too much unread, in which case it is dropped.
     void sendOrDrop(std::string_view text);

@@ -38,7 +38,8 @@ void Service::stop()
         const Monitor& monitor = companion_.monitor();
         log_.line(std::to_string(monitor.packetsDecoded()) + " packets decoded in this run, "
                   + std::to_string(monitor.packetsMissed()) + " missing between the first and the last.");
-        log_.line("Settings and counters saved; ending.");
+        log_.line(companion_.settings().storeSound() ? "Settings and counters saved; ending."
+                                                     : "Ending without the settings and counters saved.");
     }
     emit finished();
 }

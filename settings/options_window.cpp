@@ -76,6 +76,7 @@ void OptionsFrm::connectControls()
     flagBox(controls_.openPortAtStartBox, &SettingsValues::StartupComIsOn, Setting::StartupComIsOn);
     flagBox(controls_.realTimeAtStartBox, &SettingsValues::StartupRTLisOn, Setting::StartupRTLisOn);
     flagBox(controls_.writeToWebAtStartBox, &SettingsValues::StartupServerIsOn, Setting::StartupServerIsOn);
+    flagBox(controls_.localOnlyBox, &SettingsValues::TCPlocalOnly, Setting::TCPlocalOnly);
     connect(controls_.triggerPushBox, &QCheckBox::toggled, this, &OptionsFrm::Check5_Click);
 
     lostFocus_.watch(*controls_.userBox, [this] { Text1_LostFocus(); });
@@ -111,6 +112,7 @@ void OptionsFrm::Form_Load()
     controls_.listenAtStartBox->setChecked(state.StartupListen);
     controls_.openPortAtStartBox->setChecked(state.StartupComIsOn);
     controls_.realTimeAtStartBox->setChecked(state.StartupRTLisOn);
+    controls_.localOnlyBox->setChecked(state.TCPlocalOnly);
     controls_.rateBox->setText(qText(rateText(state.Rate, context_.symbols)));
 }
 

@@ -77,6 +77,9 @@ QWidget* generalTab(OptionsWindowControls& c)
     cost->addWidget(label("per Kilowatt-Hour (KWh)"));
 
     c.triggerPushBox = checkBox("Check5", "Send Data to Client when Triggering Power triggering Events Occur.");
+    c.localOnlyBox = checkBox("TCPlocalOnly", "Listen on this computer only",
+                              "The TCP server takes clients from this computer alone, from the next time it listens.");
+    c.localOnlyBox->setAccessibleName(c.localOnlyBox->text());
 
     c.intervalBox = textBox("Text3", "How often to update the web server.");
     c.channel1ThresholdBox = textBox("Text4", "Minimum change in CH1 power which will cause data to be writen to the web server.");
@@ -94,6 +97,7 @@ QWidget* generalTab(OptionsWindowControls& c)
     layout->addWidget(frame("Start Up", startUp));
     layout->addWidget(frame("Cost of Electricity", cost));
     layout->addWidget(c.triggerPushBox);
+    layout->addWidget(c.localOnlyBox);
     layout->addWidget(frame("Trigger Values", triggers));
     return page(layout);
 }

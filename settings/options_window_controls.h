@@ -14,6 +14,7 @@ struct OptionsWindowControls {
     QCheckBox* realTimeAtStartBox;
     QCheckBox* writeToWebAtStartBox;
     QCheckBox* triggerPushBox;
+    QCheckBox* localOnlyBox;
     QLineEdit* userBox;
     QLineEdit* intervalBox;
     QLineEdit* channel1ThresholdBox;

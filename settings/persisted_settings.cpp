@@ -23,12 +23,33 @@ void PersistedSettings::loadAtStartup()
         fallbacks_.push_back("The setting \"" + std::string(key.name) + "\" held \"" + stored + "\", which is not usable; "
                              + "using \"" + key.save(values_) + "\" instead.");
     }
+    checkStore(Access::Read);
 }
 
 void PersistedSettings::save(Setting id)
 {
     const SettingKey& key = settingKey(id);
     store_.write(std::string(key.name), key.save(values_));
+    checkStore(Access::Write);
+}
+
+bool PersistedSettings::storeSound() const
+{
+    return !store_.failure();
+}
+
+void PersistedSettings::checkStore(Access access)
+{
+    bool& said = access == Access::Read ? readFailureSaid_ : writeFailureSaid_;
+    const auto failure = store_.failure();
+    if (!failure || said || !reportFailure_)
+        return;
+    said = true;
+    reportFailure_(access == Access::Read
+                       ? "The settings could not be read from \"" + failure->path + "\" (" + failure->reason
+                             + "); the defaults are used."
+                       : "The settings could not be written to \"" + failure->path + "\" (" + failure->reason
+                             + "); the settings and counters of this run are not kept.");
 }
 
 void PersistedSettings::saveAtShutdown()

@@ -5,6 +5,7 @@
 #include "settings/setting_keys.h"
 #include "settings/settings_values.h"
 
+#include <functional>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -44,10 +45,23 @@ public:
     // Writes one key now (for the windows that edit a setting).
     void save(Setting key);
 
+    // Where a store that cannot be read or written is reported: once for reading and
+    // once for writing, so a file that stays read-only does not flood the list.
+    // False once the store has failed a read or a write.
+    bool storeSound() const;
+
+    void reportStoreFailuresTo(std::function<void(const std::string&)> report) { reportFailure_ = std::move(report); }
+
 private:
+    enum class Access { Read, Write };
+    void checkStore(Access access);
+
     SettingsStore& store_;
     SettingsValues values_;
     std::vector<std::string> fallbacks_;
+    std::function<void(const std::string&)> reportFailure_;
+    bool readFailureSaid_ = false;
+    bool writeFailureSaid_ = false;
 };
 
 // Timer4's tick count: true on every 101st tick of the 3-second timer, when the

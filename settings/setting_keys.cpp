@@ -3,6 +3,7 @@
 
 #include "common/number_text.h"
 #include "common/web_host.h"
+#include "settings/option_fields.h"
 #include "settings/settings_values.h"
 
 #include <array>
@@ -15,15 +16,21 @@ namespace {
 // Each maker takes a generic accessor, [](auto& s) -> auto& { return s.Field; },
 // so the same lambda reads a const state and writes a mutable one.
 
+// Counters, their offsets and the price are never negative: a negative one would
+// serve falling totals or costs, so a stored one is taken as damaged.
+constexpr double kNotNegative = 0;
+
 template <typename Field>
-SettingKey numberKey(Setting id, std::string_view name, std::string_view defaultText, Field field)
+SettingKey numberKey(Setting id, std::string_view name, std::string_view defaultText, Field field,
+                     double minimum = kNotNegative)
 {
     return {id, name, defaultText,
-            [field](SettingsValues& s, std::string_view text) {
+            [field, minimum](SettingsValues& s, std::string_view text) {
                 const auto value = parseNumber(text);
-                if (value)
+                const bool usable = value && *value >= minimum;
+                if (usable)
                     field(s) = *value;
-                return value.has_value();
+                return usable;
             },
             [field](const SettingsValues& s) { return generalNumberText(field(s)); }};
 }
@@ -100,20 +107,21 @@ std::vector<SettingKey> makeTable()
         numberKey(Setting::E1BP, "E1BP", "0", [](auto& s) -> auto& { return s.PrevPolWs1; }),
         numberKey(Setting::E2BP, "E2BP", "0", [](auto& s) -> auto& { return s.PrevPolWs2; }),
         wholeKey<int>(Setting::KVOresetCount, "KVOresetCount", "0", [](auto& s) -> auto& { return s.counters.KVOresetCount; }, 0, 7),
-        wholeKey<std::int32_t>(Setting::KVOCounter, "KVOCounter", "0", [](auto& s) -> auto& { return s.counters.SecondsCounter; }),
-        wholeKey<std::int16_t>(Setting::VexThresT, "VexThresT", "60", [](auto& s) -> auto& { return s.VexThresT; }),
-        wholeKey<std::int16_t>(Setting::VexThres1, "VexThres1", "60", [](auto& s) -> auto& { return s.VexThres1; }),
-        wholeKey<std::int16_t>(Setting::VexThres2, "VexThres2", "60", [](auto& s) -> auto& { return s.VexThres2; }),
+        wholeKey<std::int32_t>(Setting::KVOCounter, "KVOCounter", "0", [](auto& s) -> auto& { return s.counters.SecondsCounter; }, 0),
+        wholeKey<std::int16_t>(Setting::VexThresT, "VexThresT", "60", [](auto& s) -> auto& { return s.VexThresT; }, kWriteIntervalField.minimum),
+        wholeKey<std::int16_t>(Setting::VexThres1, "VexThres1", "60", [](auto& s) -> auto& { return s.VexThres1; }, kPowerChangeField.minimum),
+        wholeKey<std::int16_t>(Setting::VexThres2, "VexThres2", "60", [](auto& s) -> auto& { return s.VexThres2; }, kPowerChangeField.minimum),
         textKey(Setting::VexUser, "VexUser", "****", [](auto& s) -> auto& { return s.VexUser; }),
         booleanKey(Setting::VexWriteEnable, "VexWriteEnable", [](auto& s) -> auto& { return s.VexWriteEnable; }),
         wholeKey<std::uint8_t>(Setting::AutoWriteLocal, "AutoWriteLocal", "0", [](auto& s) -> auto& { return s.AutoWriteLocal; }),
         textKey(Setting::WebHost, "WebHost", "www.kvo7730.com", [](auto& s) -> auto& { return s.WebHost; }, webHostText),
+        booleanKey(Setting::TCPlocalOnly, "TCPlocalOnly", [](auto& s) -> auto& { return s.TCPlocalOnly; }),
     };
 }
 
 using S = Setting;
 
-constexpr std::array<Setting, 25> kStartupLoadOrder = {S::ComPort, S::TCPport, S::ZigbeeVersion, S::Rate, S::StartupComIsOn, S::StartupRTLisOn, S::StartupServerIsOn, S::StartupListen, S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::E1B, S::E2B, S::E1BP, S::E2BP, S::KVOresetCount, S::KVOCounter, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable, S::AutoWriteLocal, S::WebHost};
+constexpr std::array<Setting, 26> kStartupLoadOrder = {S::ComPort, S::TCPport, S::ZigbeeVersion, S::Rate, S::StartupComIsOn, S::StartupRTLisOn, S::StartupServerIsOn, S::StartupListen, S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::E1B, S::E2B, S::E1BP, S::E2BP, S::KVOresetCount, S::KVOCounter, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable, S::AutoWriteLocal, S::WebHost, S::TCPlocalOnly};
 
 constexpr std::array<Setting, 20> kShutdownSaveOrder = {S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::StartupComIsOn, S::StartupRTLisOn, S::ZigbeeVersion, S::E1B, S::E2B, S::E1BP, S::E2BP, S::KVOresetCount, S::KVOCounter, S::Rate, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable, S::WebHost};
 

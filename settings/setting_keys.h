@@ -35,6 +35,7 @@ enum class Setting {
     VexWriteEnable,
     AutoWriteLocal,
     WebHost,
+    TCPlocalOnly,
 };
 
 struct SettingKey {

@@ -11,6 +11,8 @@
 struct SettingsValues : LinkSettings {
     // 1 to 65535: wider than the 16-bit signed number the store once held.
     std::int32_t TCPportNum = 1234;
+    // The TCP server takes clients from this computer only (its next listen on).
+    bool TCPlocalOnly = false;
 
     bool StartupComIsOn = false;
     bool StartupRTLisOn = false;

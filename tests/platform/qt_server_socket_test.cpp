@@ -44,7 +44,7 @@ struct SocketRig {
     // Listens, connects the client and waits until the socket holds it.
     bool connect(QTcpSocket& client)
     {
-        socket.listen(port);
+        socket.listen(port, ListenOn::AllInterfaces);
         client.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port));
         return QTest::qWaitFor(
             [&] {
@@ -77,7 +77,7 @@ TEST(QtServerSocketListening, listensOnAFreePort_andCloseEndsIt)
     ASSERT_NE(rig.port, 0);
     EXPECT_EQ(rig.socket.state(), socket_state::Closed);
 
-    rig.socket.listen(rig.port);
+    rig.socket.listen(rig.port, ListenOn::AllInterfaces);
     EXPECT_EQ(rig.socket.state(), socket_state::Listening);
 
     rig.socket.close();
@@ -92,7 +92,7 @@ TEST(QtServerSocketListening, aPortInUse_isTheErrorState_withTheSystemsReason_un
     QTcpServer occupant;
     ASSERT_TRUE(occupant.listen(QHostAddress::Any, static_cast<quint16>(rig.port)));
 
-    rig.socket.listen(rig.port);
+    rig.socket.listen(rig.port, ListenOn::AllInterfaces);
 
     EXPECT_EQ(rig.socket.state(), socket_state::Error);
     EXPECT_FALSE(rig.socket.errorText().empty());
@@ -104,7 +104,7 @@ TEST(QtServerSocketListening, numbersThatAreNoPort_areTheErrorState)
 {
     for (const int port : {0, -1, 65536}) {
         SocketRig rig;
-        rig.socket.listen(port);
+        rig.socket.listen(port, ListenOn::AllInterfaces);
         EXPECT_EQ(rig.socket.state(), socket_state::Error) << port;
         EXPECT_EQ(rig.socket.errorText(), std::to_string(port) + " is not a port number");
     }
@@ -141,7 +141,7 @@ TEST(QtServerSocketClient, aRequestThatIsNotAccepted_isDropped_andListeningGoesO
 {
     SocketRig rig;
     rig.acceptRequests = false;
-    rig.socket.listen(rig.port);
+    rig.socket.listen(rig.port, ListenOn::AllInterfaces);
     QTcpSocket client;
     client.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(rig.port));
 
@@ -264,7 +264,7 @@ TEST(QtServerSocketArrivals, closingDuringANestedArrival_leavesTheOuterArrivalSa
     EXPECT_EQ(outerSeesAfterClose, "");
     EXPECT_TRUE(QTest::qWaitFor([&] { return client.state() == QAbstractSocket::UnconnectedState; }, kWaitMs))
         << "the client was dropped";
-    rig.socket.listen(rig.port);
+    rig.socket.listen(rig.port, ListenOn::AllInterfaces);
     EXPECT_EQ(rig.socket.state(), socket_state::Listening) << "and the socket serves again";
 }
 

@@ -94,6 +94,19 @@ TEST(ResidentServerListening, openSocket_closesThenListensOnTheSetPort_andSaysSo
     EXPECT_EQ(rig.Text12.look, status_look::Listening);
 }
 
+TEST(ResidentServerListening, everyListen_takesTheSettingOfTheMoment_forWhereClientsMayComeFrom)
+{
+    ServerRig rig;
+    rig.link.RealTimeOn = true;
+    rig.server.MnuOpenSocket_Click();
+    rig.settings.TCPlocalOnly = true;
+    rig.server.MnuOpenSocket_Click();
+    rig.socket.setState(socket_state::Closed);
+    rig.server.listenIfClosed();
+    EXPECT_EQ(rig.socket.listensOn,
+              (std::vector<ListenOn>{ListenOn::AllInterfaces, ListenOn::ThisComputer, ListenOn::ThisComputer}));
+}
+
 TEST(ResidentServerListening, aPortThatCannotBeUsed_showsTheErrorAndOneLine_andTheNextTickKeepsIt)
 {
     ServerRig rig;

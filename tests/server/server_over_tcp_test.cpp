@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QNetworkInterface>
 #include <QTcpSocket>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -26,9 +27,9 @@ constexpr int kWaitMs = 5000;
 // A client of the program's server on the same event loop: every wait runs the loop.
 class LineClient {
 public:
-    bool connectTo(int port)
+    bool connectTo(int port, const QHostAddress& host = QHostAddress(QHostAddress::LocalHost))
     {
-        socket_.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port));
+        socket_.connectToHost(host, static_cast<quint16>(port));
         return QTest::qWaitFor([&] { return socket_.state() != QAbstractSocket::ConnectingState
                                              && socket_.state() != QAbstractSocket::HostLookupState; },
                                kWaitMs)
@@ -69,9 +70,10 @@ struct ServerProgramRig : BasicProgramRig<QtServerSocket> {
     std::set<std::string> heldLines;
     QTimer stream;
 
-    explicit ServerProgramRig(bool startupListen)
+    explicit ServerProgramRig(bool startupListen, bool localOnly = false)
     {
         store.values = {{"TCPport", std::to_string(tcpPort)},
+                        {"TCPlocalOnly", localOnly ? "True" : "False"},
                         {"StartupListen", startupListen ? "True" : "False"},
                         {"StartupComIsOn", "True"},
                         {"ZigbeeVersion", "8"}};
@@ -160,6 +162,39 @@ TEST(ServerOverTcp, realTimeWithStartupListen_opensTheServer_andQueriesAreAnswer
     rig.stream.stop();
     EXPECT_GT(rig.program.monitor().readings().SecondsCounter, 20) << "packets kept streaming";
     EXPECT_EQ(client.ask("GETSEC\r"), std::to_string(rig.program.monitor().readings().SecondsCounter));
+}
+
+// An address of this computer that other hosts reach it by; null when it has none.
+QHostAddress networkAddress()
+{
+    for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
+        if (!address.isLoopback() && address.protocol() == QAbstractSocket::IPv4Protocol)
+            return address;
+    }
+    return {};
+}
+
+TEST(ServerOverTcp, listeningOnThisComputerOnly_takesLoopbackClientsAndNoOthers_everyInterfaceByDefault)
+{
+    const QHostAddress network = networkAddress();
+    for (const bool localOnly : {false, true}) {
+        SCOPED_TRACE(localOnly ? "TCPlocalOnly=True" : "TCPlocalOnly=False");
+        ServerProgramRig rig(true, localOnly);
+        rig.realTimeFlows();
+        ASSERT_EQ(rig.tcpserver.state(), socket_state::Listening);
+
+        if (!network.isNull()) {
+            LineClient fromNetwork;
+            EXPECT_EQ(fromNetwork.connectTo(rig.tcpPort, network), !localOnly) << network.toString().toStdString();
+        }
+        if (localOnly) {
+            LineClient local;
+            ASSERT_TRUE(rig.connect(local));
+            EXPECT_EQ(local.ask("GETP1\r"), "1500");
+        }
+    }
+    if (network.isNull())
+        GTEST_SKIP() << "this computer has no network address besides loopback";
 }
 
 TEST(ServerOverTcp, aSecondClient_isTurnedAway_andTheServerListensAgainOneTickAfterTheFirstLeaves)

@@ -186,6 +186,23 @@ TEST(OptionsWindowChecks, eachStartUpBoxSetsItsFlagAndSavesItsKey_whateverTheOth
     }
 }
 
+TEST(OptionsWindowChecks, listenOnThisComputerOnly_showsTheSettingAndSavesItAtOnce)
+{
+    OptionsRig rig;
+    rig.settings.set(&SettingsValues::TCPlocalOnly, true);
+    QCheckBox& box = rig.check("TCPlocalOnly");
+    EXPECT_EQ(box.text(), QStringLiteral("Listen on this computer only"));
+    EXPECT_EQ(box.accessibleName(), QStringLiteral("Listen on this computer only"));
+    EXPECT_TRUE(box.isChecked());
+
+    box.click();
+    EXPECT_FALSE(rig.values().TCPlocalOnly);
+    EXPECT_EQ(rig.store.values["TCPlocalOnly"], "False");
+    box.click();
+    EXPECT_TRUE(rig.values().TCPlocalOnly);
+    EXPECT_EQ(rig.store.values["TCPlocalOnly"], "True");
+}
+
 TEST(OptionsWindowChecks, triggerPushBoxSavesAutoWriteLocalAsADigit)
 {
     OptionsRig rig;

@@ -33,6 +33,7 @@ void setEveryValue(PersistedSettings& s)
 {
     s.set(&SettingsValues::ComPortNum, 7);
     s.set(&SettingsValues::TCPportNum, 4321);
+    s.set(&SettingsValues::TCPlocalOnly, true);
     s.set(&SettingsValues::CommMethod, 8);
     s.set(&SettingsValues::Rate, 0.5);
     s.set(&SettingsValues::StartupComIsOn, true);
@@ -50,7 +51,7 @@ void setEveryValue(PersistedSettings& s)
     s.set(&SettingsValues::PrevPolWs1, 6);
     s.set(&SettingsValues::PrevPolWs2, 7);
     s.set(&SettingsValues::VexThresT, 300);
-    s.set(&SettingsValues::VexThres1, -40);
+    s.set(&SettingsValues::VexThres1, 140);
     s.set(&SettingsValues::VexThres2, 120);
     s.set(&SettingsValues::VexUser, "meter user");
     s.set(&SettingsValues::VexWriteEnable, true);
@@ -60,7 +61,7 @@ void setEveryValue(PersistedSettings& s)
 
 // The keys that only the options window writes, one at a time.
 constexpr Setting kWindowOnlyKeys[] = {Setting::ComPort, Setting::TCPport, Setting::StartupServerIsOn,
-                                      Setting::StartupListen, Setting::AutoWriteLocal};
+                                      Setting::StartupListen, Setting::AutoWriteLocal, Setting::TCPlocalOnly};
 
 TEST(SettingKeys, everySettingFindsItsOwnEntry_underANameNoOtherSettingUses)
 {
@@ -100,6 +101,7 @@ TEST(PersistedSettings, firstRunOnAnEmptyStore_givesEveryDefault)
     EXPECT_FALSE(s.StartupRTLisOn);
     EXPECT_FALSE(s.StartupServerIsOn);
     EXPECT_FALSE(s.StartupListen);
+    EXPECT_FALSE(s.TCPlocalOnly) << "every interface unless told otherwise";
     EXPECT_EQ(s.counters, StoredCounters{});
     EXPECT_EQ(s.PrevPolWs1, 0);
     EXPECT_EQ(s.PrevPolWs2, 0);
@@ -122,7 +124,7 @@ TEST(PersistedSettings, eachSequence_touchesItsKeysInItsOwnOrder)
                     "StartupServerIsOn", "StartupListen", "PreResetVal1", "PreResetVal2", "PreResetValP1",
                     "PreResetValP2", "E1B", "E2B", "E1BP", "E2BP", "KVOresetCount", "KVOCounter", "VexThresT",
                     "VexThres1", "VexThres2", "VexUser", "VexWriteEnable", "AutoWriteLocal",
-                    "WebHost"}));
+                    "WebHost", "TCPlocalOnly"}));
 
     rig.settings.saveAtShutdown();
     EXPECT_EQ(rig.store.writes,
@@ -148,12 +150,12 @@ TEST(PersistedSettings, savedValues_areTheirPlainTexts)
         rig.settings.save(key);
 
     const std::map<std::string, std::string> expected = {
-        {"ComPort", "7"}, {"TCPport", "4321"}, {"ZigbeeVersion", "8"}, {"Rate", "0.5"},
+        {"ComPort", "7"}, {"TCPport", "4321"}, {"TCPlocalOnly", "True"}, {"ZigbeeVersion", "8"}, {"Rate", "0.5"},
         {"StartupComIsOn", "True"}, {"StartupRTLisOn", "True"}, {"StartupServerIsOn", "True"},
         {"StartupListen", "True"}, {"PreResetVal1", "1000"}, {"PreResetVal2", "2000.5"},
         {"PreResetValP1", "3000"}, {"PreResetValP2", "4000"}, {"E1B", "1099511627775"}, {"E2B", "5"},
         {"E1BP", "6"}, {"E2BP", "7"}, {"KVOresetCount", "7"}, {"KVOCounter", "16777215"}, {"VexThresT", "300"},
-        {"VexThres1", "-40"}, {"VexThres2", "120"}, {"VexUser", "meter user"}, {"VexWriteEnable", "True"},
+        {"VexThres1", "140"}, {"VexThres2", "120"}, {"VexUser", "meter user"}, {"VexWriteEnable", "True"},
         {"AutoWriteLocal", "1"}, {"WebHost", "127.0.0.1:8080"}};
     EXPECT_EQ(rig.store.values, expected);
 
@@ -215,6 +217,21 @@ TEST(PersistedSettings, storedTexts_loadWhenTheyConvertAndGiveTheDefaultWhenNot)
         {S::E1B, "1099511627775", "1099511627775"},
         {S::E1B, "lots", "0"},
         {S::VexThres1, "1E+9", "60"},
+        // The limits the options window holds its boxes to, applied to what was stored.
+        {S::VexThresT, "-10", "60"},
+        {S::VexThresT, "9", "60"},
+        {S::VexThresT, "10", "10"},
+        {S::VexThres1, "39", "60"},
+        {S::VexThres1, "40", "40"},
+        {S::VexThres2, "-40", "60"},
+        // Counters, their offsets and the price are never negative.
+        {S::PreResetVal1, "-1000000", "0"},
+        {S::PreResetValP2, "-0.5", "0"},
+        {S::E2B, "-1", "0"},
+        {S::E1BP, "-6", "0"},
+        {S::KVOCounter, "-1", "0"},
+        {S::Rate, "-0.1", "0.126"},
+        {S::Rate, "0", "0"},
         {S::VexUser, "", ""},
         {S::WebHost, "monitor.example.org:8080", "monitor.example.org:8080"},
         {S::WebHost, "evil.example\r\nX-Injected: 1", "www.kvo7730.com"},
@@ -240,11 +257,40 @@ TEST(PersistedSettings, eachStoredTextThatFallsBack_isReportedOnceWithWhatIsUsed
               (std::vector<std::string>{
                   "The setting \"TCPport\" held \"43259x\", which is not usable; using \"1234\" instead.",
                   "The setting \"Rate\" held \"cheap\", which is not usable; using \"0.126\" instead."}));
+    rig.store.values = {{"VexThresT", "-10"}, {"PreResetVal1", "-1000000"}};
+    rig.settings.loadAtStartup();
+    EXPECT_EQ(rig.settings.fallbacks(),
+              (std::vector<std::string>{
+                  "The setting \"PreResetVal1\" held \"-1000000\", which is not usable; using \"0\" instead.",
+                  "The setting \"VexThresT\" held \"-10\", which is not usable; using \"60\" instead."}));
     // A second load of a good store says nothing, and says nothing again.
     rig.store.values = {{"TCPport", "43259"}};
     rig.settings.loadAtStartup();
     EXPECT_TRUE(rig.settings.fallbacks().empty());
     EXPECT_EQ(rig.values().TCPportNum, 43259);
+}
+
+TEST(PersistedSettings, aStoreThatCannotBeReadOrWritten_isReportedOnceForEach_withItsPathAndReason)
+{
+    SettingsRig rig;
+    std::vector<std::string> said;
+    rig.settings.reportStoreFailuresTo([&said](const std::string& line) { said.push_back(line); });
+
+    rig.settings.loadAtStartup();
+    rig.settings.saveAtShutdown();
+    EXPECT_TRUE(said.empty()) << "a sound store was reported";
+
+    rig.store.failing = StoreFailure{"/home/u/.config/DARavev/DARavev.ini", "a folder has the file's name"};
+    rig.settings.loadAtStartup();
+    rig.settings.loadAtStartup();
+    rig.settings.SaveCounters();
+    rig.settings.saveAtShutdown();
+    rig.settings.save(Setting::Rate);
+    EXPECT_EQ(said, (std::vector<std::string>{
+                        "The settings could not be read from \"/home/u/.config/DARavev/DARavev.ini\" (a folder has "
+                        "the file's name); the defaults are used.",
+                        "The settings could not be written to \"/home/u/.config/DARavev/DARavev.ini\" (a folder has "
+                        "the file's name); the settings and counters of this run are not kept."}));
 }
 
 // The 43 wire bytes as the receiver hands them to the decoder: each position at its own index.

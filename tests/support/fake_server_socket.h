@@ -18,9 +18,10 @@ public:
         state_ = socket_state::Closed;
         buffered_.clear();
     }
-    void listen(int port) override
+    void listen(int port, ListenOn where) override
     {
         listens.push_back(port);
+        listensOn.push_back(where);
         state_ = listenSucceeds ? socket_state::Listening : socket_state::Error;
     }
     void accept(int requestId) override
@@ -64,6 +65,7 @@ public:
     // What the client has left unread, as the test sets it.
     std::size_t unsent = 0;
     std::vector<int> listens;
+    std::vector<ListenOn> listensOn;
     std::vector<int> accepts;
     int closes = 0;
     // Every accepted send, in order, and the sends the socket refused.

@@ -4,6 +4,7 @@
 #include "platform/settings_store.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,8 +21,10 @@ public:
         writes.push_back(key);
         values[key] = text;
     }
+    std::optional<StoreFailure> failure() const override { return failing; }
 
     std::map<std::string, std::string> values;
     mutable std::vector<std::string> reads;
     std::vector<std::string> writes;
+    std::optional<StoreFailure> failing;
 };
