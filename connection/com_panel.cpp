@@ -17,6 +17,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -330,4 +331,13 @@ void COMpanel::closeEvent(QCloseEvent* event)
         context_.dialogs.message("A communication method has not been selected. The program will now end.");
         emit programEndWanted();
     }
+}
+
+void COMpanel::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Escape) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    Command4_Click();
 }

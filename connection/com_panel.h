@@ -66,6 +66,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Escape does what "Exit" does, as people expect of a panel like this.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void build();

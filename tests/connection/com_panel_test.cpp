@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <filesystem>
 #include <fstream>
+#include <QKeyEvent>
 #include <gtest/gtest.h>
 
 namespace {
@@ -186,6 +187,9 @@ TEST(ComPanel, withNoMethod_exitKeepsThePanel_andTheTitleBarEndsTheProgram)
     COMpanel& panel = rig.open();
     panel.Command4_Click();
     EXPECT_EQ(rig.dialogs.messages, std::vector<std::string>{"Please select a communication method before exiting."});
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&panel, &escape);
+    EXPECT_EQ(rig.dialogs.messages.size(), 2u) << "Escape is Exit";
     ASSERT_NE(rig.program.comPanel().window(), nullptr);
     EXPECT_FALSE(rig.program.ended());
 
