@@ -349,6 +349,9 @@ struct SignalDuringStartup {
     int afterMs;
     // A second signal right behind the first must not be the one that is lost.
     int signalCount;
+    // "Write to Web Server" at start-up loads the options and web-posting windows
+    // (hidden): windows that exist must not hold the end up.
+    bool windowsLoaded = false;
 };
 
 void PrintTo(const SignalDuringStartup& c, std::ostream* out)
@@ -365,7 +368,10 @@ TEST_P(ProgramSignalDuringStartup, endsTheProgramWithinTwoSeconds_afterTheShutdo
     QTemporaryDir config;
     ASSERT_TRUE(config.isValid());
     const int comPort = when.portLinked ? kComPort : kMissingComPort;
-    writeStartupSettings(config.path(), {{"ComPort", comPort}, {"ZigbeeVersion", 8}, {"StartupComIsOn", "True"}});
+    writeStartupSettings(config.path(), {{"ComPort", comPort},
+                                         {"ZigbeeVersion", 8},
+                                         {"StartupComIsOn", "True"},
+                                         {"StartupServerIsOn", when.windowsLoaded ? "True" : "False"}});
     std::unique_ptr<SimulatedMonitor> monitor;
     if (when.portLinked) {
         monitor = std::make_unique<SimulatedMonitor>(config.path());
@@ -404,7 +410,8 @@ INSTANTIATE_TEST_SUITE_P(
                     SignalDuringStartup{"missingPortQuestionAt150ms", false, 150, 1},
                     SignalDuringStartup{"missingPortQuestionAt400ms", false, 400, 1},
                     SignalDuringStartup{"linkedPortTwoSignalsAt400ms", true, 400, 2},
-                    SignalDuringStartup{"missingPortQuestionTwoSignalsAt150ms", false, 150, 2}),
+                    SignalDuringStartup{"missingPortQuestionTwoSignalsAt150ms", false, 150, 2},
+                    SignalDuringStartup{"postingAndOptionsWindowsLoadedAt1500ms", true, 1500, 1, true}),
     [](const testing::TestParamInfo<SignalDuringStartup>& info) { return info.param.name; });
 
 } // namespace
