@@ -1,5 +1,6 @@
 // The program's entry: the Qt platform, the main window and the program around it.
 #include "app/program.h"
+#include "app/program_lifetime.h"
 #include "mainwindow/main_window.h"
 #include "platform/com_port_path.h"
 #include "platform/qt_clock.h"
@@ -40,20 +41,6 @@ int main(int argc, char* argv[])
                                                    .dialogs = dialogs,
                                                    .tcpserver = tcpserver},
                                      .tray = tray});
-    // exit() rather than quit(): it ends every loop in progress (a message box's
-    // too), and no window can refuse it.
-    QObject::connect(&program, &Program::finished, &app, [] { QCoreApplication::exit(0); });
-    // Whatever ends the run (the menu, the window, a signal), the shut-down sequence
-    // saves the counters first.
-    QObject::connect(&stopSignals, &TerminationSignals::received, &program, &Program::Form_Unload);
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &program, &Program::Form_Unload);
-    // A log-out may still be cancelled: the settings are saved, and the program goes on.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &program,
-                     [&program] { program.companion().saveSettings(); });
-
-    program.Form_Load();
-    // Ended during start-up: exit() before the loop runs would be forgotten by exec().
-    if (program.ended())
-        return 0;
-    return app.exec();
+    tieToApplication(program, stopSignals);
+    return runProgram(program);
 }

@@ -45,6 +45,7 @@ void Companion::connectParts()
     monitor_.webRealTimeBox().mirrorTo(webPosting_.realTimeBox(), &webPosting_);
     connect(&monitor_, &Monitor::tcpServerStartWanted, &server_, &ResidentServer::listenUnlessServing);
     connect(&monitor_, &Monitor::tcpServerStartIfClosedWanted, &server_, &ResidentServer::listenIfClosed);
+    connect(&monitor_, &Monitor::portLost, &server_, &ResidentServer::stopServingStaleReadings);
     connect(&server_, &ResidentServer::polarityToggleRequested, &monitor_.realTime(),
             &RealTimeControl::togglePolarityFromNetwork);
     connect(&periodicSaveTimer_, &QTimer::timeout, this, &Companion::periodicSaveTick);

@@ -15,6 +15,7 @@
 #include "platform/status_box.h"
 #include "platform/status_list.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -316,9 +317,7 @@ void RealTimeControl::Timer2_Timer()
         state_.NoDataSeconds = kNoDataRestart;
     const bool wasOn = state_.RealTimeOn;
     if (state_.NoDataSeconds > kNoDataTolerance) {
-        setRealTimeOn(false);
-        if (wasOn)
-            displays_.mainRealTimeBox.show(kDataStopped, status_look::Stopped);
+        showDataStopped(wasOn);
     } else {
         setRealTimeOn(true);
         if (!wasOn) {
@@ -328,6 +327,20 @@ void RealTimeControl::Timer2_Timer()
         }
     }
     events_.yield();
+}
+
+void RealTimeControl::dataStopped()
+{
+    const bool wasOn = state_.RealTimeOn;
+    state_.NoDataSeconds = std::max<std::int16_t>(state_.NoDataSeconds, kNoDataTolerance + 1);
+    showDataStopped(wasOn);
+}
+
+void RealTimeControl::showDataStopped(bool wasOn)
+{
+    setRealTimeOn(false);
+    if (wasOn)
+        displays_.mainRealTimeBox.show(kDataStopped, status_look::Stopped);
 }
 
 bool RealTimeControl::Timer3_Timer()

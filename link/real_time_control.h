@@ -53,6 +53,9 @@ public:
 
     // The data-flow watchdog, every second.
     void Timer2_Timer();
+    // The port is gone, so no data can come: real time is off now, not at the
+    // watchdog's next ticks.
+    void dataStopped();
 
     // The automatic start after start-up, every 3 s while enabled; returns whether
     // the timer stays enabled.
@@ -79,6 +82,7 @@ signals:
 
 private:
     void setRealTimeOn(bool on);
+    void showDataStopped(bool wasOn);
     void startRealTime();
     void stopRealTime();
     // Shared start of both handshakes; false when no connection method is chosen.

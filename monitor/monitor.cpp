@@ -86,6 +86,7 @@ void Monitor::takePortLoss()
     // The watchdog may already have seen the packets stop, or a start may have held
     // them back just before the loss: what the monitor was last told counts too.
     realTimeBeforeLoss_ = state_.RealTimeOn || realTime_.realTimeWanted();
+    realTime_.dataStopped();
     reconnect_.start();
 }
 

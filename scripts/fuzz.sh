@@ -11,9 +11,7 @@ shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(receiver_fuzzer command_protocol_fuzzer settings_loader_fuzzer web_host_fuzzer)
 
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVO_BUILD_FUZZERS=ON \
-  -DKVO_BUILD_BENCHMARKS=OFF > /dev/null
-cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]}"
+./scripts/sanitized-build.sh "${targets[@]}"
 
 status=0
 for target in "${targets[@]}"; do

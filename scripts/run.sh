@@ -3,11 +3,14 @@
 # is linked as COM port 9 in a scratch configuration folder (the user's own settings
 # are not touched) whose settings open that port, start real time at start-up and
 # let the TCP server listen on port 1234.
+#   scripts/run.sh [--no-build]   (--no-build: run what is already built)
+# KVO_BUILD_DIR names another build directory than build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/setup.sh
+[ "${1:-}" = "--no-build" ] || ./scripts/setup.sh
+build="${KVO_BUILD_DIR:-$PWD/build}"
 
-scratch="$PWD/build/demo-config"
+scratch="$build/demo-config"
 rm -rf "$scratch"
 mkdir -p "$scratch/DARavev"
 cat > "$scratch/DARavev/DARavev.ini" <<'INI'
@@ -20,7 +23,7 @@ StartupListen=True
 INI
 export XDG_CONFIG_HOME="$scratch"
 
-./build/simulator/kvo7730-sim --com 9 --volts 230 --watts1 1500 --pf1 0.92 --watts2 350 --pf2 0.8 &
+"$build/simulator/kvo7730-sim" --com 9 --volts 230 --watts1 1500 --pf1 0.92 --watts2 350 --pf2 0.8 &
 sim=$!
 trap 'kill "$sim" 2>/dev/null || true' EXIT
 for _ in $(seq 50); do
@@ -34,7 +37,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
 fi
 # The program runs in the background so that a termination request reaches the script
 # at once: it is passed on to the program, and the script waits for both to end.
-./build/app/kvo7730 &
+"$build/app/kvo7730" &
 program=$!
 stop() {
   kill -TERM "$program" 2>/dev/null || true

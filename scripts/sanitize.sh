@@ -6,12 +6,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh --packages-only
-
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVO_BUILD_FUZZERS=ON \
-  -DKVO_BUILD_BENCHMARKS=OFF > /dev/null
-cmake --build build-fuzz -j"$(nproc)"
+./scripts/sanitized-build.sh
 # Qt keeps some allocations until the process ends; only use-after-free, overflows and
 # undefined behaviour fail the run here.
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir build-fuzz --output-on-failure -j"$(nproc)"
+  ctest --test-dir build-fuzz --output-on-failure -j"$(nproc)" -LE package
 ./scripts/fuzz.sh "${1:-5}"

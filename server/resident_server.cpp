@@ -122,6 +122,15 @@ void ResidentServer::sendOrDrop(std::string_view text)
                         + " bytes unread and was disconnected.");
 }
 
+void ResidentServer::stopServingStaleReadings()
+{
+    if (tcpserver_.state() == socket_state::Closed)
+        return;
+    if (tcpserver_.state() == socket_state::Connected)
+        statusList_.addLine("The TCP client was disconnected: the monitor's readings stopped with its port.");
+    tcpserver_.close();
+}
+
 void ResidentServer::dropOversizeClient(std::size_t buffered)
 {
     tcpserver_.close();

@@ -64,6 +64,11 @@ public:
     // whatever real time does. The system's reason when it cannot listen there.
     std::optional<std::string> listenAgain();
 
+    // The monitor's port is lost: a client would go on reading the last readings as if
+    // they were current, so it is disconnected and nobody is served until real time
+    // comes back (which starts the server again).
+    void stopServingStaleReadings();
+
     // For the trigger push: a client is connected, and the text goes to it as it stands.
     bool clientConnected() const;
     void sendToClient(std::string_view text);

@@ -2,6 +2,8 @@
 // on the offscreen platform with scripted devices.
 #include "program_rig.h"
 
+#include "app/program_lifetime.h"
+#include "platform/termination_signals.h"
 #include "settings/setting_keys.h"
 
 #include <QAction>
@@ -13,7 +15,11 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 namespace {
+
+constexpr int kLoopStillRunning = 99;
 
 std::vector<std::string> names(std::span<const Setting> order)
 {
@@ -198,6 +204,30 @@ TEST(ProgramShutdown, closingTheWindow_endsTheRunLikeExit)
     rig.window.close();
 
     EXPECT_EQ(finished, 1);
+    EXPECT_TRUE(rig.program.ended());
+    EXPECT_EQ(rig.store.writes, names(shutdownSaveOrder()));
+}
+
+TEST(ProgramShutdown, terminationSignal_withTheUtilityOptionsAndWebWindowsOpen_endsTheEventLoopAfterOneSave)
+{
+    ProgramRig rig;
+    TerminationSignals stopSignals;
+    tieToApplication(rig.program, stopSignals);
+    rig.program.Form_Load();
+    // As a user would leave them: each window hides instead of closing when asked.
+    for (const char* entry : {"MnuUtil", "MnuOptions", "MnuWritetoWeb"})
+        rig.window.menuAction(entry).trigger();
+    for (const char* name : {"KVO_Util", "OptionsFrm", "WebFrm"}) {
+        QWidget* shown = rig.topLevel(name);
+        ASSERT_TRUE(shown != nullptr && shown->isVisible()) << name;
+    }
+    rig.store.writes.clear();
+
+    QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+    QTimer::singleShot(2000, [] { QCoreApplication::exit(kLoopStillRunning); });
+    const int status = QCoreApplication::exec();
+
+    EXPECT_EQ(status, 0) << "the event loop outlived the end of the run";
     EXPECT_TRUE(rig.program.ended());
     EXPECT_EQ(rig.store.writes, names(shutdownSaveOrder()));
 }

@@ -238,6 +238,8 @@ TEST(Monitor, lostDevice_isReopenedEvery5sUntilBack_realTimeRestarts_andTheTotal
 
     rig.port.loseDevice();
     EXPECT_TRUE(reconnect->isActive());
+    EXPECT_FALSE(rig.monitor.state().RealTimeOn) << "no data can come from a lost port";
+    EXPECT_EQ(rig.monitor.realTimeBox().look(), status_look::Stopped);
     const std::size_t writesAtLoss = rig.port.writes.size();
     // The device is still away: the tries go on without a word or a question.
     rig.port.openSucceeds = false;

@@ -313,6 +313,33 @@ TEST(ResidentServerStatusTimer, withStartupListenButRealTimeOff_aClosedServerSta
     EXPECT_EQ(rig.Text12.text, "TCP Server Closed");
 }
 
+TEST(ResidentServerClose, aLostMonitorPort_disconnectsTheClient_soNoStaleReadingIsServed)
+{
+    struct Case {
+        const char* name;
+        std::function<void(ServerRig&)> setUp;
+        int closes;
+        std::size_t lines;
+    };
+    const std::vector<Case> cases = {
+        {"connected", [](ServerRig& rig) { rig.connectClient(); }, 1, 1},
+        {"listening", [](ServerRig& rig) { rig.server.MnuOpenSocket_Click(); }, 1, 0},
+        {"closed", [](ServerRig&) {}, 0, 0},
+    };
+    for (const Case& c : cases) {
+        ServerRig rig;
+        c.setUp(rig);
+        const int closesBefore = rig.socket.closes;
+        const std::size_t linesBefore = rig.List1.lines.size();
+
+        rig.server.stopServingStaleReadings();
+
+        EXPECT_EQ(rig.socket.state(), socket_state::Closed) << c.name;
+        EXPECT_EQ(rig.socket.closes - closesBefore, c.closes) << c.name;
+        EXPECT_EQ(rig.List1.lines.size() - linesBefore, c.lines) << c.name;
+    }
+}
+
 TEST(ResidentServerClose, closeSocket_closesWaitsOneSecond_thenRefreshesTheStatus)
 {
     ServerRig rig;
