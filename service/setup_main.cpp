@@ -2,6 +2,7 @@
 #include "monitor/monitor.h"
 #include "platform/com_port_path.h"
 #include "platform/qt_clock.h"
+#include "platform/program_identity.h"
 #include "platform/qt_event_loop.h"
 #include "platform/qt_serial_port.h"
 #include "platform/qt_settings_store.h"
@@ -14,8 +15,8 @@
 
 int main(int argc, char* argv[])
 {
+    identifyProgram(QStringLiteral("kvo7730-setup"));
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("kvo7730-setup"));
     const SetupToolCommandLine commandLine = parseSetupToolCommandLine(QCoreApplication::arguments());
     if (!commandLine.request) {
         std::fputs(qPrintable(commandLine.message + '\n'), commandLine.helpRequested ? stdout : stderr);
