@@ -7,5 +7,5 @@ cd "$(dirname "$0")/.."
 build="${1:-build}"
 [ -f "$build/CPackConfig.cmake" ] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
 cmake --build "$build" -j"$(nproc)"
-cpack --config "$build/CPackConfig.cmake" -B "$build" > "$build/cpack.log" || { cat "$build/cpack.log"; exit 1; }
+cpack --config "$build/CPackConfig.cmake" -B "$build" > "$build/cpack.log" 2>&1 || { cat "$build/cpack.log"; exit 1; }
 ls "$build"/kvo7730_*.deb
