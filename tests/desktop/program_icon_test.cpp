@@ -12,7 +12,7 @@ TEST(ProgramIcon, holdsEveryRenderedSizeWithTheDrawingOnIt)
     for (const int side : {16, 22, 24, 32, 48, 64, 128, 256}) {
         ASSERT_TRUE(icon.availableSizes().contains(QSize(side, side))) << side;
         const QImage image = icon.pixmap(side, side).toImage();
-        // The middle is the bolt, the corner is outside the rounded face.
+        // The middle is drawn; the corner lies outside the rounded face.
         EXPECT_EQ(qAlpha(image.pixel(side / 2, side / 2)), 255) << side;
         EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << side;
     }
