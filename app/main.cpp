@@ -24,7 +24,7 @@ int main(int argc, char* argv[])
     {
         // --help and --version need no display: they are answered before the windowed
         // application connects to one.
-        const QCoreApplication arguments(argc, argv);
+        const QCoreApplication withoutDisplay(argc, argv);
         if (const std::optional<QString> text = programHelpOrVersion(QCoreApplication::arguments())) {
             std::fputs(qPrintable(*text + '\n'), stdout);
             return 0;

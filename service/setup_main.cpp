@@ -1,8 +1,8 @@
 // kvo7730-setup: reads and changes the monitor's set-up from the command line.
 #include "monitor/monitor.h"
 #include "platform/com_port_path.h"
-#include "platform/qt_clock.h"
 #include "platform/program_identity.h"
+#include "platform/qt_clock.h"
 #include "platform/qt_event_loop.h"
 #include "platform/qt_serial_port.h"
 #include "platform/qt_settings_store.h"
