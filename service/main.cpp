@@ -1,6 +1,8 @@
 // kvo7730d: the companion program without a desktop, for a small board beside the
 // monitor. It takes the same settings and COM port rules as the windowed program.
+#include "common/package_info.h"
 #include "platform/com_port_path.h"
+#include "platform/program_identity.h"
 #include "platform/qt_clock.h"
 #include "platform/qt_event_loop.h"
 #include "platform/qt_serial_port.h"
@@ -15,9 +17,8 @@
 
 int main(int argc, char* argv[])
 {
+    identifyProgram(QStringLiteral("kvo7730d"));
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("kvo7730d"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(KVO_VERSION));
     TerminationSignals stopSignals;
 
     QCommandLineParser parser;

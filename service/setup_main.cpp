@@ -1,6 +1,7 @@
 // kvo7730-setup: reads and changes the monitor's set-up from the command line.
 #include "monitor/monitor.h"
 #include "platform/com_port_path.h"
+#include "platform/program_identity.h"
 #include "platform/qt_clock.h"
 #include "platform/qt_event_loop.h"
 #include "platform/qt_serial_port.h"
@@ -14,8 +15,8 @@
 
 int main(int argc, char* argv[])
 {
+    identifyProgram(QStringLiteral("kvo7730-setup"));
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("kvo7730-setup"));
     const SetupToolCommandLine commandLine = parseSetupToolCommandLine(QCoreApplication::arguments());
     if (!commandLine.request) {
         std::fputs(qPrintable(commandLine.message + '\n'), commandLine.helpRequested ? stdout : stderr);

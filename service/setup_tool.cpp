@@ -4,6 +4,7 @@
 #include "monitor/monitor.h"
 #include "platform/clock.h"
 #include "platform/event_loop.h"
+#include "platform/program_identity.h"
 #include "platform/serial_port.h"
 #include "platform/status_list.h"
 #include "setup/settings_reader.h"
@@ -60,7 +61,8 @@ SetupToolCommandLine parseSetupToolCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(kHelp);
-    const QCommandLineOption help = parser.addHelpOption();
+    parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption com("com", "Use COM port N (1-64) instead of the stored setting.", "N");
     const QCommandLineOption yes("yes", "Answer Yes to the questions of reset and polarity.");
     parser.addOptions({com, yes});
@@ -71,9 +73,9 @@ SetupToolCommandLine parseSetupToolCommandLine(const QStringList& arguments)
         result.message = parser.errorText();
         return result;
     }
-    if (parser.isSet(help)) {
+    if (const std::optional<QString> text = helpOrVersionText(parser)) {
         result.helpRequested = true;
-        result.message = parser.helpText();
+        result.message = *text;
         return result;
     }
     SetupToolRequest request;

@@ -27,8 +27,9 @@ struct SetupToolRequest {
 
 struct SetupToolCommandLine {
     std::optional<SetupToolRequest> request;
+    // --help or --version: the message is their answer, for standard output.
     bool helpRequested = false;
-    // The help text, or what is wrong with the arguments.
+    // The answer to --help or --version, or what is wrong with the arguments.
     QString message;
 };
 

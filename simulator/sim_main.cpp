@@ -1,5 +1,6 @@
 // kvo7730-sim: a KVO-7730 monitor on a pseudo-terminal, optionally linked as a COM port.
 #include "platform/com_port_path.h"
+#include "platform/program_identity.h"
 #include "simulator/com_port_link.h"
 #include "simulator/monitor_emulator.h"
 #include "simulator/monitor_line.h"
@@ -15,6 +16,7 @@
 
 int main(int argc, char* argv[])
 {
+    identifyProgram(QStringLiteral("kvo7730-sim"));
     QCoreApplication app(argc, argv);
     const SimCommandLine commandLine = parseSimCommandLine(QCoreApplication::arguments());
     if (!commandLine.options) {

@@ -1,6 +1,7 @@
 // Reading kvo7730-sim's command line into the emulator's starting state and modes.
 #include "simulator/sim_options.h"
 
+#include "platform/program_identity.h"
 #include "setup/setting_assignments.h"
 
 #include <QCommandLineParser>
@@ -100,7 +101,8 @@ SimCommandLine parseSimCommandLine(const QStringList& arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Plays a KVO-7730 energy monitor on a pseudo-terminal and prints the terminal's path.");
-    const QCommandLineOption help = parser.addHelpOption();
+    parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption realTime("realtime-on", "Stream packets from the start, without waiting for TOG PLR.");
     const QCommandLineOption silent("silent", "Never answer anything.");
     const QCommandLineOption ackOnly("ack-only",
@@ -127,9 +129,9 @@ SimCommandLine parseSimCommandLine(const QStringList& arguments)
         result.message = parser.errorText();
         return result;
     }
-    if (parser.isSet(help)) {
+    if (const std::optional<QString> text = helpOrVersionText(parser)) {
         result.helpRequested = true;
-        result.message = parser.helpText();
+        result.message = *text;
         return result;
     }
     if (!parser.positionalArguments().isEmpty()) {

@@ -23,10 +23,11 @@ struct SimOptions {
 };
 
 struct SimCommandLine {
-    // Filled when the arguments are valid and no help was asked for.
+    // Filled when the arguments are valid and neither help nor version was asked for.
     std::optional<SimOptions> options;
+    // --help or --version: the message is their answer, for standard output.
     bool helpRequested = false;
-    // What went wrong with the arguments, or the help text when it was asked for.
+    // What went wrong with the arguments, or the answer to --help or --version.
     QString message;
 };
 

@@ -1,0 +1,15 @@
+// Every program's name and the package's version, and the answer to --help and --version.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QCommandLineParser;
+
+// Names the running program (for --version and the usage line) and gives it the package's
+// version; it may run before the application object exists.
+void identifyProgram(const QString& name);
+
+// What --help, --help-all or --version asks to print on standard output (without the last
+// line's end), when one of them was given. The parser must have the help and version options.
+std::optional<QString> helpOrVersionText(const QCommandLineParser& parser);
