@@ -1,0 +1,192 @@
+// libmosquitto's non-blocking calls under Qt's socket notifiers. The library's own
+// callbacks only note what happened; it is acted on once the library has returned,
+// so a slot may close or reopen the connection without pulling the client from
+// under the library.
+#include "mqtt/mosquitto_client.h"
+
+#include <mosquitto.h>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/socket.h>
+
+namespace {
+
+constexpr int kKeepAliveSeconds = 30;
+// The library's keep-alive and its time-outs are checked this often.
+constexpr int kHousekeepingMs = 1000;
+
+void initialiseLibrary()
+{
+    static const bool initialised = [] {
+        mosquitto_lib_init();
+        return true;
+    }();
+    (void)initialised;
+}
+
+std::string reasonOf(int code, int error)
+{
+    return code == MOSQ_ERR_ERRNO ? std::strerror(error) : mosquitto_strerror(code);
+}
+
+// The outcome of a connect still in progress once the socket is writable: 0, or the
+// system's error.
+int pendingConnectError(int socket)
+{
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+        return errno;
+    return error;
+}
+
+} // namespace
+
+MosquittoClient::MosquittoClient(int connectTimeoutMs, QObject* parent)
+    : QObject(parent)
+{
+    initialiseLibrary();
+    housekeeping_.setInterval(kHousekeepingMs);
+    connect(&housekeeping_, &QTimer::timeout, this, &MosquittoClient::service);
+    connectDeadline_.setSingleShot(true);
+    connectDeadline_.setInterval(connectTimeoutMs);
+    connect(&connectDeadline_, &QTimer::timeout, this, [this, connectTimeoutMs] {
+        fail("no answer within " + std::to_string(connectTimeoutMs / 1000) + " s");
+    });
+}
+
+MosquittoClient::~MosquittoClient()
+{
+    drop();
+}
+
+void MosquittoClient::open(const BrokerEndpoint& endpoint)
+{
+    drop();
+    client_ = mosquitto_new(endpoint.clientId.c_str(), true, this);
+    if (client_ == nullptr) {
+        fail(std::strerror(errno));
+        return;
+    }
+    mosquitto_connect_callback_set(client_, &MosquittoClient::onConnect);
+    mosquitto_disconnect_callback_set(client_, &MosquittoClient::onDisconnect);
+    int code = MOSQ_ERR_SUCCESS;
+    if (!endpoint.user.empty())
+        code = mosquitto_username_pw_set(client_, endpoint.user.c_str(),
+                                         endpoint.password.empty() ? nullptr : endpoint.password.c_str());
+    if (code == MOSQ_ERR_SUCCESS)
+        code = mosquitto_will_set(client_, endpoint.will.topic.c_str(), static_cast<int>(endpoint.will.payload.size()),
+                                  endpoint.will.payload.data(), 1, endpoint.will.retain);
+    if (code == MOSQ_ERR_SUCCESS && endpoint.tls)
+        code = endpoint.caFile.empty()
+            ? mosquitto_int_option(client_, MOSQ_OPT_TLS_USE_OS_CERTS, 1)
+            : mosquitto_tls_set(client_, endpoint.caFile.c_str(), nullptr, nullptr, nullptr, nullptr);
+    if (code == MOSQ_ERR_SUCCESS)
+        code = mosquitto_connect_async(client_, endpoint.host.c_str(), endpoint.port, kKeepAliveSeconds);
+    if (code != MOSQ_ERR_SUCCESS) {
+        fail(reasonOf(code, errno));
+        return;
+    }
+    watchSocket();
+    connectDeadline_.start();
+    housekeeping_.start();
+}
+
+void MosquittoClient::watchSocket()
+{
+    const int socket = mosquitto_socket(client_);
+    reader_ = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Read);
+    writer_ = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Write);
+    connect(reader_.get(), &QSocketNotifier::activated, this, &MosquittoClient::service);
+    connect(writer_.get(), &QSocketNotifier::activated, this, &MosquittoClient::socketWritable);
+    writer_->setEnabled(mosquitto_want_write(client_));
+}
+
+void MosquittoClient::socketWritable()
+{
+    // A connect in progress that failed shows only here, with the system's reason.
+    if (!connected_ && !connack_) {
+        if (const int error = pendingConnectError(mosquitto_socket(client_))) {
+            fail(std::strerror(error));
+            return;
+        }
+    }
+    service();
+}
+
+bool MosquittoClient::publish(const MqttMessage& message)
+{
+    if (!connected_)
+        return false;
+    const int code = mosquitto_publish(client_, nullptr, message.topic.c_str(), static_cast<int>(message.payload.size()),
+                                       message.payload.data(), 0, message.retain);
+    writer_->setEnabled(mosquitto_want_write(client_));
+    return code == MOSQ_ERR_SUCCESS;
+}
+
+void MosquittoClient::close()
+{
+    if (connected_)
+        mosquitto_disconnect(client_);
+    drop();
+}
+
+void MosquittoClient::onConnect(mosquitto*, void* self, int code)
+{
+    static_cast<MosquittoClient*>(self)->connack_ = code;
+}
+
+void MosquittoClient::onDisconnect(mosquitto*, void* self, int code)
+{
+    const int error = errno;
+    static_cast<MosquittoClient*>(self)->lost_ = reasonOf(code, error);
+}
+
+void MosquittoClient::service()
+{
+    if (client_ == nullptr)
+        return;
+    const int code = mosquitto_loop(client_, 0, 1);
+    const int error = errno;
+    if (connack_) {
+        const int answer = *connack_;
+        connack_.reset();
+        if (answer != 0) {
+            drop();
+            emit refused(mosquitto_connack_string(answer));
+            return;
+        }
+        connected_ = true;
+        connectDeadline_.stop();
+        emit connected();
+        if (writer_)
+            writer_->setEnabled(mosquitto_want_write(client_));
+        return;
+    }
+    if (lost_ || code != MOSQ_ERR_SUCCESS) {
+        fail(lost_.value_or(reasonOf(code, error)));
+        return;
+    }
+    writer_->setEnabled(mosquitto_want_write(client_));
+}
+
+void MosquittoClient::drop()
+{
+    reader_.reset();
+    writer_.reset();
+    housekeeping_.stop();
+    connectDeadline_.stop();
+    if (client_ != nullptr)
+        mosquitto_destroy(client_);
+    client_ = nullptr;
+    connected_ = false;
+    connack_.reset();
+    lost_.reset();
+}
+
+void MosquittoClient::fail(const std::string& reason)
+{
+    drop();
+    emit failed(reason);
+}

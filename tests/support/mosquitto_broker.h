@@ -1,0 +1,139 @@
+// A Mosquitto broker of the test's own on a free loopback port, its configuration in
+// a scratch folder, stopped when the test ends (never the system's broker); and a
+// subscriber, mosquitto_sub, that records "retain topic payload" lines.
+//
+// Header-only; needs Qt Network and Qt Test, and mosquitto, mosquitto_passwd and
+// mosquitto_sub on the PATH.
+#pragma once
+
+#include "free_tcp_port.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStringList>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <pwd.h>
+#include <unistd.h>
+
+class MosquittoBroker {
+public:
+    // With a user name, only that user with that password gets in.
+    explicit MosquittoBroker(const QString& user = {}, const QString& password = {}) : port_(freeTcpPort())
+    {
+        QFile config(dir_.filePath("mosquitto.conf"));
+        if (!config.open(QIODevice::WriteOnly))
+            return;
+        QString text = QString("listener %1 127.0.0.1\npersistence false\nuser %2\n")
+                           .arg(port_)
+                           .arg(QString::fromLocal8Bit(getpwuid(getuid())->pw_name));
+        if (user.isEmpty()) {
+            text += "allow_anonymous true\n";
+        } else {
+            QProcess::execute("mosquitto_passwd", {"-b", "-c", dir_.filePath("passwords"), user, password});
+            text += "allow_anonymous false\npassword_file " + dir_.filePath("passwords") + "\n";
+        }
+        config.write(text.toUtf8());
+    }
+    ~MosquittoBroker() { stop(); }
+    MosquittoBroker(const MosquittoBroker&) = delete;
+    MosquittoBroker& operator=(const MosquittoBroker&) = delete;
+
+    // True once it takes connections.
+    bool start()
+    {
+        process_.start("mosquitto", {"-c", dir_.filePath("mosquitto.conf")});
+        if (!process_.waitForStarted(5000))
+            return false;
+        const QDeadlineTimer deadline(5000);
+        while (!deadline.hasExpired()) {
+            QTcpSocket probe;
+            probe.connectToHost("127.0.0.1", static_cast<quint16>(port_));
+            if (probe.waitForConnected(200))
+                return true;
+            QTest::qWait(20);
+        }
+        return false;
+    }
+
+    void stop()
+    {
+        if (process_.state() == QProcess::NotRunning)
+            return;
+        process_.terminate();
+        if (!process_.waitForFinished(5000))
+            process_.kill();
+        process_.waitForFinished(5000);
+    }
+
+    int port() const { return port_; }
+
+private:
+    QTemporaryDir dir_;
+    int port_;
+    QProcess process_;
+};
+
+class MqttSubscriber {
+public:
+    // Subscribes to the filters; a retained message keeps its flag (MQTT 5).
+    MqttSubscriber(int port, const QStringList& filters)
+    {
+        QStringList arguments{"-h", "127.0.0.1", "-p", QString::number(port), "-V", "mqttv5", "--retain-as-published",
+                              "-F", "%r %t %p"};
+        for (const QString& filter : filters)
+            arguments << "-t" << filter;
+        process_.start("mosquitto_sub", arguments);
+        process_.waitForStarted(5000);
+    }
+    ~MqttSubscriber()
+    {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+    MqttSubscriber(const MqttSubscriber&) = delete;
+    MqttSubscriber& operator=(const MqttSubscriber&) = delete;
+
+    // The first line received that matches, waiting up to withinMs while the event loop
+    // runs; empty when none came.
+    QString waitFor(const QString& pattern, int withinMs)
+    {
+        const QRegularExpression wanted(pattern);
+        const QDeadlineTimer deadline(withinMs);
+        for (;;) {
+            readLines();
+            for (qsizetype i = 0; i < lines_.size(); ++i)
+                if (wanted.match(lines_[i]).hasMatch())
+                    return lines_.takeAt(i);
+            if (deadline.hasExpired())
+                return {};
+            QTest::qWait(10);
+        }
+    }
+
+    // Every line received so far and not yet taken by waitFor.
+    QStringList lines()
+    {
+        readLines();
+        return lines_;
+    }
+
+private:
+    // Whole lines only: a payload may arrive in two reads.
+    void readLines()
+    {
+        pending_ += process_.readAllStandardOutput();
+        const qsizetype end = pending_.lastIndexOf('\n');
+        if (end < 0)
+            return;
+        lines_ += QString::fromUtf8(pending_.left(end)).split('\n', Qt::SkipEmptyParts);
+        pending_.remove(0, end + 1);
+    }
+
+    QProcess process_;
+    QByteArray pending_;
+    QStringList lines_;
+};
