@@ -23,7 +23,8 @@ constexpr std::array<Sensor, 6> kChannelSensors = {{
     {"power_factor", "power factor", "power_factor", "power_factor", "", "measurement"},
     {"energy", "energy", "kwh", "energy", "kWh", "total_increasing"},
     {"energy_total", "energy total", "total_kwh", "energy", "kWh", "total_increasing"},
-    {"energy_generated", "energy generated", "total_pol_kwh", "energy", "kWh", "total_increasing"},
+    // The polarised counter runs down while power flows back, so it is a total that may fall.
+    {"energy_polarised", "energy polarised", "total_pol_kwh", "energy", "kWh", "total"},
 }};
 
 constexpr Sensor kVoltage{"voltage", "Voltage", "volts", "voltage", "V", "measurement"};

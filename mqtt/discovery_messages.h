@@ -9,5 +9,6 @@
 #include <vector>
 
 // Topics "homeassistant/sensor/<node id>/<sensor>/config": the voltage, and per
-// channel power, current, power factor, energy, energy total and energy generated.
+// channel power, current, power factor, energy, energy total (carried across monitor
+// resets) and the polarised energy total.
 std::vector<MqttMessage> discoveryMessages(const MqttTopics& topics, std::string_view softwareVersion);

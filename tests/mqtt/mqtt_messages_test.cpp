@@ -73,6 +73,25 @@ TEST(DiscoveryMessages, energyIsTotalIncreasingInKWh_withTheDeviceAndAvailabilit
               "\"name\":\"KVO-7730 kvo7730/com7\",\"model\":\"KVO-7730\",\"sw_version\":\"1.0\"}}");
 }
 
+TEST(DiscoveryMessages, eachSensorHasTheClassUnitAndStateClassHomeAssistantExpects)
+{
+    const std::pair<const char*, const char*> sensors[] = {
+        {"voltage", R"("device_class":"voltage","unit_of_measurement":"V","state_class":"measurement")"},
+        {"ch1_power", R"("device_class":"power","unit_of_measurement":"W","state_class":"measurement")"},
+        {"ch2_current", R"("device_class":"current","unit_of_measurement":"A","state_class":"measurement")"},
+        {"ch1_power_factor", R"("device_class":"power_factor","state_class":"measurement")"},
+        {"ch2_energy", R"("device_class":"energy","unit_of_measurement":"kWh","state_class":"total_increasing")"},
+        {"ch1_energy_polarised", R"("device_class":"energy","unit_of_measurement":"kWh","state_class":"total")"},
+    };
+    const auto messages = discoveryMessages(mqttTopics("", 7), "1.0");
+    for (const auto& [sensor, classes] : sensors) {
+        const std::string topic = "homeassistant/sensor/kvo7730_com7/" + std::string(sensor) + "/config";
+        const auto found = std::find_if(messages.begin(), messages.end(), [&](const MqttMessage& m) { return m.topic == topic; });
+        ASSERT_NE(found, messages.end()) << topic;
+        EXPECT_NE(found->payload.find(classes), std::string::npos) << found->payload;
+    }
+}
+
 TEST(ReconnectBackoff, doublesUpToTheLimit_andStartsShortAgainAfterAReset)
 {
     ReconnectBackoff backoff(1000, 60000);
