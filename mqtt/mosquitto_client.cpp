@@ -4,10 +4,11 @@
 // under the library.
 #include "mqtt/mosquitto_client.h"
 
-#include <mosquitto.h>
-
+#include <QHostAddress>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <mosquitto.h>
 #include <sys/socket.h>
 
 namespace {
@@ -64,6 +65,37 @@ MosquittoClient::~MosquittoClient()
 void MosquittoClient::open(const BrokerEndpoint& endpoint)
 {
     drop();
+    endpoint_ = endpoint;
+    connectDeadline_.start();
+    // The library looks a name up as it connects, which would hold the event loop while
+    // a name server is slow or away; so the name is looked up first, off the loop.
+    const QString host = QString::fromStdString(endpoint.host);
+    if (!QHostAddress(host).isNull())
+        connectTo(endpoint.host);
+    else
+        lookupId_ = QHostInfo::lookupHost(host, this, &MosquittoClient::takeLookup);
+}
+
+void MosquittoClient::takeLookup(const QHostInfo& info)
+{
+    lookupId_ = -1;
+    const QList<QHostAddress> addresses = info.addresses();
+    if (info.error() != QHostInfo::NoError || addresses.isEmpty()) {
+        fail(info.errorString().toStdString());
+        return;
+    }
+    // A certificate names its host, so TLS needs the name (which the resolver has just
+    // answered); otherwise an IPv4 address first, the one most brokers listen on.
+    const auto ipv4 = std::find_if(addresses.begin(), addresses.end(), [](const QHostAddress& address) {
+        return address.protocol() == QAbstractSocket::IPv4Protocol;
+    });
+    connectTo(endpoint_.tls ? endpoint_.host
+                            : (ipv4 != addresses.end() ? *ipv4 : addresses.first()).toString().toStdString());
+}
+
+void MosquittoClient::connectTo(const std::string& host)
+{
+    const BrokerEndpoint& endpoint = endpoint_;
     client_ = mosquitto_new(endpoint.clientId.c_str(), true, this);
     if (client_ == nullptr) {
         fail(std::strerror(errno));
@@ -83,13 +115,12 @@ void MosquittoClient::open(const BrokerEndpoint& endpoint)
             ? mosquitto_int_option(client_, MOSQ_OPT_TLS_USE_OS_CERTS, 1)
             : mosquitto_tls_set(client_, endpoint.caFile.c_str(), nullptr, nullptr, nullptr, nullptr);
     if (code == MOSQ_ERR_SUCCESS)
-        code = mosquitto_connect_async(client_, endpoint.host.c_str(), endpoint.port, kKeepAliveSeconds);
+        code = mosquitto_connect_async(client_, host.c_str(), endpoint.port, kKeepAliveSeconds);
     if (code != MOSQ_ERR_SUCCESS) {
         fail(reasonOf(code, errno));
         return;
     }
     watchSocket();
-    connectDeadline_.start();
     housekeeping_.start();
 }
 
@@ -99,20 +130,8 @@ void MosquittoClient::watchSocket()
     reader_ = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Read);
     writer_ = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Write);
     connect(reader_.get(), &QSocketNotifier::activated, this, &MosquittoClient::service);
-    connect(writer_.get(), &QSocketNotifier::activated, this, &MosquittoClient::socketWritable);
+    connect(writer_.get(), &QSocketNotifier::activated, this, &MosquittoClient::service);
     writer_->setEnabled(mosquitto_want_write(client_));
-}
-
-void MosquittoClient::socketWritable()
-{
-    // A connect in progress that failed shows only here, with the system's reason.
-    if (!connected_ && !connack_) {
-        if (const int error = pendingConnectError(mosquitto_socket(client_))) {
-            fail(std::strerror(error));
-            return;
-        }
-    }
-    service();
 }
 
 bool MosquittoClient::publish(const MqttMessage& message)
@@ -147,6 +166,14 @@ void MosquittoClient::service()
 {
     if (client_ == nullptr)
         return;
+    // A connect that failed leaves its reason on the socket, where the library does not
+    // always look (over TLS it would try the dead socket again and again).
+    if (!connected_) {
+        if (const int error = pendingConnectError(mosquitto_socket(client_))) {
+            fail(std::strerror(error));
+            return;
+        }
+    }
     const int code = mosquitto_loop(client_, 0, 1);
     const int error = errno;
     if (connack_) {
@@ -173,6 +200,9 @@ void MosquittoClient::service()
 
 void MosquittoClient::drop()
 {
+    if (lookupId_ != -1)
+        QHostInfo::abortHostLookup(lookupId_);
+    lookupId_ = -1;
     reader_.reset();
     writer_.reset();
     housekeeping_.stop();

@@ -5,6 +5,7 @@
 
 #include "mqtt/mqtt_message.h"
 
+#include <QHostInfo>
 #include <QObject>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -55,13 +56,17 @@ private:
     static void onConnect(mosquitto* client, void* self, int code);
     static void onDisconnect(mosquitto* client, void* self, int code);
 
+    void takeLookup(const QHostInfo& info);
+    // Connects to the host, a name or an address, as the library takes it.
+    void connectTo(const std::string& host);
     void watchSocket();
-    void socketWritable();
     // Runs the library's loop once, without waiting, then acts on what it reported.
     void service();
     void drop();
     void fail(const std::string& reason);
 
+    BrokerEndpoint endpoint_;
+    int lookupId_ = -1;
     mosquitto* client_ = nullptr;
     std::unique_ptr<QSocketNotifier> reader_;
     std::unique_ptr<QSocketNotifier> writer_;

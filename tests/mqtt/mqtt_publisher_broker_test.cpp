@@ -108,4 +108,24 @@ TEST(MqttPublisherWithBroker, aWrongPassword_isSaidOnce_whileTheLoginIsTriedAgai
     EXPECT_EQ(rig.status.lines.size(), 1u) << testing::PrintToString(rig.status.lines);
 }
 
+TEST(MqttPublisherWithBroker, overTls_theBrokerIsTrustedThroughTheCaFile_andRefusedWithoutIt)
+{
+    MosquittoBroker broker({}, {}, true);
+    ASSERT_TRUE(broker.start());
+    for (const bool withCaFile : {true, false}) {
+        SCOPED_TRACE(withCaFile ? "CA file" : "the system's authorities");
+        PublisherRig rig(broker.port());
+        rig.settings.MqttHost = "localhost";
+        rig.settings.MqttTLS = true;
+        rig.settings.MqttCAFile = withCaFile ? broker.caFile().toStdString() : "";
+        rig.publisher.start();
+        ASSERT_EQ(rig.said("MQTT: ", 3000), 1);
+        EXPECT_EQ(rig.status.lines[0], withCaFile ? "MQTT: connected to the broker localhost:" + std::to_string(broker.port())
+                                                        + "; publishing under \"kvo7730/com7\"."
+                                                  : "MQTT: the broker localhost:" + std::to_string(broker.port())
+                                                        + " cannot be reached (A TLS error occurred); trying again after "
+                                                          "growing waits of up to a minute.");
+    }
+}
+
 } // namespace

@@ -2,8 +2,8 @@
 // a scratch folder, stopped when the test ends (never the system's broker); and a
 // subscriber, mosquitto_sub, that records "retain topic payload" lines.
 //
-// Header-only; needs Qt Network and Qt Test, and mosquitto, mosquitto_passwd and
-// mosquitto_sub on the PATH.
+// Header-only; needs Qt Network and Qt Test, and mosquitto, mosquitto_passwd,
+// mosquitto_sub and (for TLS) openssl on the PATH.
 #pragma once
 
 #include "free_tcp_port.h"
@@ -21,8 +21,10 @@
 
 class MosquittoBroker {
 public:
-    // With a user name, only that user with that password gets in.
-    explicit MosquittoBroker(const QString& user = {}, const QString& password = {}) : port_(freeTcpPort())
+    // With a user name, only that user with that password gets in. With TLS the broker
+    // has a certificate for "localhost", signed by an authority made for the test.
+    explicit MosquittoBroker(const QString& user = {}, const QString& password = {}, bool tls = false)
+        : port_(freeTcpPort())
     {
         QFile config(dir_.filePath("mosquitto.conf"));
         if (!config.open(QIODevice::WriteOnly))
@@ -33,9 +35,12 @@ public:
         if (user.isEmpty()) {
             text += "allow_anonymous true\n";
         } else {
-            QProcess::execute("mosquitto_passwd", {"-b", "-c", dir_.filePath("passwords"), user, password});
+            quietly("mosquitto_passwd", {"-b", "-c", dir_.filePath("passwords"), user, password});
             text += "allow_anonymous false\npassword_file " + dir_.filePath("passwords") + "\n";
         }
+        if (tls && makeCertificates())
+            text += QString("cafile %1\ncertfile %2\nkeyfile %3\n")
+                        .arg(caFile(), dir_.filePath("server.crt"), dir_.filePath("server.key"));
         config.write(text.toUtf8());
     }
     ~MosquittoBroker() { stop(); }
@@ -70,8 +75,34 @@ public:
     }
 
     int port() const { return port_; }
+    QString caFile() const { return dir_.filePath("ca.crt"); }
 
 private:
+    // Runs a tool to its end, its output dropped; true when it succeeded.
+    static bool quietly(const QString& program, const QStringList& arguments)
+    {
+        QProcess tool;
+        tool.start(program, arguments);
+        return tool.waitForFinished(10000) && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+    }
+
+    bool makeCertificates()
+    {
+        QFile names(dir_.filePath("names.cnf"));
+        if (!names.open(QIODevice::WriteOnly) || names.write("subjectAltName=DNS:localhost,IP:127.0.0.1\n") <= 0)
+            return false;
+        names.close();
+        const QString key = "-newkey", curve = "ec", curveName = "ec_paramgen_curve:prime256v1";
+        return quietly("openssl", {"req", "-x509", key, curve, "-pkeyopt", curveName, "-nodes", "-days", "2",
+                                             "-subj", "/CN=kvo7730 test authority", "-keyout", dir_.filePath("ca.key"),
+                                             "-out", caFile()})
+            && quietly("openssl", {"req", key, curve, "-pkeyopt", curveName, "-nodes", "-subj", "/CN=localhost",
+                                             "-keyout", dir_.filePath("server.key"), "-out", dir_.filePath("server.csr")})
+            && quietly("openssl", {"x509", "-req", "-in", dir_.filePath("server.csr"), "-CA", caFile(), "-CAkey",
+                                             dir_.filePath("ca.key"), "-CAcreateserial", "-days", "2", "-extfile",
+                                             names.fileName(), "-out", dir_.filePath("server.crt")});
+    }
+
     QTemporaryDir dir_;
     int port_;
     QProcess process_;
