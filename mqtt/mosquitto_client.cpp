@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <mosquitto.h>
+#include <optional>
 #include <sys/socket.h>
 
 namespace {
@@ -31,15 +32,26 @@ std::string reasonOf(int code, int error)
     return code == MOSQ_ERR_ERRNO ? std::strerror(error) : mosquitto_strerror(code);
 }
 
-// The outcome of a connect still in progress once the socket is writable: 0, or the
-// system's error.
-int pendingConnectError(int socket)
+// Why a connection that has not been answered yet has failed; nothing while it may
+// still come about. The library does not always see it: a refusal that comes while it
+// starts TLS leaves a socket it would keep trying, so the socket is asked here.
+std::optional<std::string> failedConnect(int socket, int errorAtConnect)
 {
     int error = 0;
     socklen_t length = sizeof error;
-    if (getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
-        return errno;
-    return error;
+    if (getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0)
+        return std::strerror(error != 0 ? error : errno);
+    char byte = 0;
+    const auto peeked = recv(socket, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    if (peeked > 0 || (peeked < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)))
+        return std::nullopt;
+    const int readError = errno;
+    sockaddr_storage peer{};
+    socklen_t peerLength = sizeof peer;
+    // Never connected: the connect's own error tells why.
+    if (getpeername(socket, reinterpret_cast<sockaddr*>(&peer), &peerLength) != 0 && errorAtConnect != 0)
+        return std::strerror(errorAtConnect);
+    return peeked == 0 ? std::string("the broker closed the connection") : std::strerror(readError);
 }
 
 } // namespace
@@ -114,8 +126,11 @@ void MosquittoClient::connectTo(const std::string& host)
         code = endpoint.caFile.empty()
             ? mosquitto_int_option(client_, MOSQ_OPT_TLS_USE_OS_CERTS, 1)
             : mosquitto_tls_set(client_, endpoint.caFile.c_str(), nullptr, nullptr, nullptr, nullptr);
-    if (code == MOSQ_ERR_SUCCESS)
+    if (code == MOSQ_ERR_SUCCESS) {
+        errno = 0;
         code = mosquitto_connect_async(client_, host.c_str(), endpoint.port, kKeepAliveSeconds);
+        errorAtConnect_ = errno;
+    }
     if (code != MOSQ_ERR_SUCCESS) {
         fail(reasonOf(code, errno));
         return;
@@ -166,11 +181,9 @@ void MosquittoClient::service()
 {
     if (client_ == nullptr)
         return;
-    // A connect that failed leaves its reason on the socket, where the library does not
-    // always look (over TLS it would try the dead socket again and again).
     if (!connected_) {
-        if (const int error = pendingConnectError(mosquitto_socket(client_))) {
-            fail(std::strerror(error));
+        if (const auto reason = failedConnect(mosquitto_socket(client_), errorAtConnect_)) {
+            fail(*reason);
             return;
         }
     }

@@ -73,6 +73,8 @@ private:
     QTimer housekeeping_;
     QTimer connectDeadline_;
     bool connected_ = false;
+    // errno as the connect call left it: the reason when the socket turns out dead.
+    int errorAtConnect_ = 0;
     // What the library's callbacks said during a loop run, acted on after it.
     std::optional<int> connack_;
     std::optional<std::string> lost_;

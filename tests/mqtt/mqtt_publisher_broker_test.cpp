@@ -126,6 +126,15 @@ TEST(MqttPublisherWithBroker, overTls_theBrokerIsTrustedThroughTheCaFile_andRefu
                                                         + " cannot be reached (A TLS error occurred); trying again after "
                                                           "growing waits of up to a minute.");
     }
+
+    // A refusal that comes while TLS starts is caught at once, with its reason.
+    PublisherRig rig(freeTcpPort());
+    rig.settings.MqttHost = "localhost";
+    rig.settings.MqttTLS = true;
+    rig.settings.MqttCAFile = broker.caFile().toStdString();
+    rig.publisher.start();
+    ASSERT_EQ(rig.said("MQTT: ", 1000), 1);
+    EXPECT_NE(rig.status.lines[0].find("cannot be reached (Connection refused)"), std::string::npos) << rig.status.lines[0];
 }
 
 } // namespace
