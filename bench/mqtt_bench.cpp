@@ -197,14 +197,17 @@ int main(int argc, char* argv[])
         const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
         const double cpu = 100.0 * static_cast<double>(cpuTicks(service.processId()) - startTicks)
             / static_cast<double>(::sysconf(_SC_CLK_TCK)) / elapsed;
+        // The last packets' messages are still on their way.
+        const auto sent = line.sent;
+        runFor(200);
         const auto arrivals = subscriber.arrivals();
         std::vector<double> latencies;
-        for (const auto& [counter, when] : line.sent) {
+        for (const auto& [counter, when] : sent) {
             const auto arrived = arrivals.find(counter);
             if (arrived != arrivals.end())
                 latencies.push_back(std::chrono::duration<double, std::milli>(arrived->second - when).count());
         }
-        std::printf("%-12d %8zu %8zu %12.3f %12.3f %14.3f\n", rate, line.sent.size(), latencies.size(),
+        std::printf("%-12d %8zu %8zu %12.3f %12.3f %14.3f\n", rate, sent.size(), latencies.size(),
                     percentile(latencies, 0.5), percentile(latencies, 0.99), cpu);
     }
     service.terminate();

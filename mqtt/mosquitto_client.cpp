@@ -29,7 +29,12 @@ void initialiseLibrary()
 
 std::string reasonOf(int code, int error)
 {
-    return code == MOSQ_ERR_ERRNO ? std::strerror(error) : mosquitto_strerror(code);
+    if (code == MOSQ_ERR_ERRNO)
+        return std::strerror(error);
+    // The library's own text would only repeat that the connection was lost.
+    if (code == MOSQ_ERR_CONN_LOST)
+        return "ended by the broker or the network";
+    return mosquitto_strerror(code);
 }
 
 // Why a connection that has not been answered yet has failed; nothing while it may
@@ -115,8 +120,9 @@ void MosquittoClient::connectTo(const std::string& host)
     }
     mosquitto_connect_callback_set(client_, &MosquittoClient::onConnect);
     mosquitto_disconnect_callback_set(client_, &MosquittoClient::onDisconnect);
-    int code = MOSQ_ERR_SUCCESS;
-    if (!endpoint.user.empty())
+    // A state message goes out at once, not held back until the last one is acknowledged.
+    int code = mosquitto_int_option(client_, MOSQ_OPT_TCP_NODELAY, 1);
+    if (code == MOSQ_ERR_SUCCESS && !endpoint.user.empty())
         code = mosquitto_username_pw_set(client_, endpoint.user.c_str(),
                                          endpoint.password.empty() ? nullptr : endpoint.password.c_str());
     if (code == MOSQ_ERR_SUCCESS)
