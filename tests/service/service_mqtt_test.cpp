@@ -1,7 +1,6 @@
 // kvo7730d publishing over MQTT as a user runs it: on the simulated monitor, to a
 // broker of the test's own; the broker's last will for it when it is killed.
 #include "mosquitto_broker.h"
-#include "service_process.h"
 #include "sim_process.h"
 
 #include <QSettings>
@@ -27,14 +26,17 @@ TEST(ServiceWithBroker, publishesEachPacketsState_andTheBrokerSaysOfflineOnceThe
     ASSERT_FALSE(monitor.devicePath().isEmpty());
     MqttSubscriber subscriber(broker.port(), {"kvo7730/com7/#"});
 
-    ServiceProcess service(KVO_SERVICE_PATH, config.path());
+    QProcess service;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", config.path());
+    service.setProcessEnvironment(environment);
+    service.start(KVO_SERVICE_PATH, {});
     EXPECT_FALSE(subscriber.waitFor("^1 kvo7730/com7/availability online$", 5000).isEmpty());
     const QString state = subscriber.waitFor(R"(^1 kvo7730/com7/state \{.*"volts":230,.*"ch1":\{"watts":1500,)", 20000);
-    service.signal(SIGKILL);
-    EXPECT_FALSE(subscriber.waitFor("^1 kvo7730/com7/availability offline$", 5000).isEmpty())
-        << "no last will; received:\n" << subscriber.lines().join('\n').toStdString();
-    service.process().waitForFinished(2000);
-    const QString log = QString::fromLocal8Bit(service.process().readAllStandardError());
+    service.kill();
+    EXPECT_FALSE(subscriber.waitFor("^1 kvo7730/com7/availability offline$", 5000).isEmpty()) << "no last will";
+    service.waitForFinished(2000);
+    const QString log = QString::fromLocal8Bit(service.readAllStandardError());
     EXPECT_FALSE(state.isEmpty()) << log.toStdString();
     EXPECT_TRUE(log.contains("MQTT: connected to the broker 127.0.0.1:" + QString::number(broker.port())))
         << log.toStdString();

@@ -1,7 +1,6 @@
 // The service kvo7730d as a user runs it: on the simulated monitor, read over TCP,
 // ended by a signal, its counters found saved.
 #include "free_tcp_port.h"
-#include "service_process.h"
 #include "sim_process.h"
 
 #include <QDeadlineTimer>
@@ -53,6 +52,32 @@ QString getAll(int tcpPort)
     return QString::fromLatin1(reply);
 }
 
+class ServiceProcess {
+public:
+    explicit ServiceProcess(const QString& configDir)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", configDir);
+        process_.setProcessEnvironment(environment);
+        process_.start(KVO_SERVICE_PATH, {});
+        process_.waitForStarted(5000);
+    }
+    ~ServiceProcess()
+    {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(5000);
+        }
+    }
+    ServiceProcess(const ServiceProcess&) = delete;
+    ServiceProcess& operator=(const ServiceProcess&) = delete;
+
+    void signal(int number) { ::kill(static_cast<pid_t>(process_.processId()), number); }
+    QProcess& process() { return process_; }
+
+private:
+    QProcess process_;
+};
 
 TEST(ServiceWithSimulator, servesTheReadingsOverTcp_andSavesTheCountersAtSigterm)
 {
@@ -64,7 +89,7 @@ TEST(ServiceWithSimulator, servesTheReadingsOverTcp_andSavesTheCountersAtSigterm
                        {"--com", QString::number(kComPort), "--volts", "230", "--watts1", "1500", "--pf1", "1"});
     ASSERT_FALSE(monitor.devicePath().isEmpty());
 
-    ServiceProcess service(KVO_SERVICE_PATH, config.path());
+    ServiceProcess service(config.path());
     // The server listens once real time is on; the first packets follow within seconds.
     QStringList fields;
     const QDeadlineTimer deadline(20000);
@@ -113,7 +138,7 @@ TEST(ServiceWithSimulator, aMonitorThatGoesAndComesBack_onTheSameComPort_isReadA
     auto monitor = std::make_unique<SimProcess>(KVO_SIM_PATH, config.path(), linkArguments + QStringList{"--watts1", "1500"});
     ASSERT_FALSE(monitor->devicePath().isEmpty());
 
-    ServiceProcess service(KVO_SERVICE_PATH, config.path());
+    ServiceProcess service(config.path());
     service.process().setReadChannel(QProcess::StandardError);
     QString log;
     const auto logUntil = [&](const QString& line, int withinMs) {
@@ -177,7 +202,7 @@ TEST(ServiceWithSimulator, settingsThatCannotBeReadOrWritten_areSaidOnceOnStanda
         const QString file = c.spoil(root.path());
         const QString config = file.chopped(QString("/DARavev/DARavev.ini").size());
 
-        ServiceProcess service(KVO_SERVICE_PATH, config);
+        ServiceProcess service(config);
         QString log = untilStarted(service.process());
         service.signal(SIGTERM);
         ASSERT_TRUE(service.process().waitForFinished(2000)) << "still running 2 s after SIGTERM";
@@ -202,7 +227,7 @@ TEST(ServiceWithSimulator, behindAVersion2Dongle_discoversTheNodeByItselfAndServ
                        {"--zigbee", "2", "--com", QString::number(kComPort), "--watts1", "700", "--pf1", "1"});
     ASSERT_FALSE(monitor.devicePath().isEmpty());
 
-    ServiceProcess service(KVO_SERVICE_PATH, config.path());
+    ServiceProcess service(config.path());
     QStringList fields;
     const QDeadlineTimer deadline(30000);
     while ((fields.isEmpty() || fields[0] != "700") && !deadline.hasExpired()) {
@@ -222,7 +247,7 @@ TEST(ServiceWithSimulator, aPortWithoutDevice_isReportedAndTheQuestionAnsweredNo
     QTemporaryDir config;
     writeSettings(config, freeTcpPort());
 
-    ServiceProcess service(KVO_SERVICE_PATH, config.path());
+    ServiceProcess service(config.path());
     QThread::msleep(500);
     service.signal(SIGTERM);
     ASSERT_TRUE(service.process().waitForFinished(2000)) << "still running 2 s after SIGTERM";

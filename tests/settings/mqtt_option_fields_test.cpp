@@ -45,19 +45,12 @@ TEST(MqttOptionCheck, eachWrongEntry_isRefusedWithItsMessageAndBox)
 
 TEST(MqttOptionCheck, rightEntries_giveTheSettingsTrimmed_andNoHostIsFineWhilePublishingIsOff)
 {
-    MqttEntries entries = goodEntries();
-    entries.host = " broker.lan ";
-    entries.port = " 8883";
-    entries.topic = "house/kvo/";
-    const MqttVerdict verdict = checkMqttEntries(entries);
-    ASSERT_TRUE(verdict.settings.has_value()) << verdict.message;
-    EXPECT_EQ(verdict.settings->MqttHost, "broker.lan");
-    EXPECT_EQ(verdict.settings->MqttPort, 8883);
-    EXPECT_EQ(verdict.settings->MqttTopic, "house/kvo");
-    EXPECT_EQ(verdict.settings->MqttPassword, "pw");
-
-    entries = MqttEntries{.port = "1883"};
-    EXPECT_TRUE(checkMqttEntries(entries).settings.has_value());
+    const MqttVerdict verdict = checkMqttEntries(
+        {.enable = true, .host = " broker.lan ", .port = " 8883", .user = "meter", .password = "pw", .topic = "house/kvo/"});
+    EXPECT_EQ(verdict.settings, (MqttSettings{.MqttEnable = true, .MqttHost = "broker.lan", .MqttPort = 8883,
+                                              .MqttUser = "meter", .MqttPassword = "pw", .MqttTopic = "house/kvo"}))
+        << verdict.message;
+    EXPECT_TRUE(checkMqttEntries({.port = "1883"}).settings.has_value());
 }
 
 } // namespace
