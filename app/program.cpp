@@ -96,6 +96,7 @@ void Program::connectDisplays()
     const ResidentServer& server = companion_.server();
     monitor.statusList().mirrorTo(window_.statusList(), &window_);
     server.statusList().mirrorTo(window_.statusList(), &window_);
+    companion_.mqtt().statusList().mirrorTo(window_.statusList(), &window_);
     monitor.portBox().mirrorTo(window_.portBox(), &window_);
     monitor.realTimeBox().mirrorTo(window_.realTimeBox(), &window_);
     server.statusBox().mirrorTo(window_.serverBox(), &window_);
@@ -117,6 +118,7 @@ void Program::connectWindows()
     connect(&companion_.server(), &ResidentServer::triggerPushRequested, this,
             [this](bool on) { options_.setTriggerPushBox(on); });
     connect(&options_, &OptionsWindowOwner::webPostingRefreshWanted, this, [this] { webWindow_.RefreshTextBoxes(); });
+    connect(&options_, &OptionsWindowOwner::mqttSettingsSaved, &companion_.mqtt(), &MqttPublisher::start);
     connect(&window_, &MainWindow::closeRequested, this, &Program::Form_Unload);
     connect(&companion_.monitor(), &Monitor::comPanelWanted, this, [this] { comPanel_.show(); });
     connect(&companion_.monitor(), &Monitor::portSearchWanted, this, [this] { comPanel_.showAndListPorts(); });

@@ -1,4 +1,4 @@
-// Wiring of the monitor to the TCP server and web posting, the periodic save,
+// Wiring of the monitor to the TCP server, web posting and MQTT, the periodic save,
 // and the shared parts of start-up and shut-down.
 #include "companion/companion.h"
 
@@ -29,7 +29,8 @@ Companion::Companion(const CompanionPlatform& platform, QObject* parent)
                    .clock = platform.clock,
                    .server = server_,
                    .symbols = systemNumberSymbols()},
-                  this)
+                  this),
+      mqtt_(settings_.values(), MqttTiming{}, this)
 {
     server_.setParent(this);
     periodicSaveTimer_.setObjectName(QStringLiteral("Timer4"));
@@ -42,6 +43,7 @@ void Companion::connectParts()
 {
     connect(&monitor_, &Monitor::zigbeeNodeSearchWanted, &zigbeeDiscovery_, &ZigbeeDiscovery::FindZigbeeNode);
     connect(&monitor_, &Monitor::readingsDecoded, &webPosting_, &WebPostingController::PostReadings);
+    connect(&monitor_, &Monitor::readingsDecoded, &mqtt_, &MqttPublisher::publishReadings);
     monitor_.webRealTimeBox().mirrorTo(webPosting_.realTimeBox(), &webPosting_);
     connect(&monitor_, &Monitor::tcpServerStartWanted, &server_, &ResidentServer::listenUnlessServing);
     connect(&monitor_, &Monitor::tcpServerStartIfClosedWanted, &server_, &ResidentServer::listenIfClosed);
@@ -65,6 +67,7 @@ void Companion::begin()
     monitor_.begin();
     periodicSaveTimer_.start();
     server_.startStatusTimer();
+    mqtt_.start();
 }
 
 bool Companion::openPortAtStartup()
@@ -96,6 +99,7 @@ bool Companion::end()
     periodicSaveTimer_.stop();
     monitor_.end();
     server_.closeAtShutdown();
+    mqtt_.stop();
     saveSettings();
     events_.endWaits();
     return true;

@@ -1,10 +1,11 @@
-// The program without its windows: the settings, the monitor, the TCP server and
-// web posting, wired together, with the start-up options and the shut-down that
+// The program without its windows: the settings, the monitor, the TCP server, web
+// posting and the MQTT publisher, wired together, with the start-up options and the shut-down that
 // the windowed program and the service share.
 #pragma once
 
 #include "connection/zigbee_discovery.h"
 #include "monitor/monitor.h"
+#include "mqtt/mqtt_publisher.h"
 #include "server/resident_server.h"
 #include "settings/persisted_settings.h"
 #include "web/web_posting_controller.h"
@@ -47,7 +48,8 @@ public:
     bool openPortAtStartup();
     void armRealTimeAtStartup();
 
-    // The shut-down: the port closed, the TCP server closed (with its pause), every
+    // The shut-down: the port closed, the TCP server closed (with its pause), the
+    // broker told "offline", every
     // setting and counter saved, every wait in progress released. Runs once; false
     // when the run had already ended.
     bool end();
@@ -67,6 +69,7 @@ public:
     ZigbeeDiscovery& zigbeeDiscovery() { return zigbeeDiscovery_; }
     ResidentServer& server() { return server_; }
     WebPostingController& webPosting() { return webPosting_; }
+    MqttPublisher& mqtt() { return mqtt_; }
 
 private:
     void connectParts();
@@ -78,6 +81,7 @@ private:
     ZigbeeDiscovery zigbeeDiscovery_;
     ResidentServer server_;
     WebPostingController webPosting_;
+    MqttPublisher mqtt_;
     PeriodicSave periodicSave_;
     QTimer periodicSaveTimer_; // Timer4
     bool ended_ = false;

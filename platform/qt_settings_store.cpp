@@ -2,6 +2,7 @@
 #include "platform/qt_settings_store.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -49,6 +50,19 @@ void QtSettingsStore::write(const std::string& key, const std::string& text)
     settings_->setValue(QString::fromStdString(key), QString::fromStdString(text));
     // Every write reaches the disk at once: a counter must survive a killed program.
     settings_->sync();
+    keepToOwner();
+}
+
+void QtSettingsStore::keepToOwner()
+{
+#ifndef Q_OS_WIN
+    // The file may hold the broker's password; nobody but its owner has a use for it.
+    constexpr QFile::Permissions kOthers = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
+        | QFile::WriteOther | QFile::ExeOther;
+    QFile file(settings_->fileName());
+    if (settings_->status() == QSettings::NoError && file.exists() && (file.permissions() & kOthers))
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+#endif
 }
 
 std::optional<StoreFailure> QtSettingsStore::failure() const

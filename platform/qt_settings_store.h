@@ -15,5 +15,8 @@ public:
     std::optional<StoreFailure> failure() const override;
 
 private:
+    // On Linux and macOS the file is readable and writable by its owner alone.
+    void keepToOwner();
+
     std::unique_ptr<QSettings> settings_;
 };

@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-          librsvg2-bin dpkg-dev file desktop-file-utils appstream)
+          librsvg2-bin dpkg-dev file desktop-file-utils appstream
+          pkg-config libmosquitto-dev mosquitto mosquitto-clients openssl)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

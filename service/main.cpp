@@ -26,7 +26,8 @@ int main(int argc, char* argv[])
         "Reads a KVO-7730 energy monitor on a serial port and serves its readings over TCP, without a desktop.\n"
         "It uses the settings of the windowed program kvo7730 (application \"DARavev\", section \"startup\"):\n"
         "StartupComIsOn opens the port, StartupRTLisOn starts real time, StartupListen lets the TCP server\n"
-        "listen (\"TCPport\", default 1234). Reports go to standard error. SIGTERM, SIGINT or SIGHUP\n"
+        "listen (\"TCPport\", default 1234); MqttEnable publishes the readings to the MQTT broker MqttHost.\n"
+        "Reports go to standard error. SIGTERM, SIGINT or SIGHUP\n"
         "saves the settings and counters and ends the program."));
     parser.addHelpOption();
     parser.addVersionOption();

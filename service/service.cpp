@@ -10,6 +10,7 @@ Service::Service(const CompanionPlatform& platform, ConsoleLog& log)
     const ResidentServer& server = companion_.server();
     monitor.statusList().mirrorTo(statusList_, this);
     server.statusList().mirrorTo(statusList_, this);
+    companion_.mqtt().statusList().mirrorTo(statusList_, this);
     monitor.portBox().mirrorTo(portBox_, this);
     monitor.realTimeBox().mirrorTo(realTimeBox_, this);
     server.statusBox().mirrorTo(serverBox_, this);

@@ -3,10 +3,12 @@
 
 #include "link/live_readings.h"
 #include "platform/dialogs.h"
+#include "settings/mqtt_option_fields.h"
 #include "settings/persisted_settings.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -96,6 +98,7 @@ void OptionsFrm::connectControls()
     connect(controls_.polarityTestButton, &QPushButton::clicked, this, &OptionsFrm::Command2_Click);
     connect(controls_.polarityDoneButton, &QPushButton::clicked, this, &OptionsFrm::Command4_Click);
     connect(&Timer1_, &QTimer::timeout, this, &OptionsFrm::Timer1_Timer);
+    connect(controls_.mqtt.applyButton, &QPushButton::clicked, this, &OptionsFrm::applyMqtt);
 }
 
 void OptionsFrm::Form_Load()
@@ -114,6 +117,53 @@ void OptionsFrm::Form_Load()
     controls_.realTimeAtStartBox->setChecked(state.StartupRTLisOn);
     controls_.localOnlyBox->setChecked(state.TCPlocalOnly);
     controls_.rateBox->setText(qText(rateText(state.Rate, context_.symbols)));
+    loadMqtt();
+}
+
+void OptionsFrm::loadMqtt()
+{
+    const SettingsValues& state = context_.settings.values();
+    const MqttControls& c = controls_.mqtt;
+    c.enableBox->setChecked(state.MqttEnable);
+    c.hostBox->setText(qText(state.MqttHost));
+    c.portBox->setText(QString::number(state.MqttPort));
+    c.tlsBox->setChecked(state.MqttTLS);
+    c.caFileBox->setText(qText(state.MqttCAFile));
+    c.userBox->setText(qText(state.MqttUser));
+    c.passwordBox->setText(qText(state.MqttPassword));
+    c.topicBox->setText(qText(state.MqttTopic));
+    c.topicBox->setPlaceholderText(QStringLiteral("kvo7730/com%1").arg(state.ComPortNum));
+    c.discoveryBox->setChecked(state.MqttDiscovery);
+}
+
+void OptionsFrm::applyMqtt()
+{
+    const MqttControls& c = controls_.mqtt;
+    const MqttVerdict verdict = checkMqttEntries({.enable = c.enableBox->isChecked(),
+                                                  .host = boxText(*c.hostBox),
+                                                  .port = boxText(*c.portBox),
+                                                  .tls = c.tlsBox->isChecked(),
+                                                  .caFile = boxText(*c.caFileBox),
+                                                  .user = boxText(*c.userBox),
+                                                  .password = boxText(*c.passwordBox),
+                                                  .topic = boxText(*c.topicBox),
+                                                  .discovery = c.discoveryBox->isChecked()});
+    if (!verdict.settings) {
+        c.message->setText(qText(verdict.message));
+        using Box = MqttVerdict::Box;
+        const std::pair<Box, QLineEdit*> boxes[] = {{Box::Host, c.hostBox}, {Box::Port, c.portBox},
+                                                    {Box::CAFile, c.caFileBox}, {Box::User, c.userBox},
+                                                    {Box::Topic, c.topicBox}};
+        for (const auto& [box, edit] : boxes)
+            if (box == verdict.box)
+                edit->setFocus();
+        return;
+    }
+    context_.settings.saveMqtt(*verdict.settings);
+    loadMqtt();
+    c.message->setText(verdict.settings->MqttEnable ? QStringLiteral("Saved; publishing starts anew with these settings.")
+                                                    : QStringLiteral("Saved; publishing is off."));
+    emit mqttSettingsSaved();
 }
 
 void OptionsFrm::setTriggerPushBox(bool ticked)

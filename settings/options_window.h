@@ -1,5 +1,5 @@
 // The options window: start-up switches, price of electricity, web posting
-// triggers and account, the trigger push, and the channel 1 polarity test.
+// triggers and account, the trigger push, the channel 1 polarity test, and MQTT.
 #pragma once
 
 #include "common/number_format.h"
@@ -41,6 +41,8 @@ signals:
     void unloaded();
     // "Done": the web-posting window is to show the triggers and account as they are now.
     void webPostingRefreshWanted();
+    // "Apply" of the MQTT tab saved its settings: the publisher is to start anew.
+    void mqttSettingsSaved();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -62,6 +64,8 @@ private:
     void Command2_Click();
     void Command4_Click();
     void Timer1_Timer();
+    void loadMqtt();
+    void applyMqtt();
 
     OptionsContext context_;
     OptionsWindowControls controls_;

@@ -152,6 +152,62 @@ QWidget* polarityTab(OptionsWindowControls& c)
     return page(layout);
 }
 
+// A box with its caption as a label that names it and gives it a keyboard shortcut.
+void addLabelledBox(QGridLayout& grid, const char* caption, QLineEdit* box)
+{
+    auto* caption_ = label(caption);
+    caption_->setBuddy(box);
+    box->setAccessibleName(caption_->text().remove(QLatin1Char('&')).remove(QLatin1Char(':')));
+    const int row = grid.rowCount();
+    grid.addWidget(caption_, row, 0);
+    grid.addWidget(box, row, 1);
+}
+
+QCheckBox* namedCheckBox(const char* name, const char* caption, const char* tip)
+{
+    QCheckBox* box = checkBox(name, caption, tip);
+    box->setAccessibleName(box->text().remove(QLatin1Char('&')));
+    return box;
+}
+
+QWidget* mqttTab(MqttControls& c)
+{
+    c.enableBox = namedCheckBox("MqttEnable", "&Publish the readings to an MQTT broker", nullptr);
+    c.hostBox = textBox("MqttHost", "Host name or address of the MQTT broker.");
+    c.portBox = textBox("MqttPort", "The broker's port: 1883 usually, 8883 with TLS.");
+    c.tlsBox = namedCheckBox("MqttTLS", "Use &TLS", "Encrypt the connection and check the broker's certificate.");
+    c.caFileBox = textBox("MqttCAFile", "Certificate of the authority that signed the broker's; empty for the system's.");
+    c.userBox = textBox("MqttUser");
+    c.passwordBox = textBox("MqttPassword");
+    c.passwordBox->setEchoMode(QLineEdit::Password);
+    c.topicBox = textBox("MqttTopic", "Every message is published under this topic.");
+    c.discoveryBox = namedCheckBox("MqttDiscovery", "Home Assistant &discovery",
+                                   "Announce the sensors so that Home Assistant shows the monitor without set-up.");
+    c.applyButton = button("MqttApply", "&Apply");
+    c.message = named(new QLabel, "MqttMessage");
+    c.message->setWordWrap(true);
+
+    auto* broker = new QGridLayout;
+    addLabelledBox(*broker, "&Host:", c.hostBox);
+    addLabelledBox(*broker, "P&ort:", c.portBox);
+    broker->addWidget(c.tlsBox, broker->rowCount(), 1);
+    addLabelledBox(*broker, "&CA file:", c.caFileBox);
+    addLabelledBox(*broker, "&User:", c.userBox);
+    addLabelledBox(*broker, "Pass&word:", c.passwordBox);
+    auto* topics = new QGridLayout;
+    addLabelledBox(*topics, "&Base topic:", c.topicBox);
+    topics->addWidget(c.discoveryBox, topics->rowCount(), 1);
+
+    auto* layout = new QVBoxLayout;
+    layout->addWidget(c.enableBox);
+    layout->addWidget(frame("Broker", broker));
+    layout->addWidget(frame("Topics", topics));
+    layout->addWidget(c.applyButton);
+    layout->addWidget(c.message);
+    layout->addStretch();
+    return page(layout);
+}
+
 } // namespace
 
 OptionsWindowControls buildOptionsWindowControls(QWidget& parent)
@@ -161,6 +217,7 @@ OptionsWindowControls buildOptionsWindowControls(QWidget& parent)
     c.tabs->addTab(generalTab(c), QStringLiteral("General"));
     c.tabs->addTab(webServerTab(c), QStringLiteral("Web Server"));
     c.tabs->addTab(polarityTab(c), QStringLiteral("Solar/Wind Systems"));
+    c.tabs->addTab(mqttTab(c.mqtt), QStringLiteral("MQTT"));
     auto* layout = new QVBoxLayout(&parent);
     layout->addWidget(c.tabs);
     return c;

@@ -1,11 +1,28 @@
-// The options window's controls: three tabs of check boxes, text boxes and buttons.
+// The options window's controls: four tabs of check boxes, text boxes and buttons.
 #pragma once
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
 class QWidget;
+
+// The MQTT tab: the boxes are named after their settings' keys.
+struct MqttControls {
+    QCheckBox* enableBox;
+    QLineEdit* hostBox;
+    QLineEdit* portBox;
+    QCheckBox* tlsBox;
+    QLineEdit* caFileBox;
+    QLineEdit* userBox;
+    QLineEdit* passwordBox;
+    QLineEdit* topicBox;
+    QCheckBox* discoveryBox;
+    QPushButton* applyButton;
+    // What "Apply" found wrong, or that the settings were saved.
+    QLabel* message;
+};
 
 struct OptionsWindowControls {
     QTabWidget* tabs;
@@ -27,6 +44,7 @@ struct OptionsWindowControls {
     QPushButton* doneButton;
     QPushButton* polarityTestButton;
     QPushButton* polarityDoneButton;
+    MqttControls mqtt;
 };
 
 // Builds the tabs inside the given widget, every control named by its object name.

@@ -18,6 +18,7 @@ OptionsFrm& OptionsWindowOwner::window()
         // A closing window is gone for the program even before Qt deletes it.
         connect(window_, &OptionsFrm::unloaded, window_, [this] { window_.clear(); });
         connect(window_, &OptionsFrm::webPostingRefreshWanted, this, &OptionsWindowOwner::webPostingRefreshWanted);
+        connect(window_, &OptionsFrm::mqttSettingsSaved, this, &OptionsWindowOwner::mqttSettingsSaved);
     }
     return *window_;
 }

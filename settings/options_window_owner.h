@@ -34,6 +34,8 @@ public:
 signals:
     // The window's "Done" was clicked.
     void webPostingRefreshWanted();
+    // The MQTT tab's settings were applied and saved.
+    void mqttSettingsSaved();
 
 private:
     OptionsContext context_;

@@ -33,6 +33,13 @@ void PersistedSettings::save(Setting id)
     checkStore(Access::Write);
 }
 
+void PersistedSettings::saveMqtt(const MqttSettings& mqtt)
+{
+    static_cast<MqttSettings&>(values_) = mqtt;
+    for (const Setting id : mqttSettings())
+        save(id);
+}
+
 bool PersistedSettings::storeSound() const
 {
     return !store_.failure();

@@ -26,6 +26,9 @@ public:
         values_.*field = std::move(value);
     }
 
+    // The MQTT settings as the options window applies them: all in memory and in the store at once.
+    void saveMqtt(const MqttSettings& mqtt);
+
     // The monitor's counters, handed over before they are saved.
     void setCounters(const StoredCounters& counters) { values_.counters = counters; }
 

@@ -3,6 +3,7 @@
 
 #include "common/number_text.h"
 #include "common/web_host.h"
+#include "settings/mqtt_option_fields.h"
 #include "settings/option_fields.h"
 #include "settings/settings_values.h"
 
@@ -51,9 +52,9 @@ SettingKey wholeKey(Setting id, std::string_view name, std::string_view defaultT
 }
 
 template <typename Field>
-SettingKey booleanKey(Setting id, std::string_view name, Field field)
+SettingKey booleanKey(Setting id, std::string_view name, Field field, std::string_view defaultText = "False")
 {
-    return {id, name, "False",
+    return {id, name, defaultText,
             [field](SettingsValues& s, std::string_view text) {
                 const auto value = parseBoolean(text);
                 if (value)
@@ -71,6 +72,11 @@ bool anyText(std::string_view)
 bool webHostText(std::string_view text)
 {
     return parseWebHost(text).has_value();
+}
+
+bool mqttTopicText(std::string_view text)
+{
+    return usableBaseTopic(text);
 }
 
 template <typename Field>
@@ -116,12 +122,23 @@ std::vector<SettingKey> makeTable()
         wholeKey<std::uint8_t>(Setting::AutoWriteLocal, "AutoWriteLocal", "0", [](auto& s) -> auto& { return s.AutoWriteLocal; }),
         textKey(Setting::WebHost, "WebHost", "www.kvo7730.com", [](auto& s) -> auto& { return s.WebHost; }, webHostText),
         booleanKey(Setting::TCPlocalOnly, "TCPlocalOnly", [](auto& s) -> auto& { return s.TCPlocalOnly; }),
+        booleanKey(Setting::MqttEnable, "MqttEnable", [](auto& s) -> auto& { return s.MqttEnable; }),
+        textKey(Setting::MqttHost, "MqttHost", "", [](auto& s) -> auto& { return s.MqttHost; }),
+        wholeKey<std::int32_t>(Setting::MqttPort, "MqttPort", "1883", [](auto& s) -> auto& { return s.MqttPort; }, 1, 65535),
+        booleanKey(Setting::MqttTLS, "MqttTLS", [](auto& s) -> auto& { return s.MqttTLS; }),
+        textKey(Setting::MqttCAFile, "MqttCAFile", "", [](auto& s) -> auto& { return s.MqttCAFile; }),
+        textKey(Setting::MqttUser, "MqttUser", "", [](auto& s) -> auto& { return s.MqttUser; }),
+        textKey(Setting::MqttPassword, "MqttPassword", "", [](auto& s) -> auto& { return s.MqttPassword; }),
+        textKey(Setting::MqttTopic, "MqttTopic", "", [](auto& s) -> auto& { return s.MqttTopic; }, mqttTopicText),
+        booleanKey(Setting::MqttDiscovery, "MqttDiscovery", [](auto& s) -> auto& { return s.MqttDiscovery; }, "True"),
     };
 }
 
 using S = Setting;
 
-constexpr std::array<Setting, 26> kStartupLoadOrder = {S::ComPort, S::TCPport, S::ZigbeeVersion, S::Rate, S::StartupComIsOn, S::StartupRTLisOn, S::StartupServerIsOn, S::StartupListen, S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::E1B, S::E2B, S::E1BP, S::E2BP, S::KVOresetCount, S::KVOCounter, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable, S::AutoWriteLocal, S::WebHost, S::TCPlocalOnly};
+constexpr std::array<Setting, 35> kStartupLoadOrder = {S::ComPort, S::TCPport, S::ZigbeeVersion, S::Rate, S::StartupComIsOn, S::StartupRTLisOn, S::StartupServerIsOn, S::StartupListen, S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::E1B, S::E2B, S::E1BP, S::E2BP, S::KVOresetCount, S::KVOCounter, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable, S::AutoWriteLocal, S::WebHost, S::TCPlocalOnly, S::MqttEnable, S::MqttHost, S::MqttPort, S::MqttTLS, S::MqttCAFile, S::MqttUser, S::MqttPassword, S::MqttTopic, S::MqttDiscovery};
+
+constexpr std::array<Setting, 9> kMqttSettings = {S::MqttEnable, S::MqttHost, S::MqttPort, S::MqttTLS, S::MqttCAFile, S::MqttUser, S::MqttPassword, S::MqttTopic, S::MqttDiscovery};
 
 constexpr std::array<Setting, 20> kShutdownSaveOrder = {S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::StartupComIsOn, S::StartupRTLisOn, S::ZigbeeVersion, S::E1B, S::E2B, S::E1BP, S::E2BP, S::KVOresetCount, S::KVOCounter, S::Rate, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable, S::WebHost};
 
@@ -154,4 +171,9 @@ std::span<const Setting> shutdownSaveOrder()
 std::span<const Setting> periodicSaveOrder()
 {
     return kPeriodicSaveOrder;
+}
+
+std::span<const Setting> mqttSettings()
+{
+    return kMqttSettings;
 }

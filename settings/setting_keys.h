@@ -36,6 +36,15 @@ enum class Setting {
     AutoWriteLocal,
     WebHost,
     TCPlocalOnly,
+    MqttEnable,
+    MqttHost,
+    MqttPort,
+    MqttTLS,
+    MqttCAFile,
+    MqttUser,
+    MqttPassword,
+    MqttTopic,
+    MqttDiscovery,
 };
 
 struct SettingKey {
@@ -57,3 +66,5 @@ const SettingKey& settingKey(Setting id);
 std::span<const Setting> startupLoadOrder();
 std::span<const Setting> shutdownSaveOrder();
 std::span<const Setting> periodicSaveOrder();
+// The MQTT keys, written together when the options window applies them.
+std::span<const Setting> mqttSettings();

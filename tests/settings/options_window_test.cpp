@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFocusEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -126,10 +127,11 @@ TEST(OptionsWindowLayout, tabsControlsCaptionsAndTipsAreThere)
 {
     OptionsRig rig;
     auto& tabs = *rig.window().findChild<QTabWidget*>("SSTab1");
-    ASSERT_EQ(tabs.count(), 3);
+    ASSERT_EQ(tabs.count(), 4);
     EXPECT_EQ(tabs.tabText(0), QStringLiteral("General"));
     EXPECT_EQ(tabs.tabText(1), QStringLiteral("Web Server"));
     EXPECT_EQ(tabs.tabText(2), QStringLiteral("Solar/Wind Systems"));
+    EXPECT_EQ(tabs.tabText(3), QStringLiteral("MQTT"));
 
     struct Caption {
         const char* name;
@@ -536,3 +538,33 @@ TEST(OptionsWindowOwnership, goingToTheTrayWithoutAWindowLoadsOneAndClosesIt)
 }
 
 } // namespace
+
+TEST(OptionsWindowMqtt, aWrongEntry_isSaidInTheWindowAndNothingIsSaved_aRightOneIsSavedAndAnnounced)
+{
+    OptionsRig rig;
+    int announced = 0;
+    QObject::connect(&rig.owner, &OptionsWindowOwner::mqttSettingsSaved, &rig.owner, [&announced] { ++announced; });
+    rig.showActive();
+    rig.check("MqttEnable").setChecked(true);
+    rig.box("MqttHost").setText("broker.lan");
+    rig.box("MqttPort").setText("70000");
+    rig.button("MqttApply").click();
+    QApplication::processEvents();
+    auto& message = *rig.window().findChild<QLabel*>("MqttMessage");
+    EXPECT_EQ(message.text(), QStringLiteral("The broker's port must be a whole number from 1 to 65535."));
+    EXPECT_TRUE(rig.focusIn("MqttPort"));
+    EXPECT_TRUE(rig.store.writes.empty());
+    EXPECT_FALSE(rig.values().MqttEnable);
+    EXPECT_EQ(announced, 0);
+
+    rig.box("MqttPort").setText("8883");
+    rig.box("MqttUser").setText("meter");
+    rig.box("MqttPassword").setText("secret");
+    rig.button("MqttApply").click();
+    EXPECT_EQ(rig.store.values["MqttEnable"], "True");
+    EXPECT_EQ(rig.store.values["MqttHost"], "broker.lan");
+    EXPECT_EQ(rig.store.values["MqttPort"], "8883");
+    EXPECT_EQ(rig.store.values["MqttPassword"], "secret");
+    EXPECT_EQ(announced, 1);
+    EXPECT_EQ(rig.box("MqttPassword").echoMode(), QLineEdit::Password);
+}

@@ -112,6 +112,8 @@ TEST(PersistedSettings, firstRunOnAnEmptyStore_givesEveryDefault)
     EXPECT_FALSE(s.VexWriteEnable);
     EXPECT_EQ(s.AutoWriteLocal, 0);
     EXPECT_EQ(s.WebHost, "www.kvo7730.com");
+    EXPECT_EQ(static_cast<const MqttSettings&>(s), MqttSettings{}) << "publishing off, port 1883, discovery on";
+    EXPECT_TRUE(s.MqttDiscovery);
     EXPECT_TRUE(rig.store.writes.empty()) << "loading must not write";
 }
 
@@ -124,7 +126,8 @@ TEST(PersistedSettings, eachSequence_touchesItsKeysInItsOwnOrder)
                     "StartupServerIsOn", "StartupListen", "PreResetVal1", "PreResetVal2", "PreResetValP1",
                     "PreResetValP2", "E1B", "E2B", "E1BP", "E2BP", "KVOresetCount", "KVOCounter", "VexThresT",
                     "VexThres1", "VexThres2", "VexUser", "VexWriteEnable", "AutoWriteLocal",
-                    "WebHost", "TCPlocalOnly"}));
+                    "WebHost", "TCPlocalOnly", "MqttEnable", "MqttHost", "MqttPort", "MqttTLS", "MqttCAFile",
+                    "MqttUser", "MqttPassword", "MqttTopic", "MqttDiscovery"}));
 
     rig.settings.saveAtShutdown();
     EXPECT_EQ(rig.store.writes,

@@ -83,3 +83,17 @@ TEST(SettingsFile, periodicSaveWithoutShutdown_leavesTheCountersInTheFile)
 }
 
 } // namespace
+
+#ifndef Q_OS_WIN
+TEST(SettingsFile, theFileThatHoldsTheBrokersPassword_isReadableByItsOwnerAlone)
+{
+    configDir();
+    QFile(settingsFilePath()).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    QtSettingsStore store;
+    store.write("MqttPassword", "secret");
+    store.write("ComPort", "3");
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+    EXPECT_FALSE(QFile(settingsFilePath()).permissions() & others);
+    EXPECT_TRUE(QFile(settingsFilePath()).permissions() & QFile::ReadOwner);
+}
+#endif
