@@ -38,7 +38,8 @@ int main(int argc, char* argv[])
                                                    .port = port,
                                                    .store = store,
                                                    .dialogs = dialogs,
-                                                   .tcpserver = tcpserver},
+                                                   .tcpserver = tcpserver,
+                                                   .historyFile = HistoryStore::userFile()},
                                      .tray = tray});
     // exit() rather than quit(): it ends every loop in progress (a message box's
     // too), and no window can refuse it.

@@ -45,6 +45,7 @@ public:
 
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_CONFIG_HOME", config_.path());
+        environment.insert("XDG_DATA_HOME", config_.path());
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         for (QProcess* process : {&simulator_, &program_}) {
             process->setProcessEnvironment(environment);

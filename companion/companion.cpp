@@ -29,7 +29,9 @@ Companion::Companion(const CompanionPlatform& platform, QObject* parent)
                    .clock = platform.clock,
                    .server = server_,
                    .symbols = systemNumberSymbols()},
-                  this)
+                  this),
+      history_(platform.clock, monitor_.List1(), this),
+      historyFile_(platform.historyFile)
 {
     server_.setParent(this);
     periodicSaveTimer_.setObjectName(QStringLiteral("Timer4"));
@@ -42,6 +44,7 @@ void Companion::connectParts()
 {
     connect(&monitor_, &Monitor::zigbeeNodeSearchWanted, &zigbeeDiscovery_, &ZigbeeDiscovery::FindZigbeeNode);
     connect(&monitor_, &Monitor::readingsDecoded, &webPosting_, &WebPostingController::PostReadings);
+    connect(&monitor_, &Monitor::readingsDecoded, &history_, &HistoryStore::record);
     monitor_.webRealTimeBox().mirrorTo(webPosting_.realTimeBox(), &webPosting_);
     connect(&monitor_, &Monitor::tcpServerStartWanted, &server_, &ResidentServer::listenUnlessServing);
     connect(&monitor_, &Monitor::tcpServerStartIfClosedWanted, &server_, &ResidentServer::listenIfClosed);
@@ -62,6 +65,8 @@ void Companion::loadSettings()
 void Companion::begin()
 {
     monitor_.begin();
+    // Opened once the status list is shown, so that a damaged file is said where it is seen.
+    history_.open(historyFile_);
     periodicSaveTimer_.start();
     server_.startStatusTimer();
 }
@@ -95,6 +100,7 @@ bool Companion::end()
     periodicSaveTimer_.stop();
     monitor_.end();
     server_.closeAtShutdown();
+    history_.flush();
     saveSettings();
     events_.endWaits();
     return true;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "connection/zigbee_discovery.h"
+#include "history/history_store.h"
 #include "monitor/monitor.h"
 #include "server/resident_server.h"
 #include "settings/persisted_settings.h"
@@ -27,6 +28,8 @@ struct CompanionPlatform {
     SettingsStore& store;
     Dialogs& dialogs;
     ServerSocket& tcpserver;
+    // The readings history's file; none is kept when empty.
+    QString historyFile = {};
 };
 
 class Companion : public QObject {
@@ -67,6 +70,7 @@ public:
     ZigbeeDiscovery& zigbeeDiscovery() { return zigbeeDiscovery_; }
     ResidentServer& server() { return server_; }
     WebPostingController& webPosting() { return webPosting_; }
+    HistoryStore& history() { return history_; }
 
 private:
     void connectParts();
@@ -78,6 +82,8 @@ private:
     ZigbeeDiscovery zigbeeDiscovery_;
     ResidentServer server_;
     WebPostingController webPosting_;
+    HistoryStore history_;
+    QString historyFile_;
     PeriodicSave periodicSave_;
     QTimer periodicSaveTimer_; // Timer4
     bool ended_ = false;

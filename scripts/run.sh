@@ -19,6 +19,7 @@ StartupRTLisOn=True
 StartupListen=True
 INI
 export XDG_CONFIG_HOME="$scratch"
+export XDG_DATA_HOME="$scratch"
 
 ./build/simulator/kvo7730-sim --com 9 --volts 230 --watts1 1500 --pf1 0.92 --watts2 350 --pf2 0.8 &
 sim=$!

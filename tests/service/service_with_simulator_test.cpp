@@ -58,6 +58,7 @@ public:
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_CONFIG_HOME", configDir);
+        environment.insert("XDG_DATA_HOME", configDir);
         process_.setProcessEnvironment(environment);
         process_.start(KVO_SERVICE_PATH, {});
         process_.waitForStarted(5000);
