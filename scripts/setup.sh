@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev
-          qt6-charts-dev libqt6sql6-sqlite libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev)
+          qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

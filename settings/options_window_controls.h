@@ -15,6 +15,7 @@ struct OptionsWindowControls {
     QCheckBox* writeToWebAtStartBox;
     QCheckBox* triggerPushBox;
     QCheckBox* localOnlyBox;
+    QCheckBox* readingsAtStartBox;
     QLineEdit* userBox;
     QLineEdit* intervalBox;
     QLineEdit* channel1ThresholdBox;

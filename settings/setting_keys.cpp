@@ -116,12 +116,13 @@ std::vector<SettingKey> makeTable()
         wholeKey<std::uint8_t>(Setting::AutoWriteLocal, "AutoWriteLocal", "0", [](auto& s) -> auto& { return s.AutoWriteLocal; }),
         textKey(Setting::WebHost, "WebHost", "www.kvo7730.com", [](auto& s) -> auto& { return s.WebHost; }, webHostText),
         booleanKey(Setting::TCPlocalOnly, "TCPlocalOnly", [](auto& s) -> auto& { return s.TCPlocalOnly; }),
+        booleanKey(Setting::ShowReadingsAtStart, "ShowReadingsAtStart", [](auto& s) -> auto& { return s.ShowReadingsAtStart; }),
     };
 }
 
 using S = Setting;
 
-constexpr std::array<Setting, 26> kStartupLoadOrder = {S::ComPort, S::TCPport, S::ZigbeeVersion, S::Rate, S::StartupComIsOn, S::StartupRTLisOn, S::StartupServerIsOn, S::StartupListen, S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::E1B, S::E2B, S::E1BP, S::E2BP, S::KVOresetCount, S::KVOCounter, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable, S::AutoWriteLocal, S::WebHost, S::TCPlocalOnly};
+constexpr std::array<Setting, 27> kStartupLoadOrder = {S::ComPort, S::TCPport, S::ZigbeeVersion, S::Rate, S::StartupComIsOn, S::StartupRTLisOn, S::StartupServerIsOn, S::StartupListen, S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::E1B, S::E2B, S::E1BP, S::E2BP, S::KVOresetCount, S::KVOCounter, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable, S::AutoWriteLocal, S::WebHost, S::TCPlocalOnly, S::ShowReadingsAtStart};
 
 constexpr std::array<Setting, 20> kShutdownSaveOrder = {S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::StartupComIsOn, S::StartupRTLisOn, S::ZigbeeVersion, S::E1B, S::E2B, S::E1BP, S::E2BP, S::KVOresetCount, S::KVOCounter, S::Rate, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable, S::WebHost};
 

@@ -36,6 +36,7 @@ enum class Setting {
     AutoWriteLocal,
     WebHost,
     TCPlocalOnly,
+    ShowReadingsAtStart,
 };
 
 struct SettingKey {
