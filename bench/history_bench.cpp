@@ -1,6 +1,6 @@
 // The readings history on a real SQLite file: the cost of a minute's transaction with
-// and without its packet rows, the file's growth per day, and the time to draw 30 days
-// of minute rows in the chart.
+// and without its packet rows, the file's growth per day, the time to draw 30 days of
+// minute rows in the chart, and the cost of a live packet on the chart.
 #include "fake_clock.h"
 #include "recording_status_list.h"
 
@@ -140,6 +140,25 @@ void BM_ChartLoadsThirtyDays(benchmark::State& state)
 }
 // 1800 s is what the window asks for (about 1440 points); 60 s draws every minute row.
 BENCHMARK(BM_ChartLoadsThirtyDays)->Arg(1800)->Arg(60)->Unit(benchmark::kMillisecond);
+
+// One packet into a full live hour on a shown chart, with the repaint it causes.
+void BM_ChartAppendsALivePacket(benchmark::State& state)
+{
+    PowerChart chart;
+    chart.resize(800, 400);
+    chart.show();
+    std::vector<PowerPoint> hour;
+    for (EpochSeconds time = 0; time <= PowerChart::kLiveSeconds; ++time)
+        hour.push_back({.time = time, .watts1 = double(1000 + time % 200), .watts2 = 300});
+    chart.showLive(hour, PowerChart::kLiveSeconds);
+    EpochSeconds time = PowerChart::kLiveSeconds;
+    for (auto _ : state) {
+        ++time;
+        chart.appendLive({.time = time, .watts1 = double(1000 + time % 200), .watts2 = 300});
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_ChartAppendsALivePacket)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
