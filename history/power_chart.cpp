@@ -56,6 +56,9 @@ PowerChart::PowerChart(qsizetype livePointCap, QWidget* parent)
 
 void PowerChart::showLive(const std::vector<PowerPoint>& points, EpochSeconds now)
 {
+    waiting1_.clear();
+    waiting2_.clear();
+    drawnUntil_ = now;
     replacePoints(points);
     timeAxis_->setFormat(QStringLiteral("HH:mm"));
     timeAxis_->setRange(dateTime(now - kLiveSeconds), dateTime(now));
@@ -63,28 +66,48 @@ void PowerChart::showLive(const std::vector<PowerPoint>& points, EpochSeconds no
 
 void PowerChart::appendLive(const PowerPoint& point)
 {
-    channel1_->append(at(point.time, point.watts1));
-    channel2_->append(at(point.time, point.watts2));
+    waiting1_.append(at(point.time, point.watts1));
+    waiting2_.append(at(point.time, point.watts2));
+    if (point.time - drawnUntil_ < redrawSeconds())
+        return;
+    drawnUntil_ = point.time;
+    bool outside = false;
+    for (const QList<QPointF>* waiting : {&waiting1_, &waiting2_}) {
+        for (const QPointF& p : *waiting)
+            outside = outside || p.y() < lowest_ || p.y() > highest_;
+    }
     const double oldest = static_cast<double>((point.time - kLiveSeconds) * kMsPerSecond);
-    qsizetype gone = 0;
-    while (gone < channel1_->count()
-           && (channel1_->at(gone).x() < oldest || channel1_->count() - gone > livePointCap_))
-        ++gone;
-    bool boundLeft = false;
-    for (qsizetype i = 0; i < gone; ++i) {
-        for (QLineSeries* series : {channel1_, channel2_}) {
-            const double y = series->at(i).y();
-            boundLeft = boundLeft || (y <= lowest_ && lowest_ < 0) || y >= highest_;
-        }
-    }
-    if (gone > 0) {
-        channel1_->removePoints(0, static_cast<int>(gone));
-        channel2_->removePoints(0, static_cast<int>(gone));
-    }
-    const bool outside = std::min(point.watts1, point.watts2) < lowest_ || std::max(point.watts1, point.watts2) > highest_;
-    if (boundLeft || outside)
+    const bool boundLeft1 = advance(*channel1_, waiting1_, oldest);
+    const bool boundLeft2 = advance(*channel2_, waiting2_, oldest);
+    if (outside || boundLeft1 || boundLeft2)
         fitPowerAxis();
     timeAxis_->setRange(dateTime(point.time - kLiveSeconds), dateTime(point.time));
+}
+
+bool PowerChart::advance(QLineSeries& series, QList<QPointF>& waiting, double oldest) const
+{
+    QList<QPointF> points = series.points();
+    points.append(waiting);
+    waiting.clear();
+    qsizetype gone = 0;
+    while (gone < points.size() && (points[gone].x() < oldest || points.size() - gone > livePointCap_))
+        ++gone;
+    bool boundLeft = false;
+    for (qsizetype i = 0; i < gone; ++i)
+        boundLeft = boundLeft || (points[i].y() <= lowest_ && lowest_ < 0) || points[i].y() >= highest_;
+    points.remove(0, gone);
+    // One replace: the series' geometry is worked out once, not once per point added or dropped.
+    series.replace(points);
+    return boundLeft;
+}
+
+EpochSeconds PowerChart::redrawSeconds() const
+{
+    const double width = chart()->plotArea().width();
+    if (width < 1)
+        return 1;
+    return std::clamp(static_cast<EpochSeconds>(static_cast<double>(kLiveSeconds) / width), EpochSeconds{1},
+                      kMaxRedrawSeconds);
 }
 
 void PowerChart::showRange(const std::vector<PowerPoint>& points, EpochSeconds from, EpochSeconds to)

@@ -48,14 +48,21 @@ TEST(ReadingTexts, energyAndCostComeFromTheProgramsTotalsInTheLocalesNumbers)
 
 TEST(PowerChart, theLiveHourDropsOlderPointsAndKeepsAtMostItsCap)
 {
-    PowerChart chart(500);
-    chart.showLive({}, 0);
-    for (EpochSeconds t = 0; t < 2 * PowerChart::kLiveSeconds; t += 10)
-        chart.appendLive({.time = t, .watts1 = double(t % 500), .watts2 = 1});
-    EXPECT_EQ(chart.pointCount(), PowerChart::kLiveSeconds / 10 + 1) << "the last hour, both ends in";
-    for (int i = 0; i < 600; ++i)
-        chart.appendLive({.time = 9000, .watts1 = 1, .watts2 = 1});
-    EXPECT_EQ(chart.pointCount(), 500);
+    // Ten seconds apart, each point is drawn at once, whatever the plot's width.
+    PowerChart hour;
+    PowerChart capped(100);
+    for (PowerChart* chart : {&hour, &capped}) {
+        chart->showLive({}, 0);
+        for (EpochSeconds t = 10; t < 2 * PowerChart::kLiveSeconds; t += 10)
+            chart->appendLive({.time = t, .watts1 = double(t % 500), .watts2 = 1});
+    }
+    EXPECT_EQ(hour.pointCount(), PowerChart::kLiveSeconds / 10 + 1) << "the last hour, both ends in";
+    EXPECT_EQ(capped.pointCount(), 100);
+
+    hour.appendLive({.time = 2 * PowerChart::kLiveSeconds - 10, .watts1 = 1, .watts2 = 1});
+    EXPECT_EQ(hour.pointCount(), PowerChart::kLiveSeconds / 10 + 1) << "a point in the same second waits";
+    hour.appendLive({.time = 2 * PowerChart::kLiveSeconds, .watts1 = 1, .watts2 = 1});
+    EXPECT_EQ(hour.pointCount(), PowerChart::kLiveSeconds / 10 + 2) << "both drawn, the oldest dropped";
 }
 
 QString valueText(const char* name)
@@ -78,11 +85,12 @@ TEST(ReadingsWindowInProgram, opensAtStartWhenSetAndFollowsEachPacketAndTheSilen
     EXPECT_EQ(valueText("DataState"), QStringLiteral("No data: real-time data is stopped."));
 
     rig.packet();
+    rig.clock.advanceMs(PowerChart::kMaxRedrawSeconds * 1000);
     rig.packet();
     EXPECT_EQ(valueText("Channel 1 power"), QStringLiteral("1,500"));
     EXPECT_EQ(valueText("DataState"), QStringLiteral("Receiving data."));
     EXPECT_EQ(valueText("Voltage"), QStringLiteral("230.0"));
-    EXPECT_EQ(valueText("Last packet"), QStringLiteral("2026-12-08 10:15:30"));
+    EXPECT_EQ(valueText("Last packet"), QStringLiteral("2026-12-08 10:15:35"));
     EXPECT_EQ(window->findChild<PowerChart*>()->pointCount(), 2);
 
     rig.clock.advanceMs(9000);
