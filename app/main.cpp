@@ -55,7 +55,8 @@ int main(int argc, char* argv[])
                                                    .port = port,
                                                    .store = store,
                                                    .dialogs = dialogs,
-                                                   .tcpserver = tcpserver},
+                                                   .tcpserver = tcpserver,
+                                                   .historyFile = HistoryStore::userFile()},
                                      .tray = tray});
     tieToApplication(program, stopSignals);
     return runProgram(program);

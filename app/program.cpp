@@ -50,7 +50,13 @@ Program::Program(MainWindow& window, const Platform& platform)
                                   .realTime = monitor.realTime(), .List1 = List1};
              },
              .clearPreResetValues = [this] { companion_.monitor().clearPreResetValues(); },
-             .decimalSymbol = systemNumberSymbols().decimal})
+             .decimalSymbol = systemNumberSymbols().decimal}),
+      readings_({.monitor = companion_.monitor(),
+                 .history = companion_.history(),
+                 .settings = companion_.settings().values(),
+                 .clock = platform.companion.clock},
+                this),
+      export_(companion_.history(), platform.companion.dialogs)
 {
     connectMenus();
     connectDisplays();
@@ -88,6 +94,13 @@ void Program::connectMenus()
     on("MnuOptions", [this] { options_.show(); });
     on("MnuUtil", [this] { util_.MnuUtil_Click(); });
     on("MnuAbout", [this] { dialogs_.message(aboutText()); });
+    on("MnuLiveReadings", [this] { readings_.show(); });
+    on("MnuExportHistory", [this] {
+        export_.resetRange();
+        export_.show();
+        export_.raise();
+        export_.activateWindow();
+    });
 }
 
 void Program::connectDisplays()
@@ -128,6 +141,8 @@ void Program::connectWindows()
         util_.closeUnlessMaximized();
         options_.closeUnlessMaximized();
         webWindow_.closeUnlessMaximized();
+        readings_.closeUnlessMaximized();
+        export_.close();
     });
 }
 
@@ -163,6 +178,9 @@ void Program::Form_Load()
         options_.tickWriteToWebServer();
         webWindow_.load();
     }
+
+    if (settings().ShowReadingsAtStart)
+        readings_.show();
 
     dialogs_.setBusyPointer(false);
     tray_.setTip(kTrayTip);

@@ -5,6 +5,8 @@
 
 #include "companion/companion.h"
 #include "connection/com_panel_owner.h"
+#include "history/export_window.h"
+#include "history/readings_window_owner.h"
 #include "settings/options_window_owner.h"
 #include "setup/util_window_owner.h"
 #include "web/web_window_owner.h"
@@ -45,6 +47,7 @@ public:
     WebWindowOwner& webWindow() { return webWindow_; }
     ComPanelOwner& comPanel() { return comPanel_; }
     UtilWindowOwner& utilWindow() { return util_; }
+    ReadingsWindowOwner& readingsWindow() { return readings_; }
 
     static std::string caption(const std::string& version);
     static std::string aboutText();
@@ -68,4 +71,6 @@ private:
     OptionsWindowOwner options_;
     ComPanelOwner comPanel_;
     UtilWindowOwner util_;
+    ReadingsWindowOwner readings_;
+    ExportWindow export_;
 };

@@ -1,6 +1,7 @@
 // Resident memory and processor time of the service kvo7730d and of the windowed
-// kvo7730, measured in one run: each on its own simulated monitor streaming one
-// packet a second, each asked GETALL ten times a second by a TCP client.
+// kvo7730 (its live readings window hidden, then shown), measured in one run: each on
+// its own simulated monitor streaming one packet a second, each asked GETALL ten times
+// a second by a TCP client.
 //
 //   kvo7730-footprint-bench [seconds]      (default 60)
 #include "loopback_client.h"
@@ -26,6 +27,7 @@ struct Subject {
     QString program;
     int comPort;
     int tcpPort;
+    bool readingsShown = false;
 };
 
 // One program with its own settings folder and simulated monitor.
@@ -41,10 +43,12 @@ public:
         settings.setValue("StartupRTLisOn", "True");
         settings.setValue("StartupListen", "True");
         settings.setValue("TCPport", QString::number(subject.tcpPort));
+        settings.setValue("ShowReadingsAtStart", subject.readingsShown ? "True" : "False");
         settings.sync();
 
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_CONFIG_HOME", config_.path());
+        environment.insert("XDG_DATA_HOME", config_.path());
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         for (QProcess* process : {&simulator_, &program_}) {
             process->setProcessEnvironment(environment);
@@ -125,7 +129,8 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
     const std::vector<Subject> subjects = {{"kvo7730d", KVO_SERVICE_PATH, 41, 31741},
-                                           {"kvo7730 (offscreen)", KVO_PROGRAM_PATH, 42, 31742}};
+                                           {"kvo7730 (offscreen)", KVO_PROGRAM_PATH, 42, 31742},
+                                           {"kvo7730, readings shown", KVO_PROGRAM_PATH, 43, 31743, true}};
 
     std::vector<std::unique_ptr<Running>> running;
     std::vector<std::unique_ptr<LoopbackClient>> clients;
@@ -160,14 +165,17 @@ int main(int argc, char* argv[])
     const double ticksPerSecond = static_cast<double>(::sysconf(_SC_CLK_TCK));
 
     std::printf("%d s, one packet a second, GETALL ten times a second\n", seconds);
-    std::printf("%-22s %14s %14s %12s\n", "program", "peak RSS (MB)", "CPU (% core)", "round trips");
+    std::printf("%-26s %14s %14s %12s\n", "program", "peak RSS (MB)", "CPU (% core)", "round trips");
     for (std::size_t i = 0; i < running.size(); ++i) {
         figures[i].corePercent = 100.0 * static_cast<double>(cpuTicks(running[i]->pid()) - startTicks[i])
             / ticksPerSecond / elapsed;
-        std::printf("%-22s %14.1f %14.3f %12ld\n", running[i]->subject().name, figures[i].peakMegabytes,
+        std::printf("%-26s %14.1f %14.3f %12ld\n", running[i]->subject().name, figures[i].peakMegabytes,
                     figures[i].corePercent, figures[i].roundTrips);
     }
     std::printf("windowed / service: memory %.2f, CPU %.2f\n", figures[1].peakMegabytes / figures[0].peakMegabytes,
                 figures[0].corePercent > 0 ? figures[1].corePercent / figures[0].corePercent : 0.0);
+    std::printf("live readings window shown / hidden: memory %.2f, CPU %.2f\n",
+                figures[2].peakMegabytes / figures[1].peakMegabytes,
+                figures[1].corePercent > 0 ? figures[2].corePercent / figures[1].corePercent : 0.0);
     return 0;
 }

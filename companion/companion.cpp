@@ -30,7 +30,9 @@ Companion::Companion(const CompanionPlatform& platform, QObject* parent)
                    .server = server_,
                    .symbols = systemNumberSymbols()},
                   this),
-      mqtt_(settings_.values(), MqttTiming{}, this)
+      mqtt_(settings_.values(), MqttTiming{}, this),
+      history_(platform.clock, monitor_.List1(), this),
+      historyFile_(platform.historyFile)
 {
     server_.setParent(this);
     periodicSaveTimer_.setObjectName(QStringLiteral("Timer4"));
@@ -44,6 +46,7 @@ void Companion::connectParts()
     connect(&monitor_, &Monitor::zigbeeNodeSearchWanted, &zigbeeDiscovery_, &ZigbeeDiscovery::FindZigbeeNode);
     connect(&monitor_, &Monitor::readingsDecoded, &webPosting_, &WebPostingController::PostReadings);
     connect(&monitor_, &Monitor::readingsDecoded, &mqtt_, &MqttPublisher::publishReadings);
+    connect(&monitor_, &Monitor::readingsDecoded, &history_, &HistoryStore::record);
     monitor_.webRealTimeBox().mirrorTo(webPosting_.realTimeBox(), &webPosting_);
     connect(&monitor_, &Monitor::tcpServerStartWanted, &server_, &ResidentServer::listenUnlessServing);
     connect(&monitor_, &Monitor::tcpServerStartIfClosedWanted, &server_, &ResidentServer::listenIfClosed);
@@ -65,6 +68,8 @@ void Companion::loadSettings()
 void Companion::begin()
 {
     monitor_.begin();
+    // Opened once the status list is shown, so that a damaged file is said where it is seen.
+    history_.open(historyFile_);
     periodicSaveTimer_.start();
     server_.startStatusTimer();
     mqtt_.start();
@@ -100,6 +105,7 @@ bool Companion::end()
     monitor_.end();
     server_.closeAtShutdown();
     mqtt_.stop();
+    history_.flush();
     saveSettings();
     events_.endWaits();
     return true;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "connection/zigbee_discovery.h"
+#include "history/history_store.h"
 #include "monitor/monitor.h"
 #include "mqtt/mqtt_publisher.h"
 #include "server/resident_server.h"
@@ -28,6 +29,8 @@ struct CompanionPlatform {
     SettingsStore& store;
     Dialogs& dialogs;
     ServerSocket& tcpserver;
+    // The readings history's file; none is kept when empty.
+    QString historyFile = {};
 };
 
 class Companion : public QObject {
@@ -70,6 +73,7 @@ public:
     ResidentServer& server() { return server_; }
     WebPostingController& webPosting() { return webPosting_; }
     MqttPublisher& mqtt() { return mqtt_; }
+    HistoryStore& history() { return history_; }
 
 private:
     void connectParts();
@@ -82,6 +86,8 @@ private:
     ResidentServer server_;
     WebPostingController webPosting_;
     MqttPublisher mqtt_;
+    HistoryStore history_;
+    QString historyFile_;
     PeriodicSave periodicSave_;
     QTimer periodicSaveTimer_; // Timer4
     bool ended_ = false;

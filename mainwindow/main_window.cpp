@@ -93,6 +93,8 @@ void MainWindow::buildMenus()
     };
 
     QMenu* files = addMenu(menuBar(), {"MnuFiles", "Files"});
+    addEntry(files, {"MnuExportHistory", "Export History..."});
+    files->addSeparator();
     addEntry(files, {"MnuExit", "Exit"});
 
     QMenu* communication = addMenu(menuBar(), {"MnuCom", "Communication"});
@@ -107,6 +109,9 @@ void MainWindow::buildMenus()
     addEntry(menuBar(), {"MnuWritetoWeb", "Write To Web"});
     addEntry(menuBar(), {"MnuOptions", "Options"});
     addEntry(menuBar(), {"MnuUtil", "KVO-7730 Utility"});
+
+    QMenu* view = addMenu(menuBar(), {"MnuView", "View"});
+    addEntry(view, {"MnuLiveReadings", "Live Readings"});
 
     QMenu* help = addMenu(menuBar(), {"MnuHelp", "Help"});
     addEntry(help, {"MnuAbout", "About"});

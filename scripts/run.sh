@@ -2,7 +2,8 @@
 # Sets up and builds, then runs the program on the simulated monitor: the simulator
 # is linked as COM port 9 in a scratch configuration folder (the user's own settings
 # are not touched) whose settings open that port, start real time at start-up and
-# let the TCP server listen on port 1234.
+# let the TCP server listen on port 1234, and show the live readings; the readings
+# history stays in the build folder's demo-data from run to run.
 #   scripts/run.sh [--no-build]   (--no-build: run what is already built)
 # KVO_BUILD_DIR names another build directory than build/.
 set -euo pipefail
@@ -20,8 +21,10 @@ ZigbeeVersion=8
 StartupComIsOn=True
 StartupRTLisOn=True
 StartupListen=True
+ShowReadingsAtStart=True
 INI
 export XDG_CONFIG_HOME="$scratch"
+export XDG_DATA_HOME="$build/demo-data"
 
 "$build/simulator/kvo7730-sim" --com 9 --volts 230 --watts1 1500 --pf1 0.92 --watts2 350 --pf2 0.8 &
 sim=$!

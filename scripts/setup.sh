@@ -6,6 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+          qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite
           librsvg2-bin dpkg-dev file desktop-file-utils appstream
           pkg-config libmosquitto-dev mosquitto mosquitto-clients openssl)
 missing=()

@@ -23,6 +23,7 @@ StartupListen=True
 TCPport=$port
 INI
 export XDG_CONFIG_HOME="$out/config"
+export XDG_DATA_HOME="$out/data"
 
 ./build/simulator/kvo7730-sim --com 44 --rate "$rate" --watts1 1500 --watts2 300 > "$out/sim.out" 2> "$out/sim.log" &
 sim=$!

@@ -46,7 +46,8 @@ int main(int argc, char* argv[])
                      .port = port,
                      .store = store,
                      .dialogs = dialogs,
-                     .tcpserver = tcpserver},
+                     .tcpserver = tcpserver,
+                     .historyFile = HistoryStore::userFile()},
                     log);
     QObject::connect(&service, &Service::finished, &app, [] { QCoreApplication::exit(0); });
     QObject::connect(&stopSignals, &TerminationSignals::received, &service, &Service::stop);

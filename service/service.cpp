@@ -28,6 +28,8 @@ void Service::start()
     if (!settings.StartupComIsOn)
         log_.line("The COM port is not opened at start-up: the setting \"StartupComIsOn\" is False.");
     companion_.begin();
+    if (companion_.history().isOpen())
+        log_.line("Readings history in " + companion_.history().path().toStdString() + ".");
     if (!companion_.openPortAtStartup())
         return;
     companion_.armRealTimeAtStartup();

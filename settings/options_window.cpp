@@ -79,6 +79,7 @@ void OptionsFrm::connectControls()
     flagBox(controls_.realTimeAtStartBox, &SettingsValues::StartupRTLisOn, Setting::StartupRTLisOn);
     flagBox(controls_.writeToWebAtStartBox, &SettingsValues::StartupServerIsOn, Setting::StartupServerIsOn);
     flagBox(controls_.localOnlyBox, &SettingsValues::TCPlocalOnly, Setting::TCPlocalOnly);
+    flagBox(controls_.readingsAtStartBox, &SettingsValues::ShowReadingsAtStart, Setting::ShowReadingsAtStart);
     connect(controls_.triggerPushBox, &QCheckBox::toggled, this, &OptionsFrm::Check5_Click);
 
     lostFocus_.watch(*controls_.userBox, [this] { Text1_LostFocus(); });
@@ -116,6 +117,7 @@ void OptionsFrm::Form_Load()
     controls_.openPortAtStartBox->setChecked(state.StartupComIsOn);
     controls_.realTimeAtStartBox->setChecked(state.StartupRTLisOn);
     controls_.localOnlyBox->setChecked(state.TCPlocalOnly);
+    controls_.readingsAtStartBox->setChecked(state.ShowReadingsAtStart);
     controls_.rateBox->setText(qText(rateText(state.Rate, context_.symbols)));
     loadMqtt();
 }

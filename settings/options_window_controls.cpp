@@ -80,6 +80,9 @@ QWidget* generalTab(OptionsWindowControls& c)
     c.localOnlyBox = checkBox("TCPlocalOnly", "Listen on this computer only",
                               "The TCP server takes clients from this computer alone, from the next time it listens.");
     c.localOnlyBox->setAccessibleName(c.localOnlyBox->text());
+    c.readingsAtStartBox = checkBox("ShowReadingsAtStart", "Show the live readings at start-up",
+                                    "The live readings window opens with the main window.");
+    c.readingsAtStartBox->setAccessibleName(c.readingsAtStartBox->text());
 
     c.intervalBox = textBox("Text3", "How often to update the web server.");
     c.channel1ThresholdBox = textBox("Text4", "Minimum change in CH1 power which will cause data to be writen to the web server.");
@@ -98,6 +101,7 @@ QWidget* generalTab(OptionsWindowControls& c)
     layout->addWidget(frame("Cost of Electricity", cost));
     layout->addWidget(c.triggerPushBox);
     layout->addWidget(c.localOnlyBox);
+    layout->addWidget(c.readingsAtStartBox);
     layout->addWidget(frame("Trigger Values", triggers));
     return page(layout);
 }

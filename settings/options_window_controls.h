@@ -32,6 +32,7 @@ struct OptionsWindowControls {
     QCheckBox* writeToWebAtStartBox;
     QCheckBox* triggerPushBox;
     QCheckBox* localOnlyBox;
+    QCheckBox* readingsAtStartBox;
     QLineEdit* userBox;
     QLineEdit* intervalBox;
     QLineEdit* channel1ThresholdBox;

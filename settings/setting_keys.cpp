@@ -131,12 +131,13 @@ std::vector<SettingKey> makeTable()
         textKey(Setting::MqttPassword, "MqttPassword", "", [](auto& s) -> auto& { return s.MqttPassword; }),
         textKey(Setting::MqttTopic, "MqttTopic", "", [](auto& s) -> auto& { return s.MqttTopic; }, mqttTopicText),
         booleanKey(Setting::MqttDiscovery, "MqttDiscovery", [](auto& s) -> auto& { return s.MqttDiscovery; }, "True"),
+        booleanKey(Setting::ShowReadingsAtStart, "ShowReadingsAtStart", [](auto& s) -> auto& { return s.ShowReadingsAtStart; }),
     };
 }
 
 using S = Setting;
 
-constexpr std::array<Setting, 35> kStartupLoadOrder = {S::ComPort, S::TCPport, S::ZigbeeVersion, S::Rate, S::StartupComIsOn, S::StartupRTLisOn, S::StartupServerIsOn, S::StartupListen, S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::E1B, S::E2B, S::E1BP, S::E2BP, S::KVOresetCount, S::KVOCounter, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable, S::AutoWriteLocal, S::WebHost, S::TCPlocalOnly, S::MqttEnable, S::MqttHost, S::MqttPort, S::MqttTLS, S::MqttCAFile, S::MqttUser, S::MqttPassword, S::MqttTopic, S::MqttDiscovery};
+constexpr std::array<Setting, 36> kStartupLoadOrder = {S::ComPort, S::TCPport, S::ZigbeeVersion, S::Rate, S::StartupComIsOn, S::StartupRTLisOn, S::StartupServerIsOn, S::StartupListen, S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::E1B, S::E2B, S::E1BP, S::E2BP, S::KVOresetCount, S::KVOCounter, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable, S::AutoWriteLocal, S::WebHost, S::TCPlocalOnly, S::MqttEnable, S::MqttHost, S::MqttPort, S::MqttTLS, S::MqttCAFile, S::MqttUser, S::MqttPassword, S::MqttTopic, S::MqttDiscovery, S::ShowReadingsAtStart};
 
 constexpr std::array<Setting, 9> kMqttSettings = {S::MqttEnable, S::MqttHost, S::MqttPort, S::MqttTLS, S::MqttCAFile, S::MqttUser, S::MqttPassword, S::MqttTopic, S::MqttDiscovery};
 

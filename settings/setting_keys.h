@@ -45,6 +45,7 @@ enum class Setting {
     MqttPassword,
     MqttTopic,
     MqttDiscovery,
+    ShowReadingsAtStart,
 };
 
 struct SettingKey {

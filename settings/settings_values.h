@@ -18,6 +18,8 @@ struct SettingsValues : LinkSettings, MqttSettings {
     bool StartupComIsOn = false;
     bool StartupRTLisOn = false;
     bool StartupServerIsOn = false;
+    // The live readings window opens with the main window.
+    bool ShowReadingsAtStart = false;
 
     // Push the ALL line to the TCP client on each post.
     std::uint8_t AutoWriteLocal = 0;

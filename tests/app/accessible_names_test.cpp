@@ -59,7 +59,7 @@ TEST(AccessibleNames, everyControlOfEveryWindowHasAName)
     ProgramRig rig;
     rig.store.values = {{"ZigbeeVersion", "8"}};
     rig.program.Form_Load();
-    for (const char* menu : {"MnuOPEN", "MnuOptions", "MnuWritetoWeb", "MnuUtil"})
+    for (const char* menu : {"MnuOPEN", "MnuOptions", "MnuWritetoWeb", "MnuUtil", "MnuLiveReadings", "MnuExportHistory"})
         rig.window.menuAction(menu).trigger();
 
     QStringList windows;
@@ -71,6 +71,6 @@ TEST(AccessibleNames, everyControlOfEveryWindowHasAName)
         nameless << namelessControls(*window);
     }
     windows.sort();
-    EXPECT_EQ(windows, (QStringList{"COMpanel", "KVO_Util", "Main", "OptionsFrm", "WebFrm"}));
+    EXPECT_EQ(windows, (QStringList{"COMpanel", "ExportHistory", "KVO_Util", "LiveReadings", "Main", "OptionsFrm", "WebFrm"}));
     EXPECT_TRUE(nameless.isEmpty()) << nameless.join("\n").toStdString();
 }

@@ -128,7 +128,7 @@ TEST(ProgramMenus, everyEntryHasItsNameCaptionAndPlace)
     QStringList top;
     for (QAction* action : bar->actions())
         top << action->text();
-    EXPECT_EQ(top, (QStringList{"Files", "Communication", "Write To Web", "Options", "KVO-7730 Utility", "Help"}));
+    EXPECT_EQ(top, (QStringList{"Files", "Communication", "Write To Web", "Options", "KVO-7730 Utility", "View", "Help"}));
 
     auto entries = [&](const char* menuName) {
         QStringList list;
@@ -136,7 +136,8 @@ TEST(ProgramMenus, everyEntryHasItsNameCaptionAndPlace)
             list << action->objectName() + "=" + action->text();
         return list;
     };
-    EXPECT_EQ(entries("MnuFiles"), QStringList{"MnuExit=Exit"});
+    EXPECT_EQ(entries("MnuFiles"), (QStringList{"MnuExportHistory=Export History...", "=", "MnuExit=Exit"}));
+    EXPECT_EQ(entries("MnuView"), QStringList{"MnuLiveReadings=Live Readings"});
     EXPECT_EQ(entries("MnuComSetup"), QStringList{"MnuOPEN=OPEN"});
     EXPECT_EQ(entries("MnuHelp"), QStringList{"MnuAbout=About"});
     QStringList communication = entries("MnuCom");

@@ -268,6 +268,7 @@ public:
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_CONFIG_HOME", configDir);
+        environment.insert("XDG_DATA_HOME", configDir);
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         process_.setProcessEnvironment(environment);
         sinceLaunch_.start();

@@ -39,7 +39,7 @@ misplaced="$(dpkg-deb -c "$deb" | awk '$6 !~ /^\.\/(usr\/.*)?$/ || $6 ~ /^\.\/us
 [ -z "$misplaced" ] || fail "outside /usr or in /usr/local: $misplaced"
 # Linked libraries come from dpkg-shlibdeps; Qt's plugins are named by hand.
 depends="$(dpkg-deb -f "$deb" Depends)"
-for package in libqt6widgets6 libqt6serialport6 libqt6network6 libc6 qt6-qpa-plugins; do
+for package in libqt6widgets6 libqt6serialport6 libqt6network6 libqt6charts6 libmosquitto1 libc6 qt6-qpa-plugins libqt6sql6-sqlite; do
   grep -q -E "(^|, )$package( |,|$)" <<< "$depends" || fail "Depends lacks $package: $depends"
 done
 exit $status

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
@@ -58,6 +60,7 @@ public:
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_CONFIG_HOME", configDir);
+        environment.insert("XDG_DATA_HOME", configDir);
         process_.setProcessEnvironment(environment);
         process_.start(KVO_SERVICE_PATH, {});
         process_.waitForStarted(5000);
@@ -78,6 +81,21 @@ public:
 private:
     QProcess process_;
 };
+
+// The packet rows of channel 1 at the given power in the history the service kept there.
+int historyPackets(const QTemporaryDir& dataHome, double watts1)
+{
+    int rows = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "history");
+        db.setDatabaseName(dataHome.filePath("DARavev/history.sqlite"));
+        QSqlQuery query(db);
+        if (db.open() && query.exec(QString("SELECT count(*) FROM packets WHERE watts1 = %1").arg(watts1)) && query.next())
+            rows = query.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase("history");
+    return rows;
+}
 
 TEST(ServiceWithSimulator, servesTheReadingsOverTcp_andSavesTheCountersAtSigterm)
 {
@@ -113,6 +131,7 @@ TEST(ServiceWithSimulator, servesTheReadingsOverTcp_andSavesTheCountersAtSigterm
     const QString log = QString::fromLocal8Bit(service.process().readAllStandardError());
     EXPECT_TRUE(log.contains("Real-Time is ON")) << log.toStdString();
     EXPECT_TRUE(log.contains("Settings and counters saved; ending.")) << log.toStdString();
+    EXPECT_GT(historyPackets(config, 1500), 0) << "the minute in progress is kept at the end";
 }
 
 // The first number of the GETALL line (channel 1's watts) once it reads as wanted, within

@@ -175,7 +175,8 @@ TEST(OptionsWindowChecks, eachStartUpBoxSetsItsFlagAndSavesItsKey_whateverTheOth
     for (const Box& b : {Box{"Check1", &SettingsValues::StartupListen, "StartupListen"},
                          Box{"Check2", &SettingsValues::StartupComIsOn, "StartupComIsOn"},
                          Box{"Check3", &SettingsValues::StartupRTLisOn, "StartupRTLisOn"},
-                         Box{"Check4", &SettingsValues::StartupServerIsOn, "StartupServerIsOn"}}) {
+                         Box{"Check4", &SettingsValues::StartupServerIsOn, "StartupServerIsOn"},
+                         Box{"ShowReadingsAtStart", &SettingsValues::ShowReadingsAtStart, "ShowReadingsAtStart"}}) {
         OptionsRig rig;
         rig.check(b.name).click();
         EXPECT_TRUE(rig.values().*b.flag) << b.name;

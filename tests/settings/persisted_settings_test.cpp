@@ -34,6 +34,7 @@ void setEveryValue(PersistedSettings& s)
     s.set(&SettingsValues::ComPortNum, 7);
     s.set(&SettingsValues::TCPportNum, 4321);
     s.set(&SettingsValues::TCPlocalOnly, true);
+    s.set(&SettingsValues::ShowReadingsAtStart, true);
     s.set(&SettingsValues::CommMethod, 8);
     s.set(&SettingsValues::Rate, 0.5);
     s.set(&SettingsValues::StartupComIsOn, true);
@@ -61,7 +62,8 @@ void setEveryValue(PersistedSettings& s)
 
 // The keys that only the options window writes, one at a time.
 constexpr Setting kWindowOnlyKeys[] = {Setting::ComPort, Setting::TCPport, Setting::StartupServerIsOn,
-                                      Setting::StartupListen, Setting::AutoWriteLocal, Setting::TCPlocalOnly};
+                                      Setting::StartupListen, Setting::AutoWriteLocal, Setting::TCPlocalOnly,
+                                      Setting::ShowReadingsAtStart};
 
 TEST(SettingKeys, everySettingFindsItsOwnEntry_underANameNoOtherSettingUses)
 {
@@ -102,6 +104,7 @@ TEST(PersistedSettings, firstRunOnAnEmptyStore_givesEveryDefault)
     EXPECT_FALSE(s.StartupServerIsOn);
     EXPECT_FALSE(s.StartupListen);
     EXPECT_FALSE(s.TCPlocalOnly) << "every interface unless told otherwise";
+    EXPECT_FALSE(s.ShowReadingsAtStart);
     EXPECT_EQ(s.counters, StoredCounters{});
     EXPECT_EQ(s.PrevPolWs1, 0);
     EXPECT_EQ(s.PrevPolWs2, 0);
@@ -127,7 +130,8 @@ TEST(PersistedSettings, eachSequence_touchesItsKeysInItsOwnOrder)
                     "PreResetValP2", "E1B", "E2B", "E1BP", "E2BP", "KVOresetCount", "KVOCounter", "VexThresT",
                     "VexThres1", "VexThres2", "VexUser", "VexWriteEnable", "AutoWriteLocal",
                     "WebHost", "TCPlocalOnly", "MqttEnable", "MqttHost", "MqttPort", "MqttTLS", "MqttCAFile",
-                    "MqttUser", "MqttPassword", "MqttTopic", "MqttDiscovery"}));
+                    "MqttUser", "MqttPassword", "MqttTopic", "MqttDiscovery",
+                    "ShowReadingsAtStart"}));
 
     rig.settings.saveAtShutdown();
     EXPECT_EQ(rig.store.writes,
@@ -153,7 +157,7 @@ TEST(PersistedSettings, savedValues_areTheirPlainTexts)
         rig.settings.save(key);
 
     const std::map<std::string, std::string> expected = {
-        {"ComPort", "7"}, {"TCPport", "4321"}, {"TCPlocalOnly", "True"}, {"ZigbeeVersion", "8"}, {"Rate", "0.5"},
+        {"ComPort", "7"}, {"TCPport", "4321"}, {"TCPlocalOnly", "True"}, {"ShowReadingsAtStart", "True"}, {"ZigbeeVersion", "8"}, {"Rate", "0.5"},
         {"StartupComIsOn", "True"}, {"StartupRTLisOn", "True"}, {"StartupServerIsOn", "True"},
         {"StartupListen", "True"}, {"PreResetVal1", "1000"}, {"PreResetVal2", "2000.5"},
         {"PreResetValP1", "3000"}, {"PreResetValP2", "4000"}, {"E1B", "1099511627775"}, {"E2B", "5"},

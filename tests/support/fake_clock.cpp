@@ -1,13 +1,15 @@
-// Virtual time on top of a fixed start; days do not roll over (tests run for minutes).
+// Virtual time on top of a fixed start; the date rolls over with the hours.
 #include "fake_clock.h"
+
+#include <QDateTime>
 
 DateTime FakeClock::now() const
 {
-    const std::int64_t startSeconds = start_.hour * 3600 + start_.minute * 60 + start_.second;
-    const std::int64_t total = startSeconds + elapsedMs_ / 1000;
-    DateTime when = start_;
-    when.hour = static_cast<int>((total / 3600) % 24);
-    when.minute = static_cast<int>((total / 60) % 60);
-    when.second = static_cast<int>(total % 60);
-    return when;
+    // UTC arithmetic: the virtual time has no daylight-saving jumps.
+    const QDateTime start(QDate(start_.year, start_.month, start_.day),
+                          QTime(start_.hour, start_.minute, start_.second), Qt::UTC);
+    const QDateTime current = start.addMSecs(elapsedMs_);
+    const QDate date = current.date();
+    const QTime time = current.time();
+    return DateTime{date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second()};
 }

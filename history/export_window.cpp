@@ -1,0 +1,117 @@
+#include "history/export_window.h"
+
+#include "history/history_csv.h"
+#include "history/history_store.h"
+#include "platform/dialogs.h"
+
+#include <QDateTimeEdit>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QDateTimeEdit* dateBox(const char* name)
+{
+    auto* box = new QDateTimeEdit;
+    box->setObjectName(QString::fromLatin1(name));
+    box->setAccessibleName(QString::fromLatin1(name));
+    box->setCalendarPopup(true);
+    box->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm"));
+    return box;
+}
+
+QRadioButton* radio(const char* name, const char* caption)
+{
+    auto* button = new QRadioButton(QString::fromLatin1(caption));
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAccessibleName(button->text().remove(QLatin1Char('&')));
+    return button;
+}
+
+} // namespace
+
+ExportWindow::ExportWindow(HistoryStore& history, Dialogs& dialogs, QWidget* parent)
+    : QDialog(parent),
+      history_(history),
+      dialogs_(dialogs),
+      fromBox_(dateBox("From")),
+      toBox_(dateBox("To")),
+      minutesButton_(radio("MinuteRows", "&Minute rows (kept for good)")),
+      packetsButton_(radio("PacketRows", "&Packet rows (the last 48 hours)")),
+      fileBox_(new QLineEdit)
+{
+    setObjectName(QStringLiteral("ExportHistory"));
+    setWindowTitle(QStringLiteral("Export History"));
+    minutesButton_->setChecked(true);
+    fileBox_->setObjectName(QStringLiteral("File"));
+    fileBox_->setAccessibleName(QStringLiteral("File"));
+    fileBox_->setText(QDir::home().filePath(QStringLiteral("kvo7730-history.csv")));
+    auto* browseButton = new QPushButton(QStringLiteral("&Browse..."));
+    browseButton->setObjectName(QStringLiteral("Browse"));
+    browseButton->setAccessibleName(QStringLiteral("Browse"));
+    connect(browseButton, &QPushButton::clicked, this, &ExportWindow::browse);
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(fileBox_, 1);
+    fileRow->addWidget(browseButton);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("&From:"), fromBox_);
+    form->addRow(QStringLiteral("&To:"), toBox_);
+    form->addRow(QStringLiteral("Rows:"), minutesButton_);
+    form->addRow(QString(), packetsButton_);
+    form->addRow(QStringLiteral("F&ile:"), fileRow);
+
+    auto* buttons = new QDialogButtonBox;
+    QPushButton* exportButton = buttons->addButton(QStringLiteral("&Export"), QDialogButtonBox::AcceptRole);
+    exportButton->setObjectName(QStringLiteral("Export"));
+    exportButton->setAccessibleName(QStringLiteral("Export"));
+    QPushButton* cancelButton = buttons->addButton(QDialogButtonBox::Cancel);
+    cancelButton->setAccessibleName(QStringLiteral("Cancel"));
+    connect(exportButton, &QPushButton::clicked, this, &ExportWindow::exportNow);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    resetRange();
+}
+
+void ExportWindow::resetRange()
+{
+    const QDateTime now = QDateTime::fromSecsSinceEpoch(history_.now());
+    fromBox_->setDateTime(now.addDays(-1));
+    toBox_->setDateTime(now);
+}
+
+void ExportWindow::browse()
+{
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export History"), fileBox_->text(),
+                                                      QStringLiteral("CSV files (*.csv)"));
+    if (!path.isEmpty())
+        fileBox_->setText(path);
+}
+
+void ExportWindow::exportNow()
+{
+    const QString path = fileBox_->text().trimmed();
+    if (path.isEmpty()) {
+        dialogs_.message("Enter the name of the file to write.");
+        return;
+    }
+    const HistoryRows rows = packetsButton_->isChecked() ? HistoryRows::Packets : HistoryRows::Minutes;
+    const std::string failure =
+        exportHistoryCsv(history_, rows, fromBox_->dateTime().toSecsSinceEpoch(), toBox_->dateTime().toSecsSinceEpoch() + 60, path);
+    if (!failure.empty()) {
+        dialogs_.message("The history could not be written to " + path.toStdString() + ": " + failure + ".");
+        return;
+    }
+    dialogs_.message("The history was written to " + path.toStdString() + ".");
+    accept();
+}

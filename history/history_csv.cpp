@@ -1,0 +1,80 @@
+// Numbers in their shortest form that reads back to the same double.
+#include "history/history_csv.h"
+
+#include "history/history_store.h"
+#include "history/history_time.h"
+
+#include <QSaveFile>
+#include <array>
+#include <charconv>
+#include <initializer_list>
+
+namespace {
+
+void appendNumber(std::string& line, double value)
+{
+    std::array<char, 32> digits{};
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
+    line += ',';
+    line.append(digits.data(), end);
+}
+
+std::string line(EpochSeconds time, std::initializer_list<double> values)
+{
+    std::string text = isoText(time);
+    for (double value : values)
+        appendNumber(text, value);
+    text += '\n';
+    return text;
+}
+
+template <typename Row>
+void writeRows(QSaveFile& file, const std::vector<Row>& rows)
+{
+    for (const Row& row : rows) {
+        const std::string text = csvLine(row);
+        file.write(text.data(), static_cast<qint64>(text.size()));
+    }
+}
+
+} // namespace
+
+std::string csvHeader(HistoryRows rows)
+{
+    if (rows == HistoryRows::Minutes)
+        return "time,packets,volts_avg,watts1_avg,watts1_min,watts1_max,watts2_avg,watts2_min,watts2_max,"
+               "energy1_ws,energy2_ws,kwh1,kwh2\n";
+    return "time,volts,watts1,watts2,amps1,amps2,power_factor1,power_factor2,energy1_ws,energy2_ws,kwh1,kwh2\n";
+}
+
+std::string csvLine(const MinuteRow& r)
+{
+    return line(r.time, {static_cast<double>(r.packets), r.averageVolts, r.channel1.averageWatts,
+                         r.channel1.minimumWatts, r.channel1.maximumWatts, r.channel2.averageWatts,
+                         r.channel2.minimumWatts, r.channel2.maximumWatts, r.energyWs1, r.energyWs2, r.kWh1, r.kWh2});
+}
+
+std::string csvLine(const PacketRow& r)
+{
+    return line(r.time, {r.volts, r.watts1, r.watts2, r.amps1, r.amps2, r.powerFactor1, r.powerFactor2, r.energyWs1,
+                         r.energyWs2, r.kWh1, r.kWh2});
+}
+
+std::string exportHistoryCsv(HistoryStore& store, HistoryRows rows, EpochSeconds from, EpochSeconds to,
+                             const QString& path)
+{
+    // The minute in progress belongs in the export too.
+    store.flush();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString().toStdString();
+    const std::string header = csvHeader(rows);
+    file.write(header.data(), static_cast<qint64>(header.size()));
+    if (rows == HistoryRows::Minutes)
+        writeRows(file, store.minutes(from, to));
+    else
+        writeRows(file, store.packets(from, to));
+    if (!file.commit())
+        return file.errorString().toStdString();
+    return {};
+}

@@ -1,0 +1,68 @@
+// The readings history: every decoded packet is kept for 48 hours and every minute
+// for good, in one SQLite file, written once a minute in one transaction.
+#pragma once
+
+#include "history/history_file.h"
+#include "history/history_rows.h"
+#include "history/minute_summary.h"
+
+#include <QObject>
+#include <QTimer>
+#include <memory>
+#include <vector>
+
+class Clock;
+class StatusList;
+struct LiveReadings;
+
+class HistoryStore : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr EpochSeconds kPacketKeepSeconds = 48 * 3600;
+    // How often a minute that ended without a packet after it is looked for.
+    static constexpr int kMinuteCheckMs = 15000;
+
+    // Failures go to the status list as lines.
+    HistoryStore(const Clock& clock, StatusList& report, QObject* parent = nullptr);
+    ~HistoryStore() override;
+
+    // $XDG_DATA_HOME/DARavev/history.sqlite, or the platform's equivalent.
+    static QString userFile();
+
+    // Opens the file; an empty path keeps no history this run.
+    void open(const QString& path);
+    bool isOpen() const { return file_ && file_->isOpen(); }
+    const QString& path() const { return path_; }
+
+    void record(const LiveReadings& readings);
+    // Writes the minute in progress now (it goes on; its next part is merged into the row).
+    void flush();
+
+    EpochSeconds now() const;
+
+    // Rows with from <= time < to, oldest first; the packets include the minute in progress.
+    std::vector<PacketRow> packets(EpochSeconds from, EpochSeconds to) const;
+    std::vector<MinuteRow> minutes(EpochSeconds from, EpochSeconds to) const;
+    // The minutes' average power over buckets of the given length, for a chart.
+    std::vector<PowerPoint> power(EpochSeconds from, EpochSeconds to, EpochSeconds bucketSeconds) const;
+
+signals:
+    // A minute row was written (the chart's long ranges follow it).
+    void minuteWritten(const MinuteRow& row);
+
+private:
+    void flushIfMinuteEnded();
+    bool write(const MinuteRow& row);
+    void reportWriteFailure(const std::string& reason);
+
+    const Clock& clock_;
+    StatusList& report_;
+    QString path_;
+    std::unique_ptr<HistoryFile> file_;
+    MinuteSummary minute_;
+    std::vector<PacketRow> pending_;
+    QTimer minuteCheck_;
+    // A write failure is said once, until a write succeeds again.
+    bool writeFailureShown_ = false;
+};
