@@ -5,10 +5,10 @@
 //
 //   kvo7730-footprint-bench [seconds]      (default 60)
 #include "loopback_client.h"
+#include "process_figures.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -78,30 +78,6 @@ private:
     QProcess simulator_;
     QProcess program_;
 };
-
-// User plus system time of the process, in clock ticks.
-long long cpuTicks(pid_t pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray text = stat.readAll();
-    // Fields after the command name (which may hold blanks): state is field 3, utime 14, stime 15.
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    return fields.value(11).toLongLong() + fields.value(12).toLongLong();
-}
-
-double residentMegabytes(pid_t pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return 0;
-}
 
 // Connects once the program's server answers GETALL with channel 1's power.
 std::unique_ptr<LoopbackClient> connectWhenStreaming(int tcpPort)

@@ -7,6 +7,7 @@
 //
 //   kvo7730-mqtt-bench [seconds per rate]      (default 20)
 #include "mosquitto_broker.h"
+#include "process_figures.h"
 
 #include "platform/com_port_path.h"
 #include "simulator/com_port_link.h"
@@ -109,16 +110,6 @@ private:
     std::mutex mutex_;
     std::map<std::uint32_t, Clock::time_point> arrived_;
 };
-
-long long cpuTicks(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray text = stat.readAll();
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    return fields.value(11).toLongLong() + fields.value(12).toLongLong();
-}
 
 double percentile(std::vector<double> values, double fraction)
 {
