@@ -5,12 +5,6 @@
 
 #include <algorithm>
 
-namespace {
-
-constexpr double kWsPerKWh = 3'600'000;
-
-} // namespace
-
 PacketRow packetRow(const LiveReadings& r, EpochSeconds time)
 {
     return PacketRow{.time = time,

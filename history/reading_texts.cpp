@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr double kWsPerKWh = 3'600'000;
-
 ChannelTexts channelTexts(double watts, double amps, double powerFactor, double totalWs, double rate,
                           NumberSymbols symbols)
 {

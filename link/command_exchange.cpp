@@ -18,7 +18,6 @@ constexpr int kAttentionTimeoutSeconds = 3;
 // Lets the monitor finish with a command before the next one arrives.
 constexpr int kPauseAfterAckMs = 140;
 
-constexpr std::uint8_t kAckByte = static_cast<std::uint8_t>(monitor_command::kAck);
 
 } // namespace
 
@@ -45,7 +44,7 @@ bool CommandExchange::Send_Receive_Ack()
         if (!port_.isOpen() || deadline.reachedAt(clock_.secondOfMinute()))
             return false;
     }
-    return port_.readByte() == kAckByte;
+    return port_.readByte() == monitor_command::kAckByte;
 }
 
 bool CommandExchange::SendASCII(std::string_view AsciiChr, bool WaitForAck)
@@ -72,5 +71,5 @@ bool CommandExchange::GetAckByte()
             return false;
         port_.waitForBytes(kPollSliceMs);
     }
-    return port_.readByte() == kAckByte;
+    return port_.readByte() == monitor_command::kAckByte;
 }

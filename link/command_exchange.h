@@ -2,6 +2,7 @@
 // command send and acknowledgement wait.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 class Clock;
@@ -12,6 +13,7 @@ class StatusList;
 
 namespace monitor_command {
 constexpr char kAck = static_cast<char>(252);  // acknowledgement, and the attention byte
+constexpr std::uint8_t kAckByte = static_cast<std::uint8_t>(kAck);
 constexpr std::string_view Toggle = "TOG";
 constexpr std::string_view RealTimeOn = "PLR";
 constexpr std::string_view RealTimeOff = "OFF";

@@ -3,6 +3,9 @@
 
 #include <cstdint>
 
+// Watt-seconds in one kilowatt-hour.
+constexpr double kWsPerKWh = 3'600'000;
+
 struct LiveReadings {
     double Volts = 0;
     double Watts1 = 0;

@@ -1,11 +1,10 @@
 // The state message: the readings as numbers, without rounding, so nothing is lost.
 #include "mqtt/state_payload.h"
 
+#include "link/live_readings.h"
 #include "mqtt/json_text.h"
 
 namespace {
-
-constexpr double kWsPerKWh = 3600000;
 
 struct ChannelReadings {
     double watts;

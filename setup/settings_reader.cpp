@@ -18,7 +18,6 @@ constexpr int kPauseBeforeCommandMs = 10;
 constexpr int kBlockArrivalMs = 100;
 constexpr int kSettleBeforeAnswerMs = 1000;
 constexpr int kAnswerTimeoutSeconds = 2;
-constexpr std::uint8_t kAckByte = static_cast<std::uint8_t>(monitor_command::kAck);
 
 } // namespace
 
@@ -111,8 +110,8 @@ std::optional<std::string> SettingsReader::Command9_Click()
             if (link_.port.bytesWaiting() > 0) {
                 const std::uint8_t byte = link_.port.readByte().value_or(0);
                 list.addLine(std::to_string(byte));
-                list.addLine(byte == kAckByte ? "Successful response." : "Improper response.");
-                response = byte == kAckByte ? "Acknowledged" : "Error";
+                list.addLine(byte == monitor_command::kAckByte ? "Successful response." : "Improper response.");
+                response = byte == monitor_command::kAckByte ? "Acknowledged" : "Error";
             } else {
                 link_.events.waitForEvents(kPollSliceMs);
                 if (deadline.reachedAt(link_.clock.secondOfMinute())) {

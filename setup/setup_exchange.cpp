@@ -11,7 +11,6 @@
 namespace {
 
 constexpr int kAttentionTimeoutSeconds = 3;
-constexpr std::uint8_t kAckByte = static_cast<std::uint8_t>(monitor_command::kAck);
 
 } // namespace
 
@@ -30,7 +29,7 @@ bool SetupExchange::Send_Receive_Ack()
         if (!link_.port.isOpen() || deadline.reachedAt(link_.clock.secondOfMinute()))
             return false;
     }
-    return link_.port.readByte() == kAckByte;
+    return link_.port.readByte() == monitor_command::kAckByte;
 }
 
 bool SetupExchange::SendASCII(std::string_view AsciiChr, bool)
