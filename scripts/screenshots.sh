@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x900x24" "$0" "$@"
+  exec xvfb-run -a -s "-screen 0 1280x900x24" "$PWD/scripts/screenshots.sh" "$@"
 fi
 build="${KVO_BUILD_DIR:-$PWD/build}"
 tcp_port=1234
@@ -43,7 +43,7 @@ trap 'kill "${pids[@]}" 2>/dev/null || true' EXIT
 python3 -m http.server "$web_port" --bind 127.0.0.1 --directory "$scratch/web" >/dev/null 2>&1 &
 pids+=($!)
 "$build/simulator/kvo7730-sim" --com 9 --volts 230 --watts1 1500 --pf1 0.92 --watts2 350 --pf2 0.8 \
-  --step-watts1 2300 --step-after 25 >/dev/null &
+  --step-watts1 2300 --step-after 25 >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do
   [ -L "$scratch/config/DARavev/ports/com9" ] && break
@@ -53,14 +53,15 @@ done
 start=$(date +%s.%N)
 "$build/app/kvo7730" >"$scratch/kvo7730.log" 2>&1 &
 pids+=($!)
-until [ -n "$(printf 'GETALL\r' | nc -q1 127.0.0.1 "$tcp_port" 2>/dev/null)" ]; do
+# GETALL's fifth field is the voltage: 0 until the readings have reached the server.
+until [ "$(printf 'GETALL\r' | nc -q1 127.0.0.1 "$tcp_port" 2>/dev/null | cut -f5)" = 230 ]; do
   sleep 0.2
 done
 echo "First readings over TCP after $(awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { printf "%.1f", e - s }') s"
 
 # Without a window manager every window opens at the top left: each one is moved clear of
 # the others (place WINDOW X Y) and taken once painted (shot NAME WINDOW).
-find() { xdotool search --sync --onlyvisible --name "$1" | head -n1; }
+window_named() { xdotool search --sync --onlyvisible --name "$1" | head -n1; }
 place() { xdotool windowmove "$1" "$2" "$3"; }
 shot() {
   sleep 3
@@ -74,7 +75,7 @@ sleep 2
 shot main_window "$main"
 
 click 276 8 # Options
-options=$(find '^Options$')
+options=$(window_named '^Options$')
 place "$options" 560 0
 shot options_general "$options"
 click 909 41 # its MQTT tab
@@ -82,10 +83,10 @@ shot options_mqtt "$options"
 
 sleep 30 # a few posts
 click 199 8 # Write To Web
-web=$(find '^Send Data to Web Server$')
+web=$(window_named '^Send Data to Web Server$')
 place "$web" 0 260
 shot web_posting "$web"
 
 click 23 8  # Files
 click 60 30 # Export History...
-shot export_history "$(find '^Export History$')"
+shot export_history "$(window_named '^Export History$')"
