@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -53,6 +54,8 @@ ExportWindow::ExportWindow(HistoryStore& history, Dialogs& dialogs, QWidget* par
     fileBox_->setObjectName(QStringLiteral("File"));
     fileBox_->setAccessibleName(QStringLiteral("File"));
     fileBox_->setText(QDir::home().filePath(QStringLiteral("kvo7730-history.csv")));
+    // Wide enough for a path in the home folder to be read whole.
+    fileBox_->setMinimumWidth(fileBox_->fontMetrics().averageCharWidth() * 40);
     auto* browseButton = new QPushButton(QStringLiteral("&Browse..."));
     browseButton->setObjectName(QStringLiteral("Browse"));
     browseButton->setAccessibleName(QStringLiteral("Browse"));
@@ -66,7 +69,10 @@ ExportWindow::ExportWindow(HistoryStore& history, Dialogs& dialogs, QWidget* par
     form->addRow(QStringLiteral("&To:"), toBox_);
     form->addRow(QStringLiteral("Rows:"), minutesButton_);
     form->addRow(QString(), packetsButton_);
-    form->addRow(QStringLiteral("F&ile:"), fileRow);
+    // A row that holds a layout has no buddy of its own: the label names the box.
+    auto* fileLabel = new QLabel(QStringLiteral("F&ile:"));
+    fileLabel->setBuddy(fileBox_);
+    form->addRow(fileLabel, fileRow);
 
     auto* buttons = new QDialogButtonBox;
     QPushButton* exportButton = buttons->addButton(QStringLiteral("&Export"), QDialogButtonBox::AcceptRole);
