@@ -6,6 +6,7 @@
 //   kvo7730-footprint-bench [seconds]      (default 60)
 #include "loopback_client.h"
 #include "process_figures.h"
+#include "scratch_environment.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -46,9 +47,7 @@ public:
         settings.setValue("ShowReadingsAtStart", subject.readingsShown ? "True" : "False");
         settings.sync();
 
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", config_.path());
-        environment.insert("XDG_DATA_HOME", config_.path());
+        QProcessEnvironment environment = scratchEnvironment(config_.path());
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         for (QProcess* process : {&simulator_, &program_}) {
             process->setProcessEnvironment(environment);

@@ -161,12 +161,3 @@ void BM_ChartAppendsALivePacket(benchmark::State& state)
 BENCHMARK(BM_ChartAppendsALivePacket)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -8,6 +8,7 @@
 //   kvo7730-mqtt-bench [seconds per rate]      (default 20)
 #include "mosquitto_broker.h"
 #include "process_figures.h"
+#include "scratch_environment.h"
 
 #include "platform/com_port_path.h"
 #include "simulator/com_port_link.h"
@@ -158,9 +159,7 @@ int main(int argc, char* argv[])
     StateSubscriber subscriber(broker.port());
 
     QProcess service;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_CONFIG_HOME", config.path());
-    service.setProcessEnvironment(environment);
+    service.setProcessEnvironment(scratchEnvironment(config.path()));
     service.setStandardErrorFile(QProcess::nullDevice());
     service.start(KVO_SERVICE_PATH, {});
     if (!service.waitForStarted(5000))

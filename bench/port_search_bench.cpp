@@ -18,7 +18,6 @@
 #include "simulator/pseudo_terminal.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -85,13 +84,3 @@ void listAvailablePorts(benchmark::State& state)
 } // namespace
 
 BENCHMARK(listAvailablePorts)->ArgName("pty_links")->Arg(0)->Arg(3)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-int main(int argc, char* argv[])
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -14,7 +14,6 @@
 #include "web/web_posting_controller.h"
 #include "web/web_window_owner.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QTcpServer>
 #include <benchmark/benchmark.h>
@@ -164,13 +163,3 @@ void BM_TenThousandPosts_LogFull_Shown_WebOn(benchmark::State& state)
 BENCHMARK(BM_TenThousandPosts_LogFull_Shown_WebOn)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
-
-int main(int argc, char* argv[])
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -3,6 +3,7 @@
 #include "fake_tray_icon.h"
 #include "free_tcp_port.h"
 #include "memory_settings_store.h"
+#include "scratch_environment.h"
 #include "scripted_dialogs.h"
 
 #include "app/program.h"
@@ -36,9 +37,7 @@ class SimulatedMonitor {
 public:
     explicit SimulatedMonitor(const QString& configDir, const QStringList& more = {})
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", configDir);
-        process_.setProcessEnvironment(environment);
+        process_.setProcessEnvironment(scratchEnvironment(configDir));
         process_.start(KVO_SIM_PATH, QStringList{"--com", QString::number(kComPort), "--volts", "230", "--watts1", "1500",
                                       "--pf1", "0.5", "--watts2", "200", "--pf2", "1"}
                                          + more);
@@ -266,9 +265,7 @@ class ProgramProcess {
 public:
     explicit ProgramProcess(const QString& configDir)
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", configDir);
-        environment.insert("XDG_DATA_HOME", configDir);
+        QProcessEnvironment environment = scratchEnvironment(configDir);
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         process_.setProcessEnvironment(environment);
         sinceLaunch_.start();

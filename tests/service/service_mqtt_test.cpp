@@ -1,6 +1,7 @@
 // kvo7730d publishing over MQTT as a user runs it: on the simulated monitor, to a
 // broker of the test's own; the broker's last will for it when it is killed.
 #include "mosquitto_broker.h"
+#include "scratch_environment.h"
 #include "sim_process.h"
 
 #include <QSettings>
@@ -27,9 +28,7 @@ TEST(ServiceWithBroker, publishesEachPacketsState_andTheBrokerSaysOfflineOnceThe
     MqttSubscriber subscriber(broker.port(), {"kvo7730/com7/#"});
 
     QProcess service;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_CONFIG_HOME", config.path());
-    service.setProcessEnvironment(environment);
+    service.setProcessEnvironment(scratchEnvironment(config.path()));
     service.start(KVO_SERVICE_PATH, {});
     EXPECT_FALSE(subscriber.waitFor("^1 kvo7730/com7/availability online$", 5000).isEmpty());
     const QString state = subscriber.waitFor(R"(^1 kvo7730/com7/state \{.*"volts":230,.*"ch1":\{"watts":1500,)", 20000);

@@ -1,6 +1,7 @@
 // The service kvo7730d as a user runs it: on the simulated monitor, read over TCP,
 // ended by a signal, its counters found saved.
 #include "free_tcp_port.h"
+#include "scratch_environment.h"
 #include "sim_process.h"
 
 #include <QDeadlineTimer>
@@ -58,10 +59,7 @@ class ServiceProcess {
 public:
     explicit ServiceProcess(const QString& configDir)
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", configDir);
-        environment.insert("XDG_DATA_HOME", configDir);
-        process_.setProcessEnvironment(environment);
+        process_.setProcessEnvironment(scratchEnvironment(configDir));
         process_.start(KVO_SERVICE_PATH, {});
         process_.waitForStarted(5000);
     }

@@ -1,5 +1,6 @@
 // kvo7730-setup against kvo7730-sim on a pseudo-terminal: a write read back by a second
 // run, a reset, a faulty monitor, and a port held by another program.
+#include "scratch_environment.h"
 #include "sim_process.h"
 
 #include <QProcess>
@@ -29,9 +30,7 @@ struct SimulatedMonitor {
     SetupRun setup(const QStringList& arguments)
     {
         QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", config.path());
-        process.setProcessEnvironment(environment);
+        process.setProcessEnvironment(scratchEnvironment(config.path()));
         process.start(KVO_SETUP_PATH, QStringList{"--com", "7"} + arguments);
         process.closeWriteChannel();
         process.waitForFinished(60000);

@@ -4,6 +4,8 @@
 // Header-only; needs a Qt application object for nothing but QProcess's own waits.
 #pragma once
 
+#include "scratch_environment.h"
+
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -15,9 +17,7 @@ public:
     // Starts the program and reads its first line, the pseudo-terminal's path.
     SimProcess(const QString& program, const QString& configDir, const QStringList& arguments)
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", configDir);
-        process_.setProcessEnvironment(environment);
+        process_.setProcessEnvironment(scratchEnvironment(configDir));
         process_.start(program, arguments);
         if (!process_.waitForStarted(5000))
             return;
