@@ -8,7 +8,7 @@
 #include "history/export_window.h"
 #include "history/readings_window_owner.h"
 #include "settings/options_window_owner.h"
-#include "setup/util_window_owner.h"
+#include "monitor_setup/util_window_owner.h"
 #include "web/web_window_owner.h"
 
 #include <QObject>

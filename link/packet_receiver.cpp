@@ -2,90 +2,101 @@
 // trailer checks.
 #include "link/packet_receiver.h"
 
-#include "common/second_deadline.h"
-#include "link/packet_decoder.h"
 #include "link/link_state.h"
+#include "link/packet_decoder.h"
 #include "platform/clock.h"
-#include "platform/event_loop.h"
 #include "platform/serial_port.h"
 #include "platform/status_list.h"
 
 namespace {
 
 constexpr int kByteTimeoutSeconds = 2;
+// How often a header waiting for its next byte looks at the clock.
+constexpr int kHeaderCheckMs = 250;
 
 } // namespace
 
-PacketReceiver::PacketReceiver(SerialPort& port, const Clock& clock, EventLoop& events, LinkState& state,
+PacketReceiver::PacketReceiver(SerialPort& port, const Clock& clock, EventLoop& loop, LinkState& state,
                                StatusList& statusList, PacketDecoder& decoder)
-    : port_(port), clock_(clock), events_(events), state_(state), statusList_(statusList), decoder_(decoder)
+    : port_(port), clock_(clock), loop_(loop), state_(state), statusList_(statusList), decoder_(decoder)
 {
+}
+
+PacketReceiver::~PacketReceiver()
+{
+    if (headerCheck_ != 0)
+        loop_.cancel(headerCheck_);
+}
+
+void PacketReceiver::hold(bool held)
+{
+    held_ = held;
+    if (!held_)
+        onBytesArrived();
 }
 
 void PacketReceiver::onBytesArrived()
 {
-    if (handling_)
-        return;
-    handling_ = true;
-    while (!state_.CmdInProgress && port_.isOpen() && port_.bytesWaiting() > 0)
-        Com1_OnComm();
-    handling_ = false;
-}
-
-bool PacketReceiver::waitForByte(Wait how)
-{
-    // A byte already waiting needs no deadline (the usual case: spares a clock read per byte).
-    if (port_.bytesWaiting() > 0)
-        return true;
-    SecondDeadline deadline(clock_.secondOfMinute(), kByteTimeoutSeconds);
-    while (port_.bytesWaiting() == 0) {
-        // A port closed meanwhile has nothing more to give; a program asked to end
-        // must not sit in a wait that runs no events.
-        if (!port_.isOpen() || (how == Wait::Blocking && events_.endPending())
-            || deadline.reachedAt(clock_.secondOfMinute()))
-            return false;
-        if (how == Wait::Yielding)
-            events_.waitForEvents(kPollSliceMs);
-        else
-            port_.waitForBytes(kPollSliceMs);
+    while (!held_ && port_.isOpen() && port_.bytesWaiting() > 0) {
+        if (const auto byte = port_.readByte())
+            take(*byte);
     }
-    return true;
+    if (stage_ == Stage::AfterFirstHeaderByte || stage_ == Stage::AfterSecondHeaderByte)
+        watchHeaderDeadline();
 }
 
-void PacketReceiver::Com1_OnComm()
+void PacketReceiver::take(std::uint8_t byte)
 {
-    if (state_.CmdInProgress)
-        return;
-    if (!waitForByte(Wait::Yielding))
-        return;
-    if (const auto byte = port_.readByte())
-        InByte = *byte;
-
-    if (Started_) {
-        events_.yield();
+    InByte = byte;
+    switch (stage_) {
+    case Stage::Collecting:
         ++ByteCount_;
         PolarSubroutine();
         return;
+    case Stage::Hunting:
+        if (InByte == packet::kHeader0) {
+            stage_ = Stage::AfterFirstHeaderByte;
+            headerLastSecond_ = clock_.secondOfMinute();
+            headerSecondsLeft_ = kByteTimeoutSeconds;
+        }
+        return;
+    case Stage::AfterFirstHeaderByte:
+        // Anything but 255 drops both bytes: hunting goes on with the next byte.
+        stage_ = InByte == packet::kHeader1 ? Stage::AfterSecondHeaderByte : Stage::Hunting;
+        headerLastSecond_ = clock_.secondOfMinute();
+        headerSecondsLeft_ = kByteTimeoutSeconds;
+        return;
+    case Stage::AfterSecondHeaderByte:
+        stage_ = Stage::Hunting;
+        if (InByte == packet::kHeader2) {
+            ByteCount_ = 0;
+            stage_ = Stage::Collecting;
+            PacketChecksum = packet::kHeaderSum;
+        }
+        return;
     }
+}
 
-    if (InByte != packet::kHeader0)
+void PacketReceiver::watchHeaderDeadline()
+{
+    if (headerCheck_ == 0)
+        headerCheck_ = loop_.callAfter(kHeaderCheckMs, [this] { checkHeaderDeadline(); });
+}
+
+void PacketReceiver::checkHeaderDeadline()
+{
+    headerCheck_ = 0;
+    if (stage_ != Stage::AfterFirstHeaderByte && stage_ != Stage::AfterSecondHeaderByte)
         return;
-    if (!waitForByte(Wait::Blocking)) {
-        statusList_.addLine("Time out error");
+    const int second = clock_.secondOfMinute();
+    headerSecondsLeft_ -= (second - headerLastSecond_ + 60) % 60;
+    headerLastSecond_ = second;
+    if (headerSecondsLeft_ > 0 || (!held_ && port_.bytesWaiting() > 0)) {
+        watchHeaderDeadline();
         return;
     }
-    if (port_.readByte() != packet::kHeader1)
-        return;
-    if (!waitForByte(Wait::Blocking)) {
-        statusList_.addLine("Time out error");
-        return;
-    }
-    events_.yield();
-    if (port_.readByte() == packet::kHeader2) {
-        ByteCount_ = 0;
-        Started_ = true;
-        PacketChecksum = packet::kHeaderSum;
-    }
+    statusList_.addLine("Time out error");
+    stage_ = Stage::Hunting;
 }
 
 void PacketReceiver::PolarSubroutine()
@@ -103,29 +114,29 @@ void PacketReceiver::PolarSubroutine()
         return;
     }
     // The byte after a packet that the decoder left unfinished.
-    Started_ = false;
+    stage_ = Stage::Hunting;
 }
 
 void PacketReceiver::checkAndDecode()
 {
     if (InByte != PacketChecksum) {
-        Started_ = false;
+        stage_ = Stage::Hunting;
         ByteCount_ = 0;
         return;
     }
     if (PacketBytes_[packet::kTrailer0Position] != packet::kTrailer0) {
         statusList_.addLine("FF error");
-        Started_ = false;
+        stage_ = Stage::Hunting;
         return;
     }
     if (PacketBytes_[packet::kTrailer1Position] != packet::kTrailer1) {
         statusList_.addLine("FE error");
-        Started_ = false;
+        stage_ = Stage::Hunting;
         return;
     }
     switch (decoder_.decode(PacketBytes_)) {
     case PacketDecoder::Outcome::Finished:
-        Started_ = false;
+        stage_ = Stage::Hunting;
         emit packetDecoded();
         break;
     case PacketDecoder::Outcome::CounterError:

@@ -1,14 +1,15 @@
 // The receive side of the real-time link: hunts for the packet header, collects
-// and checks each packet, and hands it to the decoder.
+// and checks each packet, and hands it to the decoder. It takes the bytes that are
+// waiting whenever the port says some arrived, and never waits inside a handler.
 #pragma once
 
 #include "link/packet_layout.h"
+#include "platform/event_loop.h"
 
 #include <QObject>
 #include <cstdint>
 
 class Clock;
-class EventLoop;
 class PacketDecoder;
 class SerialPort;
 class StatusList;
@@ -18,19 +19,20 @@ class PacketReceiver : public QObject {
     Q_OBJECT
 
 public:
-    PacketReceiver(SerialPort& port, const Clock& clock, EventLoop& events, LinkState& state,
-                   StatusList& statusList, PacketDecoder& decoder);
+    PacketReceiver(SerialPort& port, const Clock& clock, EventLoop& loop, LinkState& state, StatusList& statusList,
+                   PacketDecoder& decoder);
+    ~PacketReceiver() override;
 
-    // The port's receive notification: one receive event per waiting byte, in arrival
-    // order, while no command exchange owns the port. A notification that arrives while
-    // an earlier one is still at work (it yields) returns at once; the earlier one takes
-    // the new bytes in turn.
+    // The port's receive notification: every waiting byte, in arrival order, unless an
+    // exchange holds the input.
     void onBytesArrived();
 
-    // One receive event.
-    void Com1_OnComm();
+    // While held, the bytes stay in the port for an exchange; on release the receiver
+    // takes what is waiting.
+    void hold(bool held);
+    bool held() const { return held_; }
 
-    bool Started() const { return Started_; }
+    bool Started() const { return stage_ == Stage::Collecting; }
     int ByteCount() const { return ByteCount_; }
 
 signals:
@@ -38,24 +40,31 @@ signals:
     void packetDecoded();
 
 private:
-    // Waits up to the two-second deadline for a byte; the yielding wait lets other
-    // events run, the other one blocks on the port alone.
-    enum class Wait { Yielding, Blocking };
-    bool waitForByte(Wait how);
+    // Hunting for 254, then for 255 and 1 right behind it, then collecting.
+    enum class Stage { Hunting, AfterFirstHeaderByte, AfterSecondHeaderByte, Collecting };
+
+    void take(std::uint8_t byte);
     void PolarSubroutine();
     void checkAndDecode();
+    // Inside the header the next byte must come within the two-second deadline.
+    void watchHeaderDeadline();
+    void checkHeaderDeadline();
 
     SerialPort& port_;
     const Clock& clock_;
-    EventLoop& events_;
+    EventLoop& loop_;
     LinkState& state_;
     StatusList& statusList_;
     PacketDecoder& decoder_;
 
-    bool Started_ = false;
+    Stage stage_ = Stage::Hunting;
+    bool held_ = false;
     std::int16_t ByteCount_ = 0;
     PacketBytes PacketBytes_{};
     std::int16_t PacketChecksum = 0;
     std::uint8_t InByte = 0;
-    bool handling_ = false;
+    // The header's deadline, counted in seconds of the minute, and its check.
+    int headerLastSecond_ = 0;
+    int headerSecondsLeft_ = 0;
+    EventLoop::TimerId headerCheck_ = 0;
 };

@@ -1,17 +1,15 @@
 // Opening, closing and probing the monitor's serial port, and the two port menu commands.
 #include "link/port_manager.h"
 
+#include "link/exchange_waits.h"
 #include "link/link_displays.h"
 #include "link/link_settings.h"
-#include "link/link_state.h"
 #include "platform/com_port_path.h"
 #include "platform/dialogs.h"
-#include "platform/event_loop.h"
 #include "platform/serial_port.h"
 #include "platform/status_box.h"
 #include "platform/status_list.h"
 
-#include <exception>
 #include <string>
 
 namespace {
@@ -34,9 +32,9 @@ SerialPortConfig portConfig(int portNumber)
 
 } // namespace
 
-PortManager::PortManager(SerialPort& port, EventLoop& events, const LinkSettings& settings, LinkState& state,
-                         Dialogs& dialogs, LinkDisplays& displays)
-    : port_(port), events_(events), settings_(settings), state_(state), dialogs_(dialogs), displays_(displays)
+PortManager::PortManager(SerialPort& port, ExchangeWaits& waits, const LinkSettings& settings, Dialogs& dialogs,
+                         LinkDisplays& displays)
+    : port_(port), waits_(waits), settings_(settings), dialogs_(dialogs), displays_(displays)
 {
 }
 
@@ -48,10 +46,10 @@ void PortManager::closeAndAnnounce()
     emit portClosed();
 }
 
-bool PortManager::OpenComPort()
+Task<bool> PortManager::open()
 {
     if (closedForGood_)
-        return false;
+        co_return false;
     const bool wasOpen = port_.isOpen();
     closeAndAnnounce();
     if (!port_.open(portConfig(settings_.ComPortNum))) {
@@ -59,29 +57,29 @@ bool PortManager::OpenComPort()
         if (wasOpen)
             displays_.mainPortBox.show("COM Port is Closed", status_look::Stopped);
         reportOpenFailure();
-        if (dialogs_.askYesNo("Invalid COM port. Would you like to search for available ports?"))
+        if (co_await waits_.answer({"Invalid COM port. Would you like to search for available ports?"}))
             emit portSearchWanted();
-        return false;
+        co_return false;
     }
-    announceOpen();
-    return true;
+    co_await announceOpen();
+    co_return true;
 }
 
-void PortManager::announceOpen()
+Task<> PortManager::announceOpen()
 {
     displays_.mainPortBox.show("COM Port is Open", status_look::Good);
     displays_.comPanelPortBox.setLook(status_look::Good);
     emit portOpened();
-    events_.Dly(kSettleAfterOpenMs);
+    co_await waits_.delay(kSettleAfterOpenMs);
 }
 
-bool PortManager::reopenLostPort()
+Task<bool> PortManager::reopenLostPort()
 {
     if (closedForGood_ || port_.isOpen() || !port_.open(portConfig(settings_.ComPortNum)))
-        return false;
+        co_return false;
     displays_.List1.addLine("The COM port is back and open again.");
-    announceOpen();
-    return true;
+    co_await announceOpen();
+    co_return true;
 }
 
 void PortManager::reportOpenFailure()
@@ -96,7 +94,7 @@ void PortManager::reportOpenFailure()
     displays_.List1.addLine(line);
 }
 
-void PortManager::CloseComPort()
+void PortManager::close()
 {
     closeAndAnnounce();
     displays_.mainPortBox.show("COM Port is Closed", status_look::Stopped);
@@ -105,64 +103,54 @@ void PortManager::CloseComPort()
 void PortManager::closeForGood()
 {
     closedForGood_ = true;
-    CloseComPort();
+    close();
 }
 
-bool PortManager::PortAvailable(int port)
+bool PortManager::portAvailable(int number)
 {
-    // The probe reuses the one port, so whatever was open is closed first and the
-    // port is always left closed.
-    closeAndAnnounce();
     if (closedForGood_)
         return false;
-    events_.yield();
-    const bool opened = port_.open(portConfig(port));
+    const bool opened = port_.open(portConfig(number));
     if (opened)
         port_.close();
-    events_.yield();
     return opened;
 }
 
-void PortManager::FindPorts()
+Task<PortSearchResult> PortManager::findPorts()
 {
-    state_.PortCount = 0;
-    bool listFull = false;
+    // The probe reuses the one port, so whatever was open is closed first, and shown so.
+    if (port_.isOpen()) {
+        close();
+        displays_.comPanelPortBox.setLook(status_look::Stopped);
+    }
+    PortSearchResult result;
+    dialogs_.setBusyPointer(true);
     for (int n = 1; n <= kHighestComPort; ++n) {
-        dialogs_.setBusyPointer(true);
-        events_.yield();
-        if (!PortAvailable(n))
+        // One probe per turn of the loop, so that the windows stay alive meanwhile.
+        co_await waits_.delay(0);
+        if (!portAvailable(n))
             continue;
-        if (static_cast<std::size_t>(state_.PortCount) >= state_.PortList.size()) {
-            listFull = true;
+        if (result.ports.size() >= PortSearchResult::kMostPorts) {
+            result.listFull = true;
             break;
         }
-        state_.PortList[static_cast<std::size_t>(state_.PortCount)] = static_cast<std::int16_t>(n);
-        ++state_.PortCount;
-        events_.yield();
+        result.ports.push_back(n);
     }
     // The pointer goes back before the message, so the user is not left with the hourglass.
     dialogs_.setBusyPointer(false);
-    if (listFull)
+    if (result.listFull)
         dialogs_.message("FindPort Error");
+    co_return result;
 }
 
 void PortManager::takePortLoss()
 {
     displays_.List1.addLine("The COM port was lost: its device was removed or closed.");
     emit portLost();
-    CloseComPort();
+    close();
 }
 
-void PortManager::MnuOpenCom_Click()
-{
-    try {
-        OpenComPort();
-    } catch (const std::exception&) {
-        dialogs_.message("Could not open the port. Click \"COM Port Setup\" and check settings.");
-    }
-}
-
-void PortManager::MnuClosePort_Click()
+void PortManager::closeChosenByUser()
 {
     if (port_.isOpen()) {
         displays_.mainPortBox.show("COM Port is Closed", status_look::Stopped);

@@ -1,45 +1,52 @@
 // Opening and closing the monitor's serial port, and the search for usable ports.
 #pragma once
 
+#include "common/task.h"
+
 #include <QObject>
+#include <vector>
 
 class Dialogs;
-class EventLoop;
+class ExchangeWaits;
 class SerialPort;
 struct LinkDisplays;
 struct LinkSettings;
-struct LinkState;
+
+// The ports that can be opened, lowest first.
+struct PortSearchResult {
+    // At most this many are listed; a further usable port is a search failure.
+    static constexpr std::size_t kMostPorts = 35;
+    std::vector<int> ports;
+    bool listFull = false;
+};
 
 class PortManager : public QObject {
     Q_OBJECT
 
 public:
-    PortManager(SerialPort& port, EventLoop& events, const LinkSettings& settings, LinkState& state,
-                Dialogs& dialogs, LinkDisplays& displays);
+    PortManager(SerialPort& port, ExchangeWaits& waits, const LinkSettings& settings, Dialogs& dialogs,
+                LinkDisplays& displays);
 
-    // (Re)opens ComPortNum with the fixed configuration; on failure asks whether to
-    // search for available ports.
-    bool OpenComPort();
-    void CloseComPort();
+    // (Re)opens ComPortNum with the fixed configuration and gives the monitor its
+    // moment; on failure asks whether to search for available ports.
+    Task<bool> open();
+    // Closes the port if open and shows it closed.
+    void close();
     bool isOpen() const;
-    // The end of the run: the port closes and no later open or probe opens it again
-    // (a handshake unwinding from the end would otherwise reopen it).
+    // The end of the run: the port closes and no later open or probe opens it again.
     void closeForGood();
 
-    // True when the port can be opened and closed; the port is left closed.
-    bool PortAvailable(int port);
-
-    // Fills PortList and PortCount with the numbers of the ports that can be opened.
-    void FindPorts();
+    // Probes every port number, one per turn of the event loop; the port is left closed.
+    Task<PortSearchResult> findPorts();
 
     // The port closed itself because its device went away: say so and show it closed.
     void takePortLoss();
     // After a loss: opens the port again if its device is back, without asking anything;
     // true when it opened.
-    bool reopenLostPort();
+    Task<bool> reopenLostPort();
 
-    void MnuOpenCom_Click();
-    void MnuClosePort_Click();
+    // "Close COM Port": the port closed and every box that shows it.
+    void closeChosenByUser();
 
 signals:
     // The user answered Yes to "search for available ports": the COM panel, listing the ports.
@@ -53,15 +60,16 @@ signals:
 
 private:
     void closeAndAnnounce();
+    // True when the port can be opened and closed; the port is left closed.
+    bool portAvailable(int number);
     // The system's reason for a failed open, as a line in the status list.
     void reportOpenFailure();
     // The port has just opened: show it, tell, and give the monitor its moment.
-    void announceOpen();
+    Task<> announceOpen();
 
     SerialPort& port_;
-    EventLoop& events_;
+    ExchangeWaits& waits_;
     const LinkSettings& settings_;
-    LinkState& state_;
     Dialogs& dialogs_;
     LinkDisplays& displays_;
     bool closedForGood_ = false;

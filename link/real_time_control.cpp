@@ -4,13 +4,14 @@
 
 #include "common/second_deadline.h"
 #include "link/command_exchange.h"
+#include "link/exchange_waits.h"
 #include "link/link_displays.h"
-#include "link/port_manager.h"
 #include "link/link_settings.h"
 #include "link/link_state.h"
+#include "link/port_manager.h"
+#include "link/zigbee_discovery.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
-#include "platform/event_loop.h"
 #include "platform/serial_port.h"
 #include "platform/status_box.h"
 #include "platform/status_list.h"
@@ -22,8 +23,9 @@ namespace {
 
 // The monitor needs a moment after the port opens before it takes commands.
 constexpr int kSettleBeforeStartMs = 1000;
-// How long the start watches for the first real-time bytes.
+// How long the start watches for the first real-time bytes, and how often it looks.
 constexpr int kFirstDataWaitSeconds = 3;
+constexpr int kFirstDataLookMs = 50;
 constexpr int kPauseBetweenStopCommandsMs = 40;
 constexpr int kPauseBetweenPolarityWritesMs = 20;
 
@@ -43,7 +45,6 @@ const std::string kPortClosedForToggle =
     "Open COM port and establish communication with monitor befor using this command.";
 const std::string kDataActive = "Real-Time Data Active";
 const std::string kDataStopped = "Real-Time Data Stopped";
-const std::string kExchangeBusy = "The monitor is busy with another command; the request was not carried out.";
 
 std::string_view negateCommand(int channel)
 {
@@ -54,33 +55,37 @@ std::string_view negateCommand(int channel)
     }
 }
 
+bool isZigbee(std::uint8_t method)
+{
+    return method == comm_method::ZigbeeVersion1 || method == comm_method::ZigbeeVersion2;
+}
+
 } // namespace
 
-RealTimeControl::RealTimeControl(SerialPort& port, const Clock& clock, EventLoop& events,
-                                 const LinkSettings& settings, LinkState& state, Dialogs& dialogs,
-                                 LinkDisplays& displays, PortManager& ports, CommandExchange& exchange)
-    : port_(port), clock_(clock), events_(events), settings_(settings), state_(state), dialogs_(dialogs),
-      displays_(displays), ports_(ports), exchange_(exchange)
+RealTimeControl::RealTimeControl(const Parts& parts, const LinkSettings& settings, LinkState& state)
+    : parts_(parts), settings_(settings), state_(state)
 {
 }
 
-bool RealTimeControl::preamble()
+Task<bool> RealTimeControl::preamble()
 {
     if (settings_.CommMethod == comm_method::None) {
-        dialogs_.message("A communication method has not been selected. Select method before proceeding.");
+        parts_.dialogs.message("A communication method has not been selected. Select method before proceeding.");
         emit comPanelWanted();
-        return false;
+        co_return false;
     }
     if (!state_.ZigbeeFound) {
         if (settings_.CommMethod == comm_method::UsbCable)
             state_.ZigbeeFound = true;
-        if (settings_.CommMethod == comm_method::ZigbeeVersion1)
-            emit zigbeeNodeSearchWanted(1);
-        // Read again: the first search may have changed the method.
-        if (settings_.CommMethod == comm_method::ZigbeeVersion2)
-            emit zigbeeNodeSearchWanted(2);
+        for (const int version : {1, 2}) {
+            // Read again for the second: the first search may have changed the method.
+            if (settings_.CommMethod != version)
+                continue;
+            if (co_await parts_.discovery.findNode(version, parts_.displays.List1) == ZigbeeDiscovery::Outcome::Discovered)
+                state_.ZigbeeFound = true;
+        }
     }
-    return true;
+    co_return true;
 }
 
 void RealTimeControl::setRealTimeOn(bool on)
@@ -99,234 +104,169 @@ void RealTimeControl::startTcpServerIfListening()
 
 void RealTimeControl::showDataFlow(const std::string& text, StatusLook look)
 {
-    displays_.mainRealTimeBox.show(text, look);
-    displays_.webRealTimeBox.show(text, look);
+    parts_.displays.mainRealTimeBox.show(text, look);
+    parts_.displays.webRealTimeBox.show(text, look);
 }
 
-bool RealTimeControl::commandAcknowledged(std::string_view command)
+Task<> RealTimeControl::start()
 {
-    return port_.write(command) && exchange_.GetAckByte();
+    if (!co_await preamble())
+        co_return;
+    const bool opened = co_await parts_.ports.open();
+    co_await parts_.waits.delay(kSettleBeforeStartMs);
+    const bool started = opened && co_await startHandshake();
+    heldAfterStop_ = false;
+    if (!started)
+        parts_.dialogs.message(kStartFailed);
 }
 
-void RealTimeControl::MnuStartRTL_Click()
+Task<bool> RealTimeControl::startHandshake()
 {
-    exclusively([this] { startRealTime(); });
-}
-
-void RealTimeControl::startRealTime()
-{
-    if (!preamble())
-        return;
-    const bool opened = ports_.OpenComPort();
-    events_.Dly(kSettleBeforeStartMs);
-    if (opened) {
-        state_.CmdInProgress = true;
-        if (runStartHandshake())
-            return;
-        state_.CmdInProgress = false;
-    }
-    dialogs_.message(kStartFailed);
-}
-
-bool RealTimeControl::runStartHandshake()
-{
-    const std::string_view attention(&monitor_command::kAck, 1);
-    StatusList& list = displays_.List1;
-    if (!commandAcknowledged(attention) && !commandAcknowledged(attention)) {
+    CommandExchange& commands = parts_.commands;
+    StatusList& list = parts_.displays.List1;
+    if (!co_await commands.writeAcknowledged(monitor_command::Attention)
+        && !co_await commands.writeAcknowledged(monitor_command::Attention)) {
         list.clear();
         list.addLine("No response from Acknowledge command");
-        return false;
+        co_return false;
     }
-    if (!commandAcknowledged(monitor_command::Toggle)) {
+    if (!co_await commands.writeAcknowledged(monitor_command::Toggle)) {
         list.addLine("No response from Request command");
-        return false;
+        co_return false;
     }
-    if (!commandAcknowledged(monitor_command::RealTimeOn)) {
+    if (!co_await commands.writeAcknowledged(monitor_command::RealTimeOn)) {
         list.addLine("Error turning Real-Time ON");
-        return false;
+        co_return false;
     }
     realTimeWanted_ = true;
     list.clear();
     list.addLine("Real-Time is ON");
     startTcpServerIfListening();
-    awaitFirstData();
-    state_.CmdInProgress = false;
+    co_await awaitFirstData();
     setRealTimeOn(true);
     startTcpServerIfListening();
-    return true;
+    co_return true;
 }
 
-void RealTimeControl::awaitFirstData()
+Task<> RealTimeControl::awaitFirstData()
 {
-    SecondDeadline deadline(clock_.secondOfMinute(), kFirstDataWaitSeconds);
+    SecondDeadline deadline(parts_.clock.secondOfMinute(), kFirstDataWaitSeconds);
     // What arrived with the handshake is not a packet.
-    while (port_.bytesWaiting() > 0) {
-        port_.readByte();
-        events_.yield();
-    }
+    parts_.commands.discardInput();
     // The first packets stay in the buffer for the receiver; here they only show
     // that data flows.
-    while (port_.isOpen() && !deadline.reachedAt(clock_.secondOfMinute())) {
-        events_.waitForEvents(kPollSliceMs);
-        if (port_.bytesWaiting() > 0) {
+    bool seen = false;
+    while (parts_.port.isOpen() && !deadline.reachedAt(parts_.clock.secondOfMinute())) {
+        co_await parts_.waits.delay(kFirstDataLookMs);
+        if (!seen && parts_.port.bytesWaiting() > 0) {
+            seen = true;
             startTcpServerIfListening();
             showDataFlow(kDataActive, status_look::Good);
         }
     }
 }
 
-void RealTimeControl::MnuStopRTL_Click()
+Task<bool> RealTimeControl::stop()
 {
-    exclusively([this] { stopRealTime(); });
-}
-
-void RealTimeControl::stopRealTime()
-{
-    if (!preamble())
-        return;
-    StatusList& list = displays_.List1;
-    state_.CmdInProgress = true;
-    if (!exchange_.Send_Receive_Ack() && !exchange_.Send_Receive_Ack()) {
+    if (!co_await preamble())
+        co_return false;
+    CommandExchange& commands = parts_.commands;
+    StatusList& list = parts_.displays.List1;
+    if (!co_await commands.attention() && !co_await commands.attention()) {
         list.clear();
         list.addLine("Unsuccessful in receiving response from KVO-7730. Try again.");
-        state_.CmdInProgress = false;
-        return;
+        co_return false;
     }
-    if (!exchange_.SendASCII(monitor_command::Toggle, true)) {
+    if (!co_await commands.send(monitor_command::Toggle, true)) {
         list.addLine("No response from \"Toggle\" command. Click \"Start\" to try again.");
-        state_.CmdInProgress = false;
-        return;
+        co_return false;
     }
-    events_.Dly(kPauseBetweenStopCommandsMs);
-    if (!exchange_.SendASCII(monitor_command::RealTimeOff, true)) {
+    co_await parts_.waits.delay(kPauseBetweenStopCommandsMs);
+    if (!co_await commands.send(monitor_command::RealTimeOff, true)) {
         list.addLine("No response from \"OFF\" command. Click \"Start\" to try again.");
-        state_.CmdInProgress = false;
-        return;
+        co_return false;
     }
     realTimeWanted_ = false;
-    list.addLine("Real Time has been disabled successfully.");
-    showDataFlow(kDataStopped, status_look::Stopped);
     // The receiver stays away until the next sequence hands the port back; the
     // watchdog notices that the packets have stopped.
+    heldAfterStop_ = true;
+    list.addLine("Real Time has been disabled successfully.");
+    showDataFlow(kDataStopped, status_look::Stopped);
+    co_return true;
 }
 
-bool RealTimeControl::RealTimeOff(StatusList& callerList)
+Task<std::optional<bool>> RealTimeControl::switchOffForSetup(StatusList& callerList)
 {
-    if (!port_.isOpen() && !ports_.OpenComPort())
-        return false;
-    state_.RTwasOn = state_.RealTimeOn;
-    if (state_.RTwasOn) {
+    if (!parts_.port.isOpen() && !co_await parts_.ports.open())
+        co_return std::nullopt;
+    const bool wasOn = state_.RealTimeOn;
+    if (wasOn) {
         callerList.addLine("Realtime is ON..... now turning OFF");
-        MnuStopRTL_Click();
+        co_await stop();
     }
-    state_.CmdInProgress = true;
     callerList.addLine("Realtime is OFF");
-    return true;
+    co_return wasOn;
 }
 
-void RealTimeControl::RealTimeRestore(StatusList& callerList)
+Task<> RealTimeControl::restoreAfterSetup(bool wasOn, StatusList& callerList)
 {
-    if (state_.RTwasOn) {
+    if (wasOn) {
         callerList.addLine("Restoring Real-Time back to its ON state.");
-        MnuStartRTL_Click();
+        co_await start();
     }
-    state_.CmdInProgress = false;
+    heldAfterStop_ = false;
 }
 
-bool RealTimeControl::exclusively(const std::function<void()>& exchange)
-{
-    if (exchanging_) {
-        displays_.List1.addLine(kExchangeBusy);
-        return false;
-    }
-    exchanging_ = true;
-    exchange();
-    exchanging_ = false;
-    return true;
-}
-
-void RealTimeControl::TogglePolarity(int channel)
-{
-    exclusively([&] {
-        if (const auto failure = polarityToggleFailure(channel))
-            dialogs_.message(*failure);
-    });
-}
-
-void RealTimeControl::togglePolarityFromNetwork(int channel)
-{
-    exclusively([&] {
-        if (const auto failure = polarityToggleFailure(channel))
-            displays_.List1.addLine(*failure);
-    });
-}
-
-std::optional<std::string> RealTimeControl::polarityToggleFailure(int channel)
-{
-    state_.CmdInProgress = true;
-    std::optional<std::string> failure;
-    if (!port_.isOpen() || !sendPolarityToggle(channel))
-        failure = port_.isOpen() ? "Error " + std::to_string(kWriteFailedError) : kPortClosedForToggle;
-    else if (port_.bytesWaiting() == 0)
-        failure = "Toggle operation failed. Try again";
-    state_.CmdInProgress = false;
-    return failure;
-}
-
-void RealTimeControl::forgetRealTimeWasOn()
-{
-    state_.RTwasOn = false;
-}
-
-void RealTimeControl::stopAgainIfStillOn()
+Task<bool> RealTimeControl::stopIfStillOn()
 {
     if (!state_.RealTimeOn)
-        return;
-    state_.RTwasOn = true;
-    MnuStopRTL_Click();
+        co_return false;
+    co_await stop();
+    co_return true;
 }
 
-void RealTimeControl::endCommand()
+Task<std::optional<std::string>> RealTimeControl::togglePolarity(int channel)
 {
-    state_.CmdInProgress = false;
+    std::optional<std::string> failure;
+    if (!parts_.port.isOpen() || !co_await sendPolarityToggle(channel))
+        failure = parts_.port.isOpen() ? "Error " + std::to_string(kWriteFailedError) : kPortClosedForToggle;
+    else if (parts_.port.bytesWaiting() == 0)
+        failure = "Toggle operation failed. Try again";
+    heldAfterStop_ = false;
+    co_return failure;
 }
 
 void RealTimeControl::showRealTimeStopped()
 {
-    displays_.mainRealTimeBox.show(kDataStopped, status_look::Stopped);
+    parts_.displays.mainRealTimeBox.show(kDataStopped, status_look::Stopped);
 }
 
-bool RealTimeControl::sendPolarityToggle(int channel)
+Task<bool> RealTimeControl::sendPolarityToggle(int channel)
 {
-    while (port_.bytesWaiting() > 0) {
-        events_.yield();
-        port_.readByte();
+    parts_.commands.discardInput();
+    for (const std::string_view part : {monitor_command::Attention, monitor_command::Set, negateCommand(channel)}) {
+        if (!part.empty() && !parts_.port.write(part))
+            co_return false;
+        co_await parts_.waits.delay(kPauseBetweenPolarityWritesMs);
     }
-    const std::string_view attention(&monitor_command::kAck, 1);
-    for (const std::string_view part : {attention, monitor_command::Set, negateCommand(channel)}) {
-        if (!part.empty() && !port_.write(part))
-            return false;
-        events_.Dly(kPauseBetweenPolarityWritesMs);
-    }
-    return true;
+    co_return true;
 }
 
-void RealTimeControl::Timer2_Timer()
+void RealTimeControl::watchdogTick()
 {
     if (++state_.NoDataSeconds > kNoDataCap)
         state_.NoDataSeconds = kNoDataRestart;
     const bool wasOn = state_.RealTimeOn;
     if (state_.NoDataSeconds > kNoDataTolerance) {
         showDataStopped(wasOn);
-    } else {
-        setRealTimeOn(true);
-        if (!wasOn) {
-            if (settings_.StartupListen)
-                emit tcpServerStartIfClosedWanted();
-            displays_.mainRealTimeBox.show(kDataActive, status_look::Good);
-        }
+        return;
     }
-    events_.yield();
+    setRealTimeOn(true);
+    if (!wasOn) {
+        if (settings_.StartupListen)
+            emit tcpServerStartIfClosedWanted();
+        parts_.displays.mainRealTimeBox.show(kDataActive, status_look::Good);
+    }
 }
 
 void RealTimeControl::dataStopped()
@@ -340,34 +280,19 @@ void RealTimeControl::showDataStopped(bool wasOn)
 {
     setRealTimeOn(false);
     if (wasOn)
-        displays_.mainRealTimeBox.show(kDataStopped, status_look::Stopped);
+        parts_.displays.mainRealTimeBox.show(kDataStopped, status_look::Stopped);
 }
 
-bool RealTimeControl::Timer3_Timer()
+Task<> RealTimeControl::automaticStart()
 {
-    if (!port_.isOpen())
-        return true;
-    // The timer is still enabled while we yield (the start, the message box); a tick
-    // in the middle must not start a second attempt.
-    if (autoStartBusy_)
-        return false;
-    autoStartBusy_ = true;
-    if (!state_.RealTimeOn)
-        attemptAutomaticStart();
-    autoStartBusy_ = false;
-    return false;
-}
-
-void RealTimeControl::attemptAutomaticStart()
-{
-    const bool zigbeeMethod = settings_.CommMethod == comm_method::ZigbeeVersion1
-        || settings_.CommMethod == comm_method::ZigbeeVersion2;
-    if (zigbeeMethod && !state_.ZigbeeFound && !automaticStartDiscovers_) {
-        dialogs_.message("An attempt to start real-time was aborted since a zigbee node has not been discovered. "
-                         "Open the Communication Panel and try using the \"Find\" buttons.");
-        return;
+    if (state_.RealTimeOn)
+        co_return;
+    if (isZigbee(settings_.CommMethod) && !state_.ZigbeeFound && !automaticStartDiscovers_) {
+        parts_.dialogs.message("An attempt to start real-time was aborted since a zigbee node has not been discovered. "
+                               "Open the Communication Panel and try using the \"Find\" buttons.");
+        co_return;
     }
-    MnuStartRTL_Click();
-    displays_.List1.clear();
-    displays_.List1.addLine("Real-Time was off. Now attempting to start real-time.");
+    co_await start();
+    parts_.displays.List1.clear();
+    parts_.displays.List1.addLine("Real-Time was off. Now attempting to start real-time.");
 }

@@ -1,6 +1,7 @@
-// The monitor's parts wired together, and its timers.
+// The monitor's parts wired together, its jobs, and its timers.
 #include "monitor/monitor.h"
 
+#include "platform/dialogs.h"
 #include "platform/serial_port.h"
 
 namespace {
@@ -9,25 +10,33 @@ constexpr int kWatchdogMs = 1000;
 constexpr int kAutomaticStartMs = 3000;
 constexpr std::int16_t kWatchdogStartsStopped = 6;
 
+// The names under which jobs wait their turn (a second start waits no turn).
+const std::string kStartJob = "start real time";
+const std::string kStopJob = "stop real time";
+const std::string kReconnectJob = "reopen the lost port";
+
 } // namespace
 
 Monitor::Monitor(const MonitorPlatform& platform, const LinkSettings& settings, QObject* parent)
     : QObject(parent),
       port_(platform.port),
-      ports_(platform.port, platform.events, settings, state_, platform.dialogs, displays_),
-      exchange_(platform.port, platform.clock, platform.events, statusList_, ports_),
-      realTime_(platform.port, platform.clock, platform.events, settings, state_, platform.dialogs, displays_, ports_,
-                exchange_),
+      clock_(platform.clock),
+      dialogs_(platform.dialogs),
+      waits_(platform.events, platform.clock, platform.port, platform.dialogs),
+      queue_(waits_, statusList_),
+      ports_(platform.port, waits_, settings, platform.dialogs, displays_),
+      commands_(platform.port, waits_, statusList_, ports_),
+      discovery_(platform.port, waits_, platform.dialogs, ports_),
+      realTime_({.port = platform.port, .clock = platform.clock, .waits = waits_, .dialogs = platform.dialogs,
+                 .displays = displays_, .ports = ports_, .commands = commands_, .discovery = discovery_},
+                settings, state_),
       decoder_(statusList_, platform.clock),
       receiver_(platform.port, platform.clock, platform.events, state_, statusList_, decoder_)
 {
-    watchdog_.setObjectName(QStringLiteral("Timer2"));
     watchdog_.setInterval(kWatchdogMs);
     watchdog_.setParent(this);
-    automaticStart_.setObjectName(QStringLiteral("Timer3"));
     automaticStart_.setInterval(kAutomaticStartMs);
     automaticStart_.setParent(this);
-    reconnect_.setObjectName(QStringLiteral("ReconnectTimer"));
     reconnect_.setInterval(kReconnectMs);
     reconnect_.setParent(this);
     connectSignals();
@@ -35,7 +44,10 @@ Monitor::Monitor(const MonitorPlatform& platform, const LinkSettings& settings, 
 
 void Monitor::connectSignals()
 {
-    port_.setReceiveHandler([this] { receiver_.onBytesArrived(); });
+    port_.setReceiveHandler([this] {
+        waits_.bytesArrived();
+        receiver_.onBytesArrived();
+    });
     port_.setLostHandler([this] { ports_.takePortLoss(); });
 
     connect(&receiver_, &PacketReceiver::packetDecoded, this, [this] {
@@ -45,6 +57,8 @@ void Monitor::connectSignals()
         emit powerFactorsDecoded(decoder_.powerFactorTexts());
         emit readingsDecoded(decoder_.readings());
     });
+    connect(&queue_, &ExchangeQueue::busyChanged, this, &Monitor::holdInputWhileBusy);
+    connect(&queue_, &ExchangeQueue::busyChanged, this, &Monitor::busyChanged);
     connect(&ports_, &PortManager::portOpened, this, &Monitor::portOpened);
     connect(&ports_, &PortManager::portClosed, this, &Monitor::portClosed);
     connect(&ports_, &PortManager::portLost, this, &Monitor::portLost);
@@ -53,25 +67,27 @@ void Monitor::connectSignals()
     connect(&ports_, &PortManager::portOpened, &reconnect_, &QTimer::stop);
     // A port the user closed stays closed, lost before or not.
     connect(&ports_, &PortManager::closeChosen, &reconnect_, &QTimer::stop);
-    connect(&reconnect_, &QTimer::timeout, this, &Monitor::tryReconnect);
+    connect(&reconnect_, &QTimer::timeout, this,
+            [this] { queue_.enqueueUnlessPending(kReconnectJob, [this] { return reconnectJob(); }); });
     connect(&ports_, &PortManager::portSearchWanted, this, &Monitor::portSearchWanted);
     connect(&realTime_, &RealTimeControl::realTimeChanged, this, &Monitor::realTimeChanged);
     connect(&realTime_, &RealTimeControl::comPanelWanted, this, &Monitor::comPanelWanted);
-    connect(&realTime_, &RealTimeControl::zigbeeNodeSearchWanted, this, &Monitor::zigbeeNodeSearchWanted);
     connect(&realTime_, &RealTimeControl::tcpServerStartWanted, this, &Monitor::tcpServerStartWanted);
     connect(&realTime_, &RealTimeControl::tcpServerStartIfClosedWanted, this,
             &Monitor::tcpServerStartIfClosedWanted);
 
-    connect(&watchdog_, &QTimer::timeout, &realTime_, &RealTimeControl::Timer2_Timer);
-    connect(&automaticStart_, &QTimer::timeout, this, [this] {
-        if (!realTime_.Timer3_Timer())
-            automaticStart_.stop();
-    });
+    connect(&watchdog_, &QTimer::timeout, &realTime_, &RealTimeControl::watchdogTick);
+    connect(&automaticStart_, &QTimer::timeout, this, &Monitor::automaticStartTick);
+}
+
+void Monitor::holdInputWhileBusy(bool busy)
+{
+    receiver_.hold(busy || realTime_.inputHeldAfterStop());
 }
 
 void Monitor::begin()
 {
-    ports_.CloseComPort();
+    ports_.close();
     state_.NoDataSeconds = kWatchdogStartsStopped;
     watchdog_.start();
 }
@@ -79,6 +95,90 @@ void Monitor::begin()
 void Monitor::armAutomaticStart()
 {
     automaticStart_.start();
+}
+
+void Monitor::automaticStartTick()
+{
+    if (!ports_.isOpen())
+        return;
+    automaticStart_.stop();
+    queue_.enqueueUnlessPending(kStartJob, [this] { return realTime_.automaticStart(); });
+}
+
+void Monitor::startRealTime()
+{
+    queue_.enqueueUnlessPending(kStartJob, [this] { return realTime_.start(); });
+}
+
+void Monitor::stopRealTime()
+{
+    queue_.enqueueUnlessPending(kStopJob, [this] { return stopJob(); });
+}
+
+void Monitor::openPort()
+{
+    queue_.enqueue("open the port", [this] { return openPortJob(); });
+}
+
+Task<> Monitor::stopJob()
+{
+    co_await realTime_.stop();
+}
+
+Task<> Monitor::openPortJob()
+{
+    try {
+        co_await ports_.open();
+    } catch (const std::exception&) {
+        dialogs_.message("Could not open the port. Click \"COM Port Setup\" and check settings.");
+    }
+}
+
+void Monitor::togglePolarity(int channel)
+{
+    queue_.enqueue("toggle the polarity", [this, channel] { return togglePolarityJob(channel, false); });
+}
+
+void Monitor::togglePolarityFromNetwork(int channel)
+{
+    queue_.enqueue("toggle the polarity", [this, channel] { return togglePolarityJob(channel, true); });
+}
+
+Task<> Monitor::togglePolarityJob(int channel, bool fromNetwork)
+{
+    const auto failure = co_await realTime_.togglePolarity(channel);
+    if (!failure)
+        co_return;
+    if (fromNetwork)
+        statusList_.addLine(*failure);
+    else
+        dialogs_.message(*failure);
+}
+
+void Monitor::findPorts(QObject* observer, std::function<void(const PortSearchResult&)> found)
+{
+    queue_.enqueueUnlessPending("search the ports", [this, observer = QPointer<QObject>(observer), found] {
+        return deliverPorts(ports_.findPorts(), observer, found);
+    });
+}
+
+Task<> Monitor::deliverPorts(Task<PortSearchResult> search, QPointer<QObject> observer,
+                             std::function<void(const PortSearchResult&)> found)
+{
+    const PortSearchResult result = co_await search;
+    if (observer)
+        found(result);
+}
+
+void Monitor::findZigbeeNode(int version)
+{
+    queue_.enqueue("find the ZigBee node", [this, version] { return findZigbeeNodeJob(version); });
+}
+
+Task<> Monitor::findZigbeeNodeJob(int version)
+{
+    co_await discovery_.findNode(version, discoveryList_);
+    realTime_.releaseInput();
 }
 
 void Monitor::takePortLoss()
@@ -90,16 +190,17 @@ void Monitor::takePortLoss()
     reconnect_.start();
 }
 
-void Monitor::tryReconnect()
+Task<> Monitor::reconnectJob()
 {
-    if (!ports_.reopenLostPort() || !realTimeBeforeLoss_)
-        return;
+    if (!co_await ports_.reopenLostPort() || !realTimeBeforeLoss_)
+        co_return;
     realTimeBeforeLoss_ = false;
-    realTime_.MnuStartRTL_Click();
+    co_await realTime_.start();
 }
 
 void Monitor::end()
 {
+    queue_.close();
     reconnect_.stop();
     watchdog_.stop();
     automaticStart_.stop();

@@ -1,20 +1,26 @@
-// One KVO-7730 on one serial port, without windows: the link to it, its live
-// readings and link flags, and the link's timers. What happens is announced by
-// signals; windows, the TCP server, web posting and the service subscribe.
+// One KVO-7730 on one serial port, without windows: the link to it, its exchange queue,
+// its live readings and link state, and the link's timers. Every conversation with the
+// monitor is a job on its queue; what happens is announced by signals, and windows, the
+// TCP server, web posting and the service subscribe.
 #pragma once
 
 #include "link/command_exchange.h"
+#include "link/exchange_queue.h"
+#include "link/exchange_waits.h"
 #include "link/link_displays.h"
 #include "link/link_state.h"
 #include "link/packet_decoder.h"
 #include "link/packet_receiver.h"
 #include "link/port_manager.h"
 #include "link/real_time_control.h"
+#include "link/zigbee_discovery.h"
 #include "platform/observable_status.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class Clock;
@@ -56,28 +62,56 @@ public:
     void begin();
     // The automatic real-time start: every 3 s until the port is open, then once.
     void armAutomaticStart();
-    // The end of a run: the port closed for good, the timers stopped.
+    // The end of a run: waiting jobs dropped, the running one cancelled at its wait,
+    // the timers stopped, the port closed for good.
     void end();
 
-    PortManager& ports() { return ports_; }
+    // The jobs, each queued behind whatever runs. A second start or stop while one is
+    // waiting or running is refused with a status line.
+    void startRealTime();
+    void stopRealTime();
+    void openPort();
+    // The polarity toggle: a failure in a box, or, asked over the network where nobody
+    // may be at the screen, in the status list.
+    void togglePolarity(int channel);
+    void togglePolarityFromNetwork(int channel);
+    // The port search; found is called with the result unless the observer is gone.
+    void findPorts(QObject* observer, std::function<void(const PortSearchResult&)> found);
+    // The ZigBee node search asked for by hand; its progress goes to discoveryList().
+    void findZigbeeNode(int version);
+    // Runs any other job (the monitor's set-up) in turn.
+    ExchangeQueue& exchanges() { return queue_; }
+    bool busy() const { return queue_.busy(); }
 
-    // The ZigBee exchange owns the serial input while it runs (CmdInProgress), and
-    // its success lets real time start and stop without another discovery.
-    void holdSerialInput(bool held) { state_.CmdInProgress = held; }
-    void zigbeeNodeFound() { state_.ZigbeeFound = true; }
+    // "Close COM Port": at once, whatever runs (a running job finds the port closed).
+    void closePort() { ports_.closeChosenByUser(); }
+    bool portOpen() const { return ports_.isOpen(); }
+
+    // The connection method changed: a node found for the old one says nothing now.
+    void connectionMethodChanged() { state_.ZigbeeFound = false; }
+
+    // What the set-up jobs use of the link.
+    ExchangeWaits& waits() { return waits_; }
+    CommandExchange& commands() { return commands_; }
     RealTimeControl& realTime() { return realTime_; }
-    CommandExchange& commands() { return exchange_; }
+    PortManager& ports() { return ports_; }
+    SerialPort& port() { return port_; }
+    Dialogs& dialogs() { return dialogs_; }
+    const Clock& clock() const { return clock_; }
 
     // The pre-reset offsets to 0; they reach the settings store with the next save.
     void clearPreResetValues() { decoder_.clearPreResetValues(); }
 
     // The link's status list and boxes, for whoever shows them.
     const ObservableStatusList& statusList() const { return statusList_; }
+    const ObservableStatusList& discoveryList() const { return discoveryList_; }
     const ObservableStatusBox& portBox() const { return portBox_; }
     const ObservableStatusBox& realTimeBox() const { return realTimeBox_; }
     const ObservableStatusBox& webRealTimeBox() const { return webRealTimeBox_; }
     const ObservableStatusBox& comPanelPortBox() const { return comPanelPortBox_; }
     StatusList& List1() { return statusList_; }
+
+    void setAutomaticStartDiscovers(bool discovers) { realTime_.setAutomaticStartDiscovers(discovers); }
 
 signals:
     void readingsDecoded(const LiveReadings& readings);
@@ -87,22 +121,34 @@ signals:
     void portClosed();
     void portLost();
     void realTimeChanged(bool on);
+    // A job began or the last one ended.
+    void busyChanged(bool busy);
     // No connection method is chosen: the COM panel is to be shown.
     void comPanelWanted();
     // The user asked for a search of the available ports.
     void portSearchWanted();
-    void zigbeeNodeSearchWanted(int version);
     void tcpServerStartWanted();
     void tcpServerStartIfClosedWanted();
 
 private:
     void connectSignals();
     void takePortLoss();
-    void tryReconnect();
+    void automaticStartTick();
+    void holdInputWhileBusy(bool busy);
+    Task<> stopJob();
+    Task<> openPortJob();
+    Task<> togglePolarityJob(int channel, bool fromNetwork);
+    Task<> reconnectJob();
+    Task<> findZigbeeNodeJob(int version);
+    static Task<> deliverPorts(Task<PortSearchResult> search, QPointer<QObject> observer,
+                               std::function<void(const PortSearchResult&)> found);
 
     SerialPort& port_;
+    const Clock& clock_;
+    Dialogs& dialogs_;
     LinkState state_;
     ObservableStatusList statusList_;
+    ObservableStatusList discoveryList_;
     ObservableStatusBox portBox_;
     ObservableStatusBox realTimeBox_;
     ObservableStatusBox webRealTimeBox_;
@@ -112,8 +158,11 @@ private:
                            .mainRealTimeBox = realTimeBox_,
                            .webRealTimeBox = webRealTimeBox_,
                            .comPanelPortBox = comPanelPortBox_};
+    ExchangeWaits waits_;
+    ExchangeQueue queue_;
     PortManager ports_;
-    CommandExchange exchange_;
+    CommandExchange commands_;
+    ZigbeeDiscovery discovery_;
     RealTimeControl realTime_;
     PacketDecoder decoder_;
     PacketReceiver receiver_;

@@ -1,12 +1,21 @@
-// QMessageBox and the application's override cursor.
+// QMessageBox opened with open(), and the application's override cursor.
 #include "platform/qt_dialogs.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <memory>
 
 namespace {
 
 const QString kTitle = QStringLiteral("KVO-7730");
+
+QMessageBox* openBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const std::string& text,
+                     QMessageBox::StandardButtons buttons)
+{
+    auto* box = new QMessageBox(icon, title, QString::fromStdString(text), buttons, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    return box;
+}
 
 } // namespace
 
@@ -17,19 +26,24 @@ QtDialogs::QtDialogs(QWidget* parent)
 
 void QtDialogs::message(const std::string& text)
 {
-    QMessageBox::information(parent_, kTitle, QString::fromStdString(text));
+    openBox(parent_, QMessageBox::Information, kTitle, text, QMessageBox::Ok)->open();
 }
 
-bool QtDialogs::askYesNo(const std::string& text)
+void QtDialogs::ask(const Question& question, std::function<void(bool yes)> answered)
 {
-    return askYesNoTitled(kTitle.toStdString(), text);
-}
-
-bool QtDialogs::askYesNoTitled(const std::string& title, const std::string& text)
-{
-    return QMessageBox::question(parent_, QString::fromStdString(title), QString::fromStdString(text),
-                                 QMessageBox::Yes | QMessageBox::No)
-        == QMessageBox::Yes;
+    const QString title = question.title.empty() ? kTitle : QString::fromStdString(question.title);
+    QMessageBox* box =
+        openBox(parent_, QMessageBox::Question, title, question.text, QMessageBox::Yes | QMessageBox::No);
+    // Whichever comes first answers: the button, or the box going away with its window.
+    auto once = std::make_shared<std::function<void(bool)>>(std::move(answered));
+    const auto answer = [once](bool yes) {
+        if (const auto callback = std::exchange(*once, nullptr))
+            callback(yes);
+    };
+    QObject::connect(box, &QMessageBox::finished, box,
+                     [answer](int result) { answer(result == QMessageBox::Yes); });
+    QObject::connect(box, &QObject::destroyed, [answer] { answer(false); });
+    box->open();
 }
 
 void QtDialogs::setBusyPointer(bool busy)

@@ -1,4 +1,4 @@
-// Message boxes and the busy pointer on Qt Widgets.
+// Message boxes and the busy pointer on Qt Widgets, shown without a nested event loop.
 #pragma once
 
 #include "platform/dialogs.h"
@@ -8,12 +8,11 @@
 
 class QtDialogs : public Dialogs {
 public:
-    // Message boxes are centred on the given window while it exists.
+    // Message boxes are window-modal on the given window while it exists.
     explicit QtDialogs(QWidget* parent);
 
     void message(const std::string& text) override;
-    bool askYesNo(const std::string& text) override;
-    bool askYesNoTitled(const std::string& title, const std::string& text) override;
+    void ask(const Question& question, std::function<void(bool yes)> answered) override;
     void setBusyPointer(bool busy) override;
 
 private:

@@ -1,45 +1,40 @@
-// Yielding and blocking waits on Qt's event loop.
+// Calls back from Qt's event loop.
 #include "platform/qt_event_loop.h"
 
-#include "platform/termination_signals.h"
+#include <QTimer>
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-
-QtEventLoop::QtEventLoop()
+QtEventLoop::~QtEventLoop()
 {
-    wakeUp_.setSingleShot(true);
-    wakeUp_.setTimerType(Qt::PreciseTimer);
+    for (const auto& [id, timer] : timers_)
+        delete timer;
 }
 
-void QtEventLoop::yield()
+EventLoop::TimerId QtEventLoop::callAfter(int ms, std::function<void()> fire)
 {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    const TimerId id = nextId_++;
+    auto* timer = new QTimer;
+    timer->setSingleShot(true);
+    timer->setTimerType(Qt::PreciseTimer);
+    QObject::connect(timer, &QTimer::timeout, timer, [this, id, fire = std::move(fire)] {
+        // Forgotten before the call, so that the call may start another with the same loop.
+        const auto found = timers_.find(id);
+        if (found == timers_.end())
+            return;
+        found->second->deleteLater();
+        timers_.erase(found);
+        fire();
+    });
+    timers_.emplace(id, timer);
+    timer->start(ms);
+    return id;
 }
 
-void QtEventLoop::waitForEvents(int maxMs)
+void QtEventLoop::cancel(TimerId id)
 {
-    if (ending_)
+    const auto found = timers_.find(id);
+    if (found == timers_.end())
         return;
-    // The wake-up timer's own event ends the blocking wait if nothing else comes first.
-    wakeUp_.start(maxMs);
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    wakeUp_.stop();
-}
-
-void QtEventLoop::Dly(int ms)
-{
-    const QDeadlineTimer deadline(ms, Qt::PreciseTimer);
-    while (!ending_ && !deadline.hasExpired())
-        waitForEvents(static_cast<int>(deadline.remainingTime()));
-}
-
-void QtEventLoop::endWaits()
-{
-    ending_ = true;
-}
-
-bool QtEventLoop::endPending() const
-{
-    return TerminationSignals::pending();
+    found->second->stop();
+    found->second->deleteLater();
+    timers_.erase(found);
 }

@@ -1,21 +1,24 @@
-// Qt's event loop behind the EventLoop interface.
+// Qt's event loop behind the EventLoop interface: one precise single-shot timer per call.
 #pragma once
 
 #include "platform/event_loop.h"
 
-#include <QTimer>
+#include <QObject>
+#include <map>
+
+class QTimer;
 
 class QtEventLoop : public EventLoop {
 public:
-    QtEventLoop();
+    QtEventLoop() = default;
+    ~QtEventLoop() override;
+    QtEventLoop(const QtEventLoop&) = delete;
+    QtEventLoop& operator=(const QtEventLoop&) = delete;
 
-    void yield() override;
-    void waitForEvents(int maxMs) override;
-    void Dly(int ms) override;
-    void endWaits() override;
-    bool endPending() const override;
+    TimerId callAfter(int ms, std::function<void()> fire) override;
+    void cancel(TimerId id) override;
 
 private:
-    QTimer wakeUp_;
-    bool ending_ = false;
+    std::map<TimerId, QTimer*> timers_;
+    TimerId nextId_ = 1;
 };

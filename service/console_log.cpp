@@ -18,10 +18,10 @@ void ConsoleDialogs::message(const std::string& text)
     log_.line(text);
 }
 
-bool ConsoleDialogs::askYesNo(const std::string& text)
+void ConsoleDialogs::ask(const Question& question, std::function<void(bool yes)> answered)
 {
-    log_.line(text + " [No: there is nobody to ask]");
-    return false;
+    log_.line(question.text + " [No: there is nobody to ask]");
+    answered(false);
 }
 
 void ConsoleStatusBox::setText(const std::string& text)

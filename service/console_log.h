@@ -31,7 +31,7 @@ public:
     explicit ConsoleDialogs(ConsoleLog& log) : log_(log) {}
 
     void message(const std::string& text) override;
-    bool askYesNo(const std::string& text) override;
+    void ask(const Question& question, std::function<void(bool yes)> answered) override;
     void setBusyPointer(bool) override {}
 
 private:

@@ -5,7 +5,7 @@
 #include "simulator/command_reader.h"
 #include "simulator/response_mode.h"
 #include "simulator/stream_faults.h"
-#include "setup/settings_block.h"
+#include "monitor_setup/settings_block.h"
 
 #include <array>
 #include <cstdint>

@@ -2,7 +2,7 @@
 #include "simulator/sim_options.h"
 
 #include "platform/program_identity.h"
-#include "setup/setting_assignments.h"
+#include "monitor_setup/setting_assignments.h"
 
 #include <QCommandLineParser>
 #include <cmath>

@@ -1,5 +1,5 @@
 // The set-up write sequences and their accept buttons.
-#include "setup/settings_writer.h"
+#include "monitor_setup/settings_writer.h"
 
 #include "common/number_text.h"
 #include "link/command_exchange.h"

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "platform/dialogs.h"
-#include "setup/setting_assignments.h"
-#include "setup/setup_link.h"
+#include "monitor_setup/setting_assignments.h"
+#include "monitor_setup/setup_link.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,5 +1,5 @@
 // Reset, pre-reset clearing and polarity from the setup window.
-#include "setup/utility_commands.h"
+#include "monitor_setup/utility_commands.h"
 
 #include "link/command_exchange.h"
 #include "link/real_time_control.h"

@@ -2,7 +2,7 @@
 // pre-reset values' clearing, and the polarity toggles.
 #pragma once
 
-#include "setup/setup_link.h"
+#include "monitor_setup/setup_link.h"
 
 #include <string>
 

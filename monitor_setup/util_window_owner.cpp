@@ -1,5 +1,5 @@
 // Creation on demand of the setup window.
-#include "setup/util_window_owner.h"
+#include "monitor_setup/util_window_owner.h"
 
 UtilWindowOwner::UtilWindowOwner(UtilWindowContext context)
     : context_(std::move(context))

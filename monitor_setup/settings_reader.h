@@ -1,9 +1,9 @@
 // Reading the monitor's settings block, and the single acknowledge check.
 #pragma once
 
-#include "setup/settings_block.h"
-#include "setup/setup_exchange.h"
-#include "setup/setup_link.h"
+#include "monitor_setup/settings_block.h"
+#include "monitor_setup/setup_exchange.h"
+#include "monitor_setup/setup_link.h"
 
 #include <optional>
 #include <string>

@@ -1,5 +1,5 @@
 // The settings block's layout and the texts of its fields.
-#include "setup/settings_block.h"
+#include "monitor_setup/settings_block.h"
 
 #include <cstdio>
 

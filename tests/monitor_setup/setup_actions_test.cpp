@@ -4,9 +4,9 @@
 #include "packet_patch.h"
 
 #include "link/packet_decoder.h"
-#include "setup/settings_reader.h"
-#include "setup/settings_writer.h"
-#include "setup/utility_commands.h"
+#include "monitor_setup/settings_reader.h"
+#include "monitor_setup/settings_writer.h"
+#include "monitor_setup/utility_commands.h"
 #include "simulator/monitor_emulator.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include "platform/qt_event_loop.h"
 #include "platform/qt_serial_port.h"
 #include "platform/qt_settings_store.h"
-#include "service/setup_tool.h"
+#include "setup_tool/setup_tool.h"
 #include "settings/persisted_settings.h"
 
 #include <QCoreApplication>

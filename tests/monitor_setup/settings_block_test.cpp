@@ -1,7 +1,7 @@
 // The settings block pinned by hand-written bytes, its texts, and the setting words.
 #include "common/number_text.h"
-#include "setup/setting_assignments.h"
-#include "setup/settings_block.h"
+#include "monitor_setup/setting_assignments.h"
+#include "monitor_setup/settings_block.h"
 
 #include <gtest/gtest.h>
 

@@ -4,10 +4,10 @@
 #pragma once
 
 #include "mainwindow/list_widget_status_list.h"
-#include "setup/settings_reader.h"
-#include "setup/settings_writer.h"
-#include "setup/setup_exchange.h"
-#include "setup/utility_commands.h"
+#include "monitor_setup/settings_reader.h"
+#include "monitor_setup/settings_writer.h"
+#include "monitor_setup/setup_exchange.h"
+#include "monitor_setup/utility_commands.h"
 
 #include <QWidget>
 #include <functional>

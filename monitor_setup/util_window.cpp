@@ -1,5 +1,5 @@
 // The monitor setup window's controls and handlers.
-#include "setup/util_window.h"
+#include "monitor_setup/util_window.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>

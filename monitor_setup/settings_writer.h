@@ -2,8 +2,8 @@
 // sequences, and the accept buttons that read their boxes and borrow the port.
 #pragma once
 
-#include "setup/setup_exchange.h"
-#include "setup/setup_link.h"
+#include "monitor_setup/setup_exchange.h"
+#include "monitor_setup/setup_link.h"
 
 #include <cstdint>
 #include <optional>

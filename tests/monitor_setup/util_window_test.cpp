@@ -2,7 +2,7 @@
 // a write from the boxes, and a name for every control.
 #include "link_rig.h"
 
-#include "setup/util_window.h"
+#include "monitor_setup/util_window.h"
 #include "simulator/monitor_emulator.h"
 
 #include <QAbstractButton>

@@ -2,7 +2,7 @@
 // differ from the link's, the two-try acknowledge handshake, and value bytes.
 #pragma once
 
-#include "setup/setup_link.h"
+#include "monitor_setup/setup_link.h"
 
 #include <cstdint>
 #include <string_view>

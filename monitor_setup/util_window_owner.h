@@ -2,7 +2,7 @@
 // main window's minimize.
 #pragma once
 
-#include "setup/util_window.h"
+#include "monitor_setup/util_window.h"
 
 #include <QPointer>
 

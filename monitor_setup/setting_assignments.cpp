@@ -1,5 +1,5 @@
 // Reading "name=value" words into setting changes.
-#include "setup/setting_assignments.h"
+#include "monitor_setup/setting_assignments.h"
 
 #include "common/number_text.h"
 

@@ -1,5 +1,5 @@
 // The command line of kvo7730-setup and its actions over the setup utility's logic.
-#include "service/setup_tool.h"
+#include "setup_tool/setup_tool.h"
 
 #include "monitor/monitor.h"
 #include "platform/clock.h"
@@ -7,9 +7,9 @@
 #include "platform/program_identity.h"
 #include "platform/serial_port.h"
 #include "platform/status_list.h"
-#include "setup/settings_reader.h"
-#include "setup/settings_writer.h"
-#include "setup/utility_commands.h"
+#include "monitor_setup/settings_reader.h"
+#include "monitor_setup/settings_writer.h"
+#include "monitor_setup/utility_commands.h"
 
 #include <QCommandLineParser>
 #include <istream>

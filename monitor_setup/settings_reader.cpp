@@ -1,5 +1,5 @@
 // The settings read and the acknowledge check, with real time switched off around them.
-#include "setup/settings_reader.h"
+#include "monitor_setup/settings_reader.h"
 
 #include "common/second_deadline.h"
 #include "link/command_exchange.h"

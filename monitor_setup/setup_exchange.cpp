@@ -1,5 +1,5 @@
 // The setup window's exchange with the monitor.
-#include "setup/setup_exchange.h"
+#include "monitor_setup/setup_exchange.h"
 
 #include "common/second_deadline.h"
 #include "link/command_exchange.h"

@@ -2,7 +2,7 @@
 // way to name a change of the monitor's configuration.
 #pragma once
 
-#include "setup/settings_block.h"
+#include "monitor_setup/settings_block.h"
 
 #include <cstdint>
 #include <optional>
