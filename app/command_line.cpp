@@ -1,4 +1,4 @@
-// The windowed program's command line: --help and --version, answered before any window.
+// The windowed program's command line: --help and --version, answered before any window, and --trace.
 #include "app/command_line.h"
 
 #include "platform/program_identity.h"
@@ -13,9 +13,9 @@ std::optional<QString> programHelpOrVersion(const QStringList& arguments)
         "serves its readings over TCP and posts them to the web. Everything is set in its windows and\n"
         "kept per user (application \"DARavev\", section \"startup\"); kvo7730d is the same program\n"
         "without a desktop. Qt's own options (-platform, -style, ...) are passed on to Qt."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    addCommonOptions(parser);
     // Qt's options are unknown here: they are reported as errors, which are not ours to refuse.
     parser.parse(arguments);
+    applyCommonOptions(parser);
     return helpOrVersionText(parser);
 }

@@ -5,15 +5,11 @@
 #include "common/package_info.h"
 #include "desktop/program_icon.h"
 #include "mainwindow/main_window.h"
-#include "platform/com_port_path.h"
 #include "platform/program_identity.h"
-#include "platform/qt_clock.h"
 #include "platform/qt_dialogs.h"
-#include "platform/qt_event_loop.h"
-#include "platform/qt_serial_port.h"
 #include "platform/qt_server_socket.h"
-#include "platform/qt_settings_store.h"
 #include "platform/qt_tray_icon.h"
+#include "platform/system_platform.h"
 #include "platform/termination_signals.h"
 
 #include <QApplication>
@@ -34,8 +30,8 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     // The window class and Wayland app id that tie the windows to the menu entry.
     QGuiApplication::setDesktopFileName(QStringLiteral(KVO_DESKTOP_ID));
-    // A request to end that arrives while start-up is still running is taken by
-    // the first event loop that runs, nested or not.
+    // A request to end that arrives while start-up is still running is taken by the
+    // event loop once it runs.
     TerminationSignals stopSignals;
     QApplication::setQuitOnLastWindowClosed(false);
     const QIcon icon = programIcon();
@@ -43,17 +39,14 @@ int main(int argc, char* argv[])
 
     QtTrayIcon tray(icon);
     MainWindow window(tray);
-    QtClock clock;
-    QtEventLoop events;
-    QtSerialPort port(userConfigDir());
-    QtSettingsStore store;
+    SystemPlatform system;
     QtDialogs dialogs(&window);
     QtServerSocket tcpserver;
 
-    Program program(window, Platform{.companion = {.clock = clock,
-                                                   .events = events,
-                                                   .port = port,
-                                                   .store = store,
+    Program program(window, Platform{.companion = {.clock = system.clock,
+                                                   .events = system.events,
+                                                   .port = system.port,
+                                                   .store = system.store,
                                                    .dialogs = dialogs,
                                                    .tcpserver = tcpserver,
                                                    .historyFile = HistoryStore::userFile()},

@@ -37,20 +37,10 @@ Program::Program(MainWindow& window, const Platform& platform)
                 .symbols = systemNumberSymbols()}),
       comPanel_({.settings = companion_.settings(),
                  .monitor = companion_.monitor(),
-                 .discovery = companion_.zigbeeDiscovery(),
                  .server = companion_.server(),
-                 .events = platform.companion.events,
                  .dialogs = platform.companion.dialogs,
                  .portFolders = platform.portFolders}),
-      util_({.link = [this, platform](StatusList& List1) {
-                 Monitor& monitor = companion_.monitor();
-                 return SetupLink{.port = platform.companion.port, .clock = platform.companion.clock,
-                                  .events = platform.companion.events, .dialogs = platform.companion.dialogs,
-                                  .state = monitor.state(), .ports = monitor.ports(), .commands = monitor.commands(),
-                                  .realTime = monitor.realTime(), .List1 = List1};
-             },
-             .clearPreResetValues = [this] { companion_.monitor().clearPreResetValues(); },
-             .decimalSymbol = systemNumberSymbols().decimal}),
+      util_({.setup = companion_.monitorSetup(), .decimalSymbol = systemNumberSymbols().decimal}),
       readings_({.monitor = companion_.monitor(),
                  .history = companion_.history(),
                  .settings = companion_.settings().values(),
@@ -84,10 +74,10 @@ void Program::connectMenus()
     };
     on("MnuExit", [this] { Form_Unload(); });
     on("MnuOPEN", [this] { comPanel_.show(); });
-    on("MnuOpenCom", [&monitor] { monitor.ports().MnuOpenCom_Click(); });
-    on("MnuClosePort", [&monitor] { monitor.ports().MnuClosePort_Click(); });
-    on("MnuStartRTL", [&monitor] { monitor.realTime().MnuStartRTL_Click(); });
-    on("MnuStopRTL", [&monitor] { monitor.realTime().MnuStopRTL_Click(); });
+    on("MnuOpenCom", [&monitor] { monitor.openPort(); });
+    on("MnuClosePort", [&monitor] { monitor.closePort(); });
+    on("MnuStartRTL", [&monitor] { monitor.startRealTime(); });
+    on("MnuStopRTL", [&monitor] { monitor.stopRealTime(); });
     on("MnuOpenSocket", [this] { companion_.server().MnuOpenSocket_Click(); });
     on("MnuCloseSocket", [this] { companion_.server().MnuCloseSocket_Click(); });
     on("MnuWritetoWeb", [this] { webWindow_.MnuWritetoWeb_Click(); });
@@ -166,9 +156,7 @@ void Program::Form_Load()
     window_.show();
     window_.repaint();
 
-    // The open waits for the monitor; an end asked for meanwhile stops the start-up here.
-    if (!companion_.openPortAtStartup())
-        return;
+    companion_.openPortAtStartup();
 
     dialogs_.setBusyPointer(true);
     companion_.armRealTimeAtStartup();
@@ -188,9 +176,23 @@ void Program::Form_Load()
 
 void Program::Form_Unload()
 {
-    if (companion_.end()) {
-        tray_.remove();
-        window_.hide();
-    }
+    // Every request is answered, so that the event loop ends whichever one it sees;
+    // the first one only once everything is saved.
+    if (!companion_.end([this] { afterTheSave(); }) && companion_.ended())
+        emit finished();
+}
+
+void Program::afterTheSave()
+{
+    tray_.remove();
+    window_.hide();
     emit finished();
+}
+
+void Program::unloadNow()
+{
+    const bool saved = companion_.ended();
+    companion_.endNow();
+    if (!saved)
+        tray_.remove();
 }

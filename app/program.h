@@ -33,12 +33,16 @@ public:
 
     void Form_Load();
 
-    // Closes the port and the TCP server, saves the settings, removes the
-    // notification-area icon and announces the end. The save runs once, however
-    // many ways the end is asked for; every request is announced.
+    // Closes the port and the TCP server, saves the settings (after the server's pause),
+    // removes the notification-area icon and announces the end. The save runs once,
+    // however many ways the end is asked for; every request is announced once the
+    // save is done.
     void Form_Unload();
+    // The event loop is going away: the end is finished now, its pause cut short.
+    void unloadNow();
 
-    // True once the run has ended (also when that happened before the event loop ran).
+    // True once the run has ended and everything is saved (also when that happened
+    // before the event loop ran).
     bool ended() const { return companion_.ended(); }
 
     Companion& companion() { return companion_; }
@@ -59,6 +63,7 @@ signals:
     void finished();
 
 private:
+    void afterTheSave();
     void connectMenus();
     void connectDisplays();
     void connectWindows();

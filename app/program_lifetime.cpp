@@ -8,11 +8,11 @@
 
 void tieToApplication(Program& program, TerminationSignals& stopSignals)
 {
-    // exit() rather than quit(): it ends every loop in progress (a message box's
-    // too), and no window can refuse it, as one that hides instead of closing would.
+    // exit() rather than quit(): no window can refuse it, as one that hides instead of
+    // closing would.
     QObject::connect(&program, &Program::finished, qApp, [] { QCoreApplication::exit(0); });
     QObject::connect(&stopSignals, &TerminationSignals::received, &program, &Program::Form_Unload);
-    QObject::connect(qApp, &QCoreApplication::aboutToQuit, &program, &Program::Form_Unload);
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, &program, &Program::unloadNow);
     if (auto* gui = qobject_cast<QGuiApplication*>(qApp))
         QObject::connect(gui, &QGuiApplication::commitDataRequest, &program,
                          [&program] { program.companion().saveSettings(); });

@@ -1,58 +1,47 @@
-// The COM panel's "List Available Ports" on this machine's real serial ports: every
-// number from 1 to 64 opened and closed in turn, then the rows filled. The user waits
-// on it with the hourglass, so the whole click is timed: with no per-user port links
-// (only what the fixed device names find) and with three pseudo-terminals linked as COM
-// ports.
-#include "fake_server_socket.h"
-#include "fake_tray_icon.h"
-#include "memory_settings_store.h"
+// "List Available Ports" on this machine's real serial ports: the monitor's port search
+// job opens and closes every number from 1 to 64 in turn, one per turn of Qt's event
+// loop, while the user waits with the hourglass; the whole job is timed, from its start
+// to the result. With no per-user port links (only what the fixed device names find) and
+// with three pseudo-terminals linked as COM ports.
 #include "scripted_dialogs.h"
 
-#include "app/program.h"
-#include "connection/com_panel.h"
-#include "mainwindow/main_window.h"
+#include "link/link_settings.h"
+#include "monitor/monitor.h"
 #include "platform/qt_clock.h"
 #include "platform/qt_event_loop.h"
 #include "platform/qt_serial_port.h"
 #include "simulator/com_port_link.h"
 #include "simulator/pseudo_terminal.h"
 
-#include <QAction>
-#include <QListWidget>
+#include <QEventLoop>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
 
 // Spread over the three fixed ranges (USB, ACM, serial), as links would be.
 constexpr int kLinkedPorts[] = {5, 21, 40};
+// A search that has not ended by then is broken, not slow.
+constexpr int kGuardMs = 60'000;
 
-struct PanelOnRealPorts {
+struct SearchOnRealPorts {
     QTemporaryDir config;
     std::string configDir = config.path().toStdString();
     QtClock clock;
     QtEventLoop events;
     QtSerialPort port{configDir};
-    MemorySettingsStore store;
     ScriptedDialogs dialogs;
-    FakeServerSocket tcpserver;
-    FakeTrayIcon tray;
-    MainWindow window{tray};
-    Program program{window, Platform{.companion = {.clock = clock,
-                                                   .events = events,
-                                                   .port = port,
-                                                   .store = store,
-                                                   .dialogs = dialogs,
-                                                   .tcpserver = tcpserver},
-                                     .tray = tray,
-                                     .portFolders = {.configDir = configDir, .byIdFolder = "/dev/serial/by-id"}}};
+    LinkSettings settings{.CommMethod = comm_method::UsbCable};
+    Monitor monitor{{.port = port, .clock = clock, .events = events, .dialogs = dialogs}, settings};
     std::vector<std::unique_ptr<PseudoTerminal>> terminals;
     std::vector<std::unique_ptr<ComPortLink>> links;
 
-    explicit PanelOnRealPorts(bool linked)
+    explicit SearchOnRealPorts(bool linked)
     {
         if (linked) {
             for (int n : kLinkedPorts) {
@@ -60,24 +49,43 @@ struct PanelOnRealPorts {
                 links.push_back(std::make_unique<ComPortLink>(n, configDir, terminals.back()->slavePath()));
             }
         }
-        window.menuAction("MnuOPEN").trigger();
     }
-    COMpanel& panel() { return *program.comPanel().window(); }
-    int rows() { return panel().findChild<QListWidget*>("List1")->count(); }
+
+    // One search, run on Qt's loop as the program's own exec() would run it; the ports found.
+    std::optional<PortSearchResult> search()
+    {
+        std::optional<PortSearchResult> found;
+        QEventLoop loop;
+        QObject observer;
+        monitor.findPorts(&observer, [&](const PortSearchResult& result) {
+            found = result;
+            loop.quit();
+        });
+        QTimer::singleShot(kGuardMs, &loop, &QEventLoop::quit);
+        if (!found)
+            loop.exec();
+        return found;
+    }
 };
 
 void listAvailablePorts(benchmark::State& state)
 {
-    PanelOnRealPorts rig(state.range(0) != 0);
+    SearchOnRealPorts rig(state.range(0) != 0);
+    std::size_t listed = 0;
     for (auto _ : state) {
-        rig.panel().Command3_Click();
+        const std::optional<PortSearchResult> result = rig.search();
+        if (!result) {
+            state.SkipWithError("the search did not end");
+            break;
+        }
+        listed = result->ports.size();
         state.PauseTiming();
         rig.dialogs.messages.clear();
         rig.dialogs.pointerChanges.clear();
         state.ResumeTiming();
     }
-    state.counters["ports_listed"] = rig.rows();
-    if (state.range(0) != 0 && rig.rows() < static_cast<int>(std::size(kLinkedPorts)))
+    state.counters["ports_listed"] = static_cast<double>(listed);
+    if (state.range(0) != 0 && listed < std::size(kLinkedPorts))
         state.SkipWithError("a linked pseudo-terminal was not found");
 }
 

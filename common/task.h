@@ -1,5 +1,11 @@
 // A coroutine that starts when it is awaited (or started on its own), hands its value or
 // its exception to whoever awaits it, and owns its frame.
+//
+// How to await, so that GCC 12 compiles it right: co_await only as a statement of its
+// own, as the initialiser of a named local (`const bool ok = co_await f();`) or right after
+// co_return, never inside a condition or beside && and ||; and an awaiter built from a
+// temporary with a destructor (a Question) is a named local first. GCC 12 drops or
+// double-frees such coroutines without a word; tests/scripts/awaits_named.sh checks it.
 #pragma once
 
 // Qt's moc cannot read the coroutine headers; it needs only the name.

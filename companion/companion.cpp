@@ -13,13 +13,10 @@ constexpr int kPeriodicSaveTickMs = 3000;
 
 Companion::Companion(const CompanionPlatform& platform, QObject* parent)
     : QObject(parent),
-      events_(platform.events),
       settings_(platform.store),
       monitor_({.port = platform.port, .clock = platform.clock, .events = platform.events, .dialogs = platform.dialogs},
                settings_.values(), this),
-      zigbeeDiscovery_({.port = platform.port, .clock = platform.clock, .events = platform.events,
-                        .dialogs = platform.dialogs},
-                       monitor_, this),
+      monitorSetup_(monitor_, this),
       server_(platform.tcpserver, platform.events,
               {.settings = settings_.values(), .link = monitor_.state(), .readings = monitor_.readings()},
               systemNumberSymbols()),
@@ -43,7 +40,6 @@ Companion::Companion(const CompanionPlatform& platform, QObject* parent)
 
 void Companion::connectParts()
 {
-    connect(&monitor_, &Monitor::zigbeeNodeSearchWanted, &zigbeeDiscovery_, &ZigbeeDiscovery::FindZigbeeNode);
     connect(&monitor_, &Monitor::readingsDecoded, &webPosting_, &WebPostingController::PostReadings);
     connect(&monitor_, &Monitor::readingsDecoded, &mqtt_, &MqttPublisher::publishReadings);
     connect(&monitor_, &Monitor::readingsDecoded, &history_, &HistoryStore::record);
@@ -51,8 +47,9 @@ void Companion::connectParts()
     connect(&monitor_, &Monitor::tcpServerStartWanted, &server_, &ResidentServer::listenUnlessServing);
     connect(&monitor_, &Monitor::tcpServerStartIfClosedWanted, &server_, &ResidentServer::listenIfClosed);
     connect(&monitor_, &Monitor::portLost, &server_, &ResidentServer::stopServingStaleReadings);
-    connect(&server_, &ResidentServer::polarityToggleRequested, &monitor_.realTime(),
-            &RealTimeControl::togglePolarityFromNetwork);
+    connect(&server_, &ResidentServer::polarityToggleRequested, this, [this](int channel) {
+        monitor_.togglePolarityFromNetwork(channel, [this] { server_.polarityToggleDone(); });
+    });
     connect(&periodicSaveTimer_, &QTimer::timeout, this, &Companion::periodicSaveTick);
 }
 
@@ -75,11 +72,10 @@ void Companion::begin()
     mqtt_.start();
 }
 
-bool Companion::openPortAtStartup()
+void Companion::openPortAtStartup()
 {
-    if (!ended_ && settings_.values().StartupComIsOn)
-        monitor_.ports().OpenComPort();
-    return !ended_;
+    if (!ending_ && settings_.values().StartupComIsOn)
+        monitor_.openPort();
 }
 
 void Companion::armRealTimeAtStartup()
@@ -96,18 +92,42 @@ void Companion::periodicSaveTick()
     settings_.SaveCounters();
 }
 
-bool Companion::end()
+bool Companion::beginEnd()
+{
+    if (ending_)
+        return false;
+    ending_ = true;
+    periodicSaveTimer_.stop();
+    monitor_.end();
+    return true;
+}
+
+bool Companion::end(std::function<void()> saved)
+{
+    if (!beginEnd())
+        return false;
+    server_.closeAtShutdown([this, saved = std::move(saved)] {
+        if (finishEnd())
+            saved();
+    });
+    return true;
+}
+
+void Companion::endNow()
+{
+    if (beginEnd())
+        server_.closeAtShutdown([] {});
+    finishEnd();
+}
+
+bool Companion::finishEnd()
 {
     if (ended_)
         return false;
     ended_ = true;
-    periodicSaveTimer_.stop();
-    monitor_.end();
-    server_.closeAtShutdown();
     mqtt_.stop();
     history_.flush();
     saveSettings();
-    events_.endWaits();
     return true;
 }
 

@@ -3,9 +3,9 @@
 // the windowed program and the service share.
 #pragma once
 
-#include "connection/zigbee_discovery.h"
 #include "history/history_store.h"
 #include "monitor/monitor.h"
+#include "monitor_setup/monitor_setup.h"
 #include "mqtt/mqtt_publisher.h"
 #include "server/resident_server.h"
 #include "settings/persisted_settings.h"
@@ -13,6 +13,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <functional>
 
 class Clock;
 class Dialogs;
@@ -46,16 +47,20 @@ public:
     // watchdog, the periodic save and the server's status timer running.
     void begin();
 
-    // The start-up options "open the port" and "start real time". False when the
-    // run ended meanwhile (the open may wait, and a termination request may come).
-    bool openPortAtStartup();
+    // The start-up options "open the port" (queued on the monitor) and "start real time".
+    void openPortAtStartup();
     void armRealTimeAtStartup();
 
-    // The shut-down: the port closed, the TCP server closed (with its pause), the
-    // broker told "offline", every
-    // setting and counter saved, every wait in progress released. Runs once; false
-    // when the run had already ended.
-    bool end();
+    // The shut-down, once: the monitor's jobs dropped or cancelled and its port closed,
+    // the TCP server closed; after the server's pause, the broker told "offline" and
+    // every setting and counter saved, then saved is called. False when the end had
+    // already begun.
+    bool end(std::function<void()> saved);
+    // The event loop is going away: what is left of the end happens now, saved included.
+    void endNow();
+    // The end has begun.
+    bool ending() const { return ending_; }
+    // Everything has been saved for the last time.
     bool ended() const { return ended_; }
 
     // Saves every setting and counter without ending (the desktop's session save).
@@ -69,7 +74,7 @@ public:
     const PersistedSettings& settings() const { return settings_; }
     Monitor& monitor() { return monitor_; }
     const Monitor& monitor() const { return monitor_; }
-    ZigbeeDiscovery& zigbeeDiscovery() { return zigbeeDiscovery_; }
+    MonitorSetup& monitorSetup() { return monitorSetup_; }
     ResidentServer& server() { return server_; }
     WebPostingController& webPosting() { return webPosting_; }
     MqttPublisher& mqtt() { return mqtt_; }
@@ -78,11 +83,14 @@ public:
 private:
     void connectParts();
     void periodicSaveTick();
+    // The first steps of the end: nothing starts or talks to the monitor any more.
+    bool beginEnd();
+    // The last step: true when it ran now.
+    bool finishEnd();
 
-    EventLoop& events_;
     PersistedSettings settings_;
     Monitor monitor_;
-    ZigbeeDiscovery zigbeeDiscovery_;
+    MonitorSetup monitorSetup_;
     ResidentServer server_;
     WebPostingController webPosting_;
     MqttPublisher mqtt_;
@@ -90,5 +98,6 @@ private:
     QString historyFile_;
     PeriodicSave periodicSave_;
     QTimer periodicSaveTimer_; // Timer4
+    bool ending_ = false;
     bool ended_ = false;
 };

@@ -2,12 +2,10 @@
 #include "connection/com_panel.h"
 
 #include "connection/port_entries.h"
-#include "connection/zigbee_discovery.h"
 #include "mainwindow/list_widget_status_list.h"
 #include "mainwindow/widget_status_box.h"
 #include "monitor/monitor.h"
 #include "platform/dialogs.h"
-#include "platform/event_loop.h"
 #include "platform/serial_port.h"
 #include "server/resident_server.h"
 #include "settings/persisted_settings.h"
@@ -23,6 +21,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace {
@@ -156,10 +155,14 @@ void COMpanel::build()
     connect(findE1Button_, &QPushButton::clicked, this, &COMpanel::Command6_Click);
     connect(findE2Button_, &QPushButton::clicked, this, &COMpanel::Command5_Click);
     connect(listPortsButton_, &QPushButton::clicked, this, &COMpanel::Command3_Click);
-    connect(portsList_, &QListWidget::itemActivated, this,
-            [this](QListWidgetItem* item) { List1_Click(portsList_->row(item)); });
+    // A click selects the port, and so does Return on the list; not itemActivated, which
+    // some styles raise on the same single click as itemClicked.
     connect(portsList_, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { List1_Click(portsList_->row(item)); });
+    for (const QKeySequence key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
+        auto* choose = new QShortcut(key, portsList_, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(choose, &QShortcut::activated, this, [this] { List1_Click(portsList_->currentRow()); });
+    }
     connect(openButton_, &QPushButton::clicked, this, &COMpanel::Command2_Click);
     connect(closeButton_, &QPushButton::clicked, this, &COMpanel::Command1_Click);
     connect(startServerButton_, &QPushButton::clicked, this, &COMpanel::Command7_Click);
@@ -177,7 +180,10 @@ void COMpanel::Form_Load()
 {
     const SettingsValues& values = context_.settings.values();
     context_.monitor.comPanelPortBox().mirrorTo(*portLook_, this);
-    showPortLook(context_.monitor.ports().isOpen());
+    context_.monitor.discoveryList().mirrorTo(*statusLines_, this);
+    connect(&context_.monitor, &Monitor::busyChanged, this, &COMpanel::showMonitorBusy);
+    showMonitorBusy(context_.monitor.busy());
+    showPortLook(context_.monitor.portOpen());
     comPortBox_->setText(QString::number(values.ComPortNum));
     tcpPortBox_->setText(QString::number(values.TCPportNum));
     switch (values.CommMethod) {
@@ -195,28 +201,47 @@ void COMpanel::Option2_Click(int index)
                                                 comm_method::ZigbeeVersion2};
     if (index < 0 || index > 2)
         return;
+    if (context_.settings.values().CommMethod != kMethods[index])
+        context_.monitor.connectionMethodChanged();
     context_.settings.set(&SettingsValues::CommMethod, kMethods[index]);
-    findE1Button_->setEnabled(index == kZigbee1Button);
-    findE2Button_->setEnabled(index == kZigbee2Button);
+    enableFindButtons();
+}
+
+void COMpanel::enableFindButtons()
+{
+    const std::uint8_t method = context_.settings.values().CommMethod;
+    findE1Button_->setEnabled(!monitorBusy_ && method == comm_method::ZigbeeVersion1);
+    findE2Button_->setEnabled(!monitorBusy_ && method == comm_method::ZigbeeVersion2);
+}
+
+void COMpanel::showMonitorBusy(bool busy)
+{
+    monitorBusy_ = busy;
+    enableFindButtons();
+    const QString note = busy ? QStringLiteral("Waiting: the monitor is busy with another command.") : QString();
+    for (QPushButton* starter : {listPortsButton_, openButton_, findE1Button_, findE2Button_})
+        starter->setAccessibleDescription(note);
+    listPortsButton_->setEnabled(!busy);
 }
 
 void COMpanel::Command3_Click()
 {
-    PortManager& ports = context_.monitor.ports();
-    ports.FindPorts();
-    context_.events.yield();
+    context_.monitor.findPorts(this, [this](const PortSearchResult& found) { listPorts(found); });
+}
+
+void COMpanel::listPorts(const PortSearchResult& found)
+{
     portsList_->clear();
-    const LinkState& state = context_.monitor.state();
-    if (state.PortCount == 0) {
+    portsFound_ = found.ports;
+    if (portsFound_.empty()) {
         context_.dialogs.message("No COM Port Found");
         return;
     }
     statusLines_->clear();
     statusLines_->addLine("Click the port number to select");
     const PortIdentities identities(context_.portFolders, systemSerialDevices());
-    for (int i = 0; i < state.PortCount; ++i) {
-        context_.events.yield();
-        const QString row = QString::fromStdString(identities.rowText(state.PortList[static_cast<std::size_t>(i)]));
+    for (const int port : portsFound_) {
+        const QString row = QString::fromStdString(identities.rowText(port));
         portsList_->addItem(row);
         // A long row is cut by the list's width; its tooltip shows it whole.
         portsList_->item(portsList_->count() - 1)->setToolTip(row);
@@ -225,12 +250,10 @@ void COMpanel::Command3_Click()
 
 void COMpanel::List1_Click(int row)
 {
-    const LinkState& state = context_.monitor.state();
-    if (row < 0 || row >= state.PortCount)
+    if (row < 0 || row >= static_cast<int>(portsFound_.size()))
         return;
-    const std::int16_t port = state.PortList[static_cast<std::size_t>(row)];
+    const auto port = static_cast<std::int16_t>(portsFound_[static_cast<std::size_t>(row)]);
     context_.settings.set(&SettingsValues::ComPortNum, port);
-    context_.events.yield();
     context_.settings.save(Setting::ComPort);
     comPortBox_->setText(QString::number(port));
     if (const auto line = PortIdentities(context_.portFolders, systemSerialDevices()).followAdapter(port))
@@ -242,7 +265,7 @@ void COMpanel::Text1_LostFocus()
 {
     const int current = context_.settings.values().ComPortNum;
     const PortEntryVerdict verdict =
-        comPortEntry(comPortBox_->text().toStdString(), current, context_.monitor.ports().isOpen());
+        comPortEntry(comPortBox_->text().toStdString(), current, context_.monitor.portOpen());
     if (verdict.accepted) {
         context_.settings.set(&SettingsValues::ComPortNum, static_cast<std::int16_t>(*verdict.accepted));
         return;
@@ -260,16 +283,18 @@ void COMpanel::Command2_Click()
         context_.dialogs.message("No COM port selected. Try \"Find COM Port\" utility");
         return;
     }
-    if (context_.monitor.ports().OpenComPort())
-        showPortLook(true);
-    else
-        statusLines_->addLine("Error opening COM port");
+    context_.monitor.openPort(this, [this](bool opened) {
+        if (opened)
+            showPortLook(true);
+        else
+            statusLines_->addLine("Error opening COM port");
+    });
 }
 
 void COMpanel::Command1_Click()
 {
     // The same steps as the main window's "Close COM Port".
-    context_.monitor.ports().MnuClosePort_Click();
+    context_.monitor.closePort();
 }
 
 void COMpanel::Text2_LostFocus()
@@ -281,6 +306,9 @@ void COMpanel::Text2_LostFocus()
         tcpPortBox_->setText(QString::number(previous));
         return;
     }
+    // The same number again: the client stays connected and the server as it is.
+    if (*verdict.accepted == previous)
+        return;
     context_.settings.set(&SettingsValues::TCPportNum, *verdict.accepted);
     if (const auto failure = context_.server.listenAgain()) {
         statusLines_->addLine("The TCP server cannot listen on port " + std::to_string(*verdict.accepted) + ": "
@@ -300,12 +328,12 @@ void COMpanel::Command7_Click()
 
 void COMpanel::Command6_Click()
 {
-    context_.discovery.FindZigbeeMonitor(1, *statusLines_);
+    context_.monitor.findZigbeeNode(1);
 }
 
 void COMpanel::Command5_Click()
 {
-    context_.discovery.FindZigbeeMonitor(2, *statusLines_);
+    context_.monitor.findZigbeeNode(2);
 }
 
 void COMpanel::Command4_Click()

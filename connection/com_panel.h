@@ -9,9 +9,9 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <vector>
 
 class Dialogs;
-class EventLoop;
 class ListWidgetStatusList;
 class Monitor;
 class PersistedSettings;
@@ -22,14 +22,12 @@ class QPushButton;
 class QRadioButton;
 class ResidentServer;
 class WidgetStatusBox;
-class ZigbeeDiscovery;
+struct PortSearchResult;
 
 struct ComPanelContext {
     PersistedSettings& settings;
     Monitor& monitor;
-    ZigbeeDiscovery& discovery;
     ResidentServer& server;
-    EventLoop& events;
     Dialogs& dialogs;
     // Where the per-user port links and the stable adapter names live.
     PortFolders portFolders;
@@ -73,6 +71,10 @@ private:
     void build();
     void Form_Load();
     void showPortLook(bool open);
+    void listPorts(const PortSearchResult& found);
+    // The buttons that start an exchange with the monitor show whether one runs.
+    void showMonitorBusy(bool busy);
+    void enableFindButtons();
 
     ComPanelContext context_;
     QButtonGroup* methodGroup_ = nullptr;
@@ -92,5 +94,8 @@ private:
     std::unique_ptr<ListWidgetStatusList> statusLines_;
     std::unique_ptr<WidgetStatusBox> portLook_;
     LostFocusWatcher lostFocus_;
+    // The ports of the last search, in the order of the list.
+    std::vector<int> portsFound_;
+    bool monitorBusy_ = false;
     bool quietClose_ = false;
 };

@@ -17,14 +17,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     FakeClock clock(DateTime{2026, 12, 8, 10, 15, 30});
     FakeEventLoop events(clock);
-    FakeSerialPort port(clock);
+    FakeSerialPort port(clock, events);
     LinkState state;
     RecordingStatusList statusList;
     PacketDecoder decoder(statusList, clock);
     PacketReceiver receiver(port, clock, events, state, statusList, decoder);
     port.open(SerialPortConfig{});
+    port.setReceiveHandler([&receiver] { receiver.onBytesArrived(); });
 
-    port.feed(std::string_view(reinterpret_cast<const char*>(data), size));
-    receiver.onBytesArrived();
+    // The first byte says where the bytes split into two notifications, a second apart,
+    // so that packets and headers are cut where the input likes and header deadlines run.
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const std::size_t split = bytes.empty() ? 0 : static_cast<std::uint8_t>(bytes[0]) % (bytes.size() + 1);
+    port.feed(bytes.substr(0, split));
+    port.notify();
+    events.runFor(1000);
+    port.feed(bytes.substr(split));
+    port.notify();
+    if (!events.runUntilIdle())
+        __builtin_trap();  // a call back that keeps starting another: a hang
     return 0;
 }

@@ -1,3 +1,5 @@
+// The export window: the range and kind of rows, the file chosen without a nested
+// loop, and the export with its outcome in a message box.
 #include "history/export_window.h"
 
 #include "history/history_csv.h"
@@ -8,10 +10,12 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -98,10 +102,32 @@ void ExportWindow::resetRange()
 
 void ExportWindow::browse()
 {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export History"), fileBox_->text(),
-                                                      QStringLiteral("CSV files (*.csv)"));
-    if (!path.isEmpty())
+    auto* dialog = new QFileDialog(this, QStringLiteral("Export History"), fileBox_->text(),
+                                   QStringLiteral("CSV files (*.csv)"));
+    dialog->setObjectName(QStringLiteral("ChooseFile"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    // A file that exists is asked about here: the dialog's own question would wait in
+    // an event loop of its own.
+    dialog->setOption(QFileDialog::DontConfirmOverwrite);
+    connect(dialog, &QFileDialog::fileSelected, this, &ExportWindow::fileChosen);
+    dialog->open();
+}
+
+void ExportWindow::fileChosen(const QString& path)
+{
+    if (!QFileInfo::exists(path)) {
         fileBox_->setText(path);
+        return;
+    }
+    // The answer may come once the window is gone.
+    const QPointer<ExportWindow> self(this);
+    dialogs_.ask({"The file " + path.toStdString() + " already exists. Do you want to replace it?"},
+                 [self, path](bool yes) {
+                     if (yes && self)
+                         self->fileBox_->setText(path);
+                 });
 }
 
 void ExportWindow::exportNow()

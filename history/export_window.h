@@ -23,7 +23,9 @@ public:
     void exportNow();
 
 private:
+    // "Browse...": a save dialog over this window; the file chosen goes to the File box.
     void browse();
+    void fileChosen(const QString& path);
 
     HistoryStore& history_;
     Dialogs& dialogs_;

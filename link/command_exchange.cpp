@@ -29,17 +29,20 @@ void CommandExchange::discardInput()
 
 Task<bool> CommandExchange::attention()
 {
-    if (!port_.isOpen() && !co_await ports_.open()) {
-        statusList_.addLine("An error ocurred or the COM port could not be found. Correct the problem and try again.");
-        co_return false;
+    if (!port_.isOpen()) {
+        const bool opened = co_await ports_.open();
+        if (!opened) {
+            statusList_.addLine(
+                "An error ocurred or the COM port could not be found. Correct the problem and try again.");
+            co_return false;
+        }
     }
     auto answer = waits_.byteWithin(kAttentionTimeoutSeconds);
     discardInput();
     if (!port_.write(monitor_command::Attention))
         co_return false;
-    if (!co_await answer)
-        co_return false;
-    co_return port_.readByte() == monitor_command::kAckByte;
+    const bool answered = co_await answer;
+    co_return answered && port_.readByte() == monitor_command::kAckByte;
 }
 
 Task<bool> CommandExchange::send(std::string_view command, bool waitForAck)
@@ -51,7 +54,8 @@ Task<bool> CommandExchange::send(std::string_view command, bool waitForAck)
     }
     if (!waitForAck)
         co_return true;
-    if (!co_await acknowledgement())
+    const bool acknowledged = co_await acknowledgement();
+    if (!acknowledged)
         co_return false;
     co_await waits_.delay(kPauseAfterAckMs);
     co_return true;
@@ -59,12 +63,14 @@ Task<bool> CommandExchange::send(std::string_view command, bool waitForAck)
 
 Task<bool> CommandExchange::writeAcknowledged(std::string_view bytes)
 {
-    co_return port_.write(bytes) && co_await acknowledgement();
+    if (!port_.write(bytes))
+        co_return false;
+    const bool acknowledged = co_await acknowledgement();
+    co_return acknowledged;
 }
 
 Task<bool> CommandExchange::acknowledgement()
 {
-    if (!co_await waits_.byteWithin(kAckTimeoutSeconds))
-        co_return false;
-    co_return port_.readByte() == monitor_command::kAckByte;
+    const bool arrived = co_await waits_.byteWithin(kAckTimeoutSeconds);
+    co_return arrived && port_.readByte() == monitor_command::kAckByte;
 }

@@ -57,7 +57,9 @@ Task<bool> PortManager::open()
         if (wasOpen)
             displays_.mainPortBox.show("COM Port is Closed", status_look::Stopped);
         reportOpenFailure();
-        if (co_await waits_.answer({"Invalid COM port. Would you like to search for available ports?"}))
+        auto question = waits_.answer({"Invalid COM port. Would you like to search for available ports?"});
+        const bool searchWanted = co_await question;
+        if (searchWanted)
             emit portSearchWanted();
         co_return false;
     }

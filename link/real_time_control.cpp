@@ -81,7 +81,8 @@ Task<bool> RealTimeControl::preamble()
             // Read again for the second: the first search may have changed the method.
             if (settings_.CommMethod != version)
                 continue;
-            if (co_await parts_.discovery.findNode(version, parts_.displays.List1) == ZigbeeDiscovery::Outcome::Discovered)
+            const auto outcome = co_await parts_.discovery.findNode(version, parts_.displays.List1);
+            if (outcome == ZigbeeDiscovery::Outcome::Discovered)
                 state_.ZigbeeFound = true;
         }
     }
@@ -110,11 +111,14 @@ void RealTimeControl::showDataFlow(const std::string& text, StatusLook look)
 
 Task<> RealTimeControl::start()
 {
-    if (!co_await preamble())
+    const bool methodChosen = co_await preamble();
+    if (!methodChosen)
         co_return;
     const bool opened = co_await parts_.ports.open();
     co_await parts_.waits.delay(kSettleBeforeStartMs);
-    const bool started = opened && co_await startHandshake();
+    bool started = false;
+    if (opened)
+        started = co_await startHandshake();
     heldAfterStop_ = false;
     if (!started)
         parts_.dialogs.message(kStartFailed);
@@ -124,17 +128,21 @@ Task<bool> RealTimeControl::startHandshake()
 {
     CommandExchange& commands = parts_.commands;
     StatusList& list = parts_.displays.List1;
-    if (!co_await commands.writeAcknowledged(monitor_command::Attention)
-        && !co_await commands.writeAcknowledged(monitor_command::Attention)) {
+    bool answered = co_await commands.writeAcknowledged(monitor_command::Attention);
+    if (!answered)
+        answered = co_await commands.writeAcknowledged(monitor_command::Attention);
+    if (!answered) {
         list.clear();
         list.addLine("No response from Acknowledge command");
         co_return false;
     }
-    if (!co_await commands.writeAcknowledged(monitor_command::Toggle)) {
+    const bool toggled = co_await commands.writeAcknowledged(monitor_command::Toggle);
+    if (!toggled) {
         list.addLine("No response from Request command");
         co_return false;
     }
-    if (!co_await commands.writeAcknowledged(monitor_command::RealTimeOn)) {
+    const bool switchedOn = co_await commands.writeAcknowledged(monitor_command::RealTimeOn);
+    if (!switchedOn) {
         list.addLine("Error turning Real-Time ON");
         co_return false;
     }
@@ -168,21 +176,27 @@ Task<> RealTimeControl::awaitFirstData()
 
 Task<bool> RealTimeControl::stop()
 {
-    if (!co_await preamble())
+    const bool methodChosen = co_await preamble();
+    if (!methodChosen)
         co_return false;
     CommandExchange& commands = parts_.commands;
     StatusList& list = parts_.displays.List1;
-    if (!co_await commands.attention() && !co_await commands.attention()) {
+    bool answered = co_await commands.attention();
+    if (!answered)
+        answered = co_await commands.attention();
+    if (!answered) {
         list.clear();
         list.addLine("Unsuccessful in receiving response from KVO-7730. Try again.");
         co_return false;
     }
-    if (!co_await commands.send(monitor_command::Toggle, true)) {
+    const bool toggled = co_await commands.send(monitor_command::Toggle, true);
+    if (!toggled) {
         list.addLine("No response from \"Toggle\" command. Click \"Start\" to try again.");
         co_return false;
     }
     co_await parts_.waits.delay(kPauseBetweenStopCommandsMs);
-    if (!co_await commands.send(monitor_command::RealTimeOff, true)) {
+    const bool switchedOff = co_await commands.send(monitor_command::RealTimeOff, true);
+    if (!switchedOff) {
         list.addLine("No response from \"OFF\" command. Click \"Start\" to try again.");
         co_return false;
     }
@@ -197,8 +211,11 @@ Task<bool> RealTimeControl::stop()
 
 Task<std::optional<bool>> RealTimeControl::switchOffForSetup(StatusList& callerList)
 {
-    if (!parts_.port.isOpen() && !co_await parts_.ports.open())
-        co_return std::nullopt;
+    if (!parts_.port.isOpen()) {
+        const bool opened = co_await parts_.ports.open();
+        if (!opened)
+            co_return std::nullopt;
+    }
     const bool wasOn = state_.RealTimeOn;
     if (wasOn) {
         callerList.addLine("Realtime is ON..... now turning OFF");
@@ -228,7 +245,10 @@ Task<bool> RealTimeControl::stopIfStillOn()
 Task<std::optional<std::string>> RealTimeControl::togglePolarity(int channel)
 {
     std::optional<std::string> failure;
-    if (!parts_.port.isOpen() || !co_await sendPolarityToggle(channel))
+    bool sent = false;
+    if (parts_.port.isOpen())
+        sent = co_await sendPolarityToggle(channel);
+    if (!sent)
         failure = parts_.port.isOpen() ? "Error " + std::to_string(kWriteFailedError) : kPortClosedForToggle;
     else if (parts_.port.bytesWaiting() == 0)
         failure = "Toggle operation failed. Try again";

@@ -31,7 +31,8 @@ Task<ZigbeeDiscovery::Reply> ZigbeeDiscovery::awaitReply(char& previous)
     // One deadline for the whole reply, however many bytes it takes.
     auto next = waits_.byteWithin(kReplyTimeoutSeconds);
     for (;;) {
-        if (!co_await next)
+        const bool arrived = co_await next;
+        if (!arrived)
             co_return Reply::None;
         const auto byte = port_.readByte();
         if (byte) {
@@ -47,7 +48,8 @@ Task<ZigbeeDiscovery::Reply> ZigbeeDiscovery::awaitReply(char& previous)
 
 Task<ZigbeeDiscovery::Outcome> ZigbeeDiscovery::findNode(int version, StatusList& list)
 {
-    if (!co_await ports_.open())
+    const bool opened = co_await ports_.open();
+    if (!opened)
         co_return Outcome::PortNotOpened;
 
     list.clear();

@@ -33,10 +33,13 @@ Monitor::Monitor(const MonitorPlatform& platform, const LinkSettings& settings, 
       decoder_(statusList_, platform.clock),
       receiver_(platform.port, platform.clock, platform.events, state_, statusList_, decoder_)
 {
+    watchdog_.setObjectName(QStringLiteral("Timer2"));
     watchdog_.setInterval(kWatchdogMs);
     watchdog_.setParent(this);
+    automaticStart_.setObjectName(QStringLiteral("Timer3"));
     automaticStart_.setInterval(kAutomaticStartMs);
     automaticStart_.setParent(this);
+    reconnect_.setObjectName(QStringLiteral("ReconnectTimer"));
     reconnect_.setInterval(kReconnectMs);
     reconnect_.setParent(this);
     connectSignals();
@@ -115,9 +118,11 @@ void Monitor::stopRealTime()
     queue_.enqueueUnlessPending(kStopJob, [this] { return stopJob(); });
 }
 
-void Monitor::openPort()
+void Monitor::openPort(QObject* observer, std::function<void(bool opened)> opened)
 {
-    queue_.enqueue("open the port", [this] { return openPortJob(); });
+    queue_.enqueue("open the port", [this, observer = QPointer<QObject>(observer), opened] {
+        return openPortJob(observer, opened);
+    });
 }
 
 Task<> Monitor::stopJob()
@@ -125,34 +130,38 @@ Task<> Monitor::stopJob()
     co_await realTime_.stop();
 }
 
-Task<> Monitor::openPortJob()
+Task<> Monitor::openPortJob(QPointer<QObject> observer, std::function<void(bool)> opened)
 {
+    bool isOpen = false;
     try {
-        co_await ports_.open();
+        isOpen = co_await ports_.open();
     } catch (const std::exception&) {
         dialogs_.message("Could not open the port. Click \"COM Port Setup\" and check settings.");
     }
+    if (observer && opened)
+        opened(isOpen);
 }
 
 void Monitor::togglePolarity(int channel)
 {
-    queue_.enqueue("toggle the polarity", [this, channel] { return togglePolarityJob(channel, false); });
+    queue_.enqueue("toggle the polarity", [this, channel] { return togglePolarityJob(channel, false, {}); });
 }
 
-void Monitor::togglePolarityFromNetwork(int channel)
+void Monitor::togglePolarityFromNetwork(int channel, std::function<void()> done)
 {
-    queue_.enqueue("toggle the polarity", [this, channel] { return togglePolarityJob(channel, true); });
+    queue_.enqueue("toggle the polarity",
+                   [this, channel, done] { return togglePolarityJob(channel, true, done); });
 }
 
-Task<> Monitor::togglePolarityJob(int channel, bool fromNetwork)
+Task<> Monitor::togglePolarityJob(int channel, bool fromNetwork, std::function<void()> done)
 {
     const auto failure = co_await realTime_.togglePolarity(channel);
-    if (!failure)
-        co_return;
-    if (fromNetwork)
+    if (failure && fromNetwork)
         statusList_.addLine(*failure);
-    else
+    else if (failure)
         dialogs_.message(*failure);
+    if (done)
+        done();
 }
 
 void Monitor::findPorts(QObject* observer, std::function<void(const PortSearchResult&)> found)
@@ -192,7 +201,8 @@ void Monitor::takePortLoss()
 
 Task<> Monitor::reconnectJob()
 {
-    if (!co_await ports_.reopenLostPort() || !realTimeBeforeLoss_)
+    const bool reopened = co_await ports_.reopenLostPort();
+    if (!reopened || !realTimeBeforeLoss_)
         co_return;
     realTimeBeforeLoss_ = false;
     co_await realTime_.start();

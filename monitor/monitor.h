@@ -70,11 +70,13 @@ public:
     // waiting or running is refused with a status line.
     void startRealTime();
     void stopRealTime();
-    void openPort();
+    // "Open COM Port"; opened is called with the outcome unless the observer is gone.
+    void openPort(QObject* observer = nullptr, std::function<void(bool opened)> opened = {});
     // The polarity toggle: a failure in a box, or, asked over the network where nobody
     // may be at the screen, in the status list.
     void togglePolarity(int channel);
-    void togglePolarityFromNetwork(int channel);
+    // done is called once the toggle has been carried out (not when the end cancels it).
+    void togglePolarityFromNetwork(int channel, std::function<void()> done);
     // The port search; found is called with the result unless the observer is gone.
     void findPorts(QObject* observer, std::function<void(const PortSearchResult&)> found);
     // The ZigBee node search asked for by hand; its progress goes to discoveryList().
@@ -136,8 +138,8 @@ private:
     void automaticStartTick();
     void holdInputWhileBusy(bool busy);
     Task<> stopJob();
-    Task<> openPortJob();
-    Task<> togglePolarityJob(int channel, bool fromNetwork);
+    Task<> openPortJob(QPointer<QObject> observer, std::function<void(bool)> opened);
+    Task<> togglePolarityJob(int channel, bool fromNetwork, std::function<void()> done);
     Task<> reconnectJob();
     Task<> findZigbeeNodeJob(int version);
     static Task<> deliverPorts(Task<PortSearchResult> search, QPointer<QObject> observer,

@@ -71,6 +71,22 @@ ParsedAssignments parseSettingAssignments(const std::vector<std::string>& words,
     return {changes, {}};
 }
 
+std::optional<std::string> outsideMonitorLimits(const SettingChanges& changes)
+{
+    const std::pair<const char*, const std::optional<TypeAndRange>*> transformers[] = {
+        {"ct1", &changes.ct1}, {"ct2", &changes.ct2}, {"pt", &changes.pt}};
+    for (const auto& [name, change] : transformers) {
+        if (*change && !setting_limits::TransformerRange.holds((*change)->second))
+            return std::string(name) + "=" + std::to_string((*change)->first) + "," + std::to_string((*change)->second)
+                + ": the range must be from 1 to 10.";
+    }
+    if (changes.interval && !setting_limits::StorageInterval.holds(*changes.interval))
+        return "interval=" + std::to_string(*changes.interval) + ": the storage interval must be from 1 to 255 minutes.";
+    if (changes.deviceId && !setting_limits::DeviceId.holds(*changes.deviceId))
+        return "id=" + std::to_string(*changes.deviceId) + ": the device ID must be from 0 to 127.";
+    return std::nullopt;
+}
+
 MonitorSettings withChanges(MonitorSettings settings, const SettingChanges& changes)
 {
     if (changes.ct1)

@@ -3,14 +3,12 @@
 #pragma once
 
 #include "monitor_setup/settings_block.h"
+#include "monitor_setup/setup_values.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
-
-using TypeAndRange = std::pair<std::uint8_t, std::uint8_t>;
 
 struct SettingChanges {
     std::optional<TypeAndRange> ct1;
@@ -33,5 +31,9 @@ struct ParsedAssignments {
 // ranges and the ID are bytes (0-255), the interval 0-65535; the monitor's own limits
 // are checked where the values are written.
 ParsedAssignments parseSettingAssignments(const std::vector<std::string>& words, bool firmwareAllowed);
+
+// The first change that the monitor does not take (CT and PT range 1-10, storage
+// interval 1-255 minutes, device ID 0-127), said as a message; nothing when all fit.
+std::optional<std::string> outsideMonitorLimits(const SettingChanges& changes);
 
 MonitorSettings withChanges(MonitorSettings settings, const SettingChanges& changes);

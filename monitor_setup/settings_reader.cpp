@@ -1,13 +1,9 @@
-// The settings read and the acknowledge check, with real time switched off around them.
+// The settings read and the acknowledge check.
 #include "monitor_setup/settings_reader.h"
 
-#include "common/second_deadline.h"
-#include "link/command_exchange.h"
-#include "link/link_state.h"
-#include "link/real_time_control.h"
-#include "platform/clock.h"
-#include "platform/dialogs.h"
-#include "platform/event_loop.h"
+#include "monitor/monitor.h"
+#include "monitor_setup/busy_pointer.h"
+#include "monitor_setup/setup_exchange.h"
 #include "platform/serial_port.h"
 #include "platform/status_list.h"
 
@@ -21,106 +17,120 @@ constexpr int kAnswerTimeoutSeconds = 2;
 
 } // namespace
 
-bool SettingsReader::ReadSettings()
+std::optional<std::string> responseBoxText(AcknowledgeResponse response)
 {
-    StatusList& list = link_.List1;
-    link_.realTime.forgetRealTimeWasOn();
-    if (link_.state.RealTimeOn) {
-        list.addLine("Realtime is ON...... Now turning it off.");
-        link_.realTime.stopAgainIfStillOn();
+    switch (response) {
+    case AcknowledgeResponse::Acknowledged: return "Acknowledged";
+    case AcknowledgeResponse::Improper: return "Error";
+    case AcknowledgeResponse::NoResponse:
+    case AcknowledgeResponse::NotSent: break;
     }
-    while (link_.port.bytesWaiting() > 0) {
-        link_.events.yield();
-        link_.port.readByte();
-    }
-    if (!exchange_.acknowledgeHandshake()) {
-        list.clear();
-        list.addLine("Unsuccessful in receiving response from KVO-7730. Try again.");
-        link_.realTime.endCommand();
-        return false;
-    }
-    bool blockWaiting = false;
-    link_.events.Dly(kPauseBeforeCommandMs);
-    link_.events.yield();
-    if (!exchange_.SendASCII(monitor_command::Set)) {
-        list.addLine("No response from \" SET \" command. Try again.");
-    } else {
-        link_.events.yield();
-        link_.events.Dly(kPauseBeforeCommandMs);
-        link_.events.yield();
-        if (!exchange_.SendASCII(monitor_command::ReadSettings)) {
-            list.addLine("No response from \" RCV \" command. Try again.");
-        } else {
-            link_.events.yield();
-            link_.events.Dly(kBlockArrivalMs);
-            blockWaiting = link_.port.bytesWaiting() == settings_block::kLength;
-            link_.realTime.showRealTimeStopped();
-        }
-    }
-    link_.realTime.endCommand();
-    return blockWaiting;
+    return std::nullopt;
 }
 
-std::optional<MonitorSettings> SettingsReader::Command6_Click()
+Task<std::optional<MonitorSettings>> SettingsReader::read()
 {
-    StatusList& list = link_.List1;
-    link_.dialogs.setBusyPointer(true);
+    RealTimeControl& realTime = monitor_.realTime();
+    BusyPointer pointer(monitor_.dialogs());
+    const auto switchedOff = co_await realTime.switchOffForSetup(list_);
+    if (!switchedOff) {
+        pointer.release();
+        co_await realTime.restoreAfterSetup(false, list_);
+        co_return std::nullopt;
+    }
+    list_.clear();
+    // The flag follows the data, so it can still be up after the switch-off: then the
+    // stop is sent once more, and only this decides whether real time comes back.
+    const bool wasOn = monitor_.state().RealTimeOn;
+    if (wasOn) {
+        list_.addLine("Realtime is ON...... Now turning it off.");
+        co_await realTime.stop();
+    }
     std::optional<MonitorSettings> settings;
-    if (link_.realTime.RealTimeOff(list)) {
-        list.clear();
-        if (!ReadSettings()) {
-            list.addLine("Could not read settings... Try again.");
-        } else {
-            link_.events.yield();
-            if (link_.port.bytesWaiting() != settings_block::kLength) {
-                list.addLine("Error # 33");
-            } else {
-                std::string block;
-                while (static_cast<int>(block.size()) < settings_block::kReadLength) {
-                    const auto byte = link_.port.readByte();
-                    if (!byte)
-                        break;
-                    block += static_cast<char>(*byte);
-                }
-                // Discards byte 33 and exchanges one more acknowledgement.
-                exchange_.Send_Receive_Ack();
-                settings = decodeSettingsBlock(block);
-                link_.realTime.endCommand();
-                list.clear();
-                list.addLine("Settings have been read successfuly");
-            }
-        }
+    const bool blockWaiting = co_await requestBlock();
+    if (blockWaiting) {
+        settings = takeBlock();
+        // Drops byte 33 and exchanges one more acknowledgement; its outcome changes nothing.
+        co_await exchange_.attention();
+        list_.clear();
+        list_.addLine("Settings have been read successfuly");
+    } else {
+        list_.addLine("Could not read settings... Try again.");
     }
-    link_.dialogs.setBusyPointer(false);
-    link_.realTime.RealTimeRestore(list);
-    return settings;
+    pointer.release();
+    co_await realTime.restoreAfterSetup(wasOn, list_);
+    co_return settings;
 }
 
-std::optional<std::string> SettingsReader::Command9_Click()
+Task<bool> SettingsReader::requestBlock()
 {
-    StatusList& list = link_.List1;
-    if (!link_.realTime.RealTimeOff(list))
-        return std::nullopt;
-    std::optional<std::string> response;
-    if (link_.port.write(std::string_view(&monitor_command::kAck, 1))) {
-        list.clear();
-        link_.events.Dly(kSettleBeforeAnswerMs);
-        SecondDeadline deadline(link_.clock.secondOfMinute(), kAnswerTimeoutSeconds);
-        while (!response) {
-            if (link_.port.bytesWaiting() > 0) {
-                const std::uint8_t byte = link_.port.readByte().value_or(0);
-                list.addLine(std::to_string(byte));
-                list.addLine(byte == monitor_command::kAckByte ? "Successful response." : "Improper response.");
-                response = byte == monitor_command::kAckByte ? "Acknowledged" : "Error";
-            } else {
-                link_.events.waitForEvents(kPollSliceMs);
-                if (deadline.reachedAt(link_.clock.secondOfMinute())) {
-                    list.addLine("No response was received.");
-                    break;
-                }
-            }
-        }
+    ExchangeWaits& waits = monitor_.waits();
+    monitor_.commands().discardInput();
+    const bool attended = co_await exchange_.handshake();
+    if (!attended) {
+        list_.clear();
+        list_.addLine("Unsuccessful in receiving response from KVO-7730. Try again.");
+        co_return false;
     }
-    link_.realTime.RealTimeRestore(list);
-    return response;
+    co_await waits.delay(kPauseBeforeCommandMs);
+    const bool setAcknowledged = co_await exchange_.command(monitor_command::Set);
+    if (!setAcknowledged) {
+        list_.addLine("No response from \" SET \" command. Try again.");
+        co_return false;
+    }
+    co_await waits.delay(kPauseBeforeCommandMs);
+    const bool readAcknowledged = co_await exchange_.command(monitor_command::ReadSettings);
+    if (!readAcknowledged) {
+        list_.addLine("No response from \" RCV \" command. Try again.");
+        co_return false;
+    }
+    co_await waits.delay(kBlockArrivalMs);
+    monitor_.realTime().showRealTimeStopped();
+    co_return monitor_.port().bytesWaiting() == settings_block::kLength;
+}
+
+MonitorSettings SettingsReader::takeBlock()
+{
+    std::string block;
+    while (static_cast<int>(block.size()) < settings_block::kReadLength) {
+        const auto byte = monitor_.port().readByte();
+        if (!byte)
+            break;
+        block += static_cast<char>(*byte);
+    }
+    return decodeSettingsBlock(block);
+}
+
+Task<AcknowledgeResponse> SettingsReader::sendAcknowledge()
+{
+    RealTimeControl& realTime = monitor_.realTime();
+    const auto wasOn = co_await realTime.switchOffForSetup(list_);
+    AcknowledgeResponse response = AcknowledgeResponse::NotSent;
+    // A port that cannot be had has been reported by its open.
+    if (wasOn && !monitor_.port().write(monitor_command::Attention)) {
+        list_.addLine("The acknowledge byte could not be sent: the COM port refused it.");
+    } else if (wasOn) {
+        list_.clear();
+        co_await monitor_.waits().delay(kSettleBeforeAnswerMs);
+        response = co_await awaitAnswer();
+    }
+    co_await realTime.restoreAfterSetup(wasOn.value_or(false), list_);
+    co_return response;
+}
+
+Task<AcknowledgeResponse> SettingsReader::awaitAnswer()
+{
+    const bool answered = co_await monitor_.waits().byteWithin(kAnswerTimeoutSeconds);
+    if (!answered) {
+        list_.addLine("No response was received.");
+        co_return AcknowledgeResponse::NoResponse;
+    }
+    const std::uint8_t byte = monitor_.port().readByte().value_or(0);
+    list_.addLine(std::to_string(byte));
+    if (byte == monitor_command::kAckByte) {
+        list_.addLine("Successful response.");
+        co_return AcknowledgeResponse::Acknowledged;
+    }
+    list_.addLine("Improper response.");
+    co_return AcknowledgeResponse::Improper;
 }

@@ -1,218 +1,176 @@
-// The set-up write sequences and their accept buttons.
+// The set-up write sequences and their accept buttons' actions.
 #include "monitor_setup/settings_writer.h"
 
-#include "common/number_text.h"
-#include "link/command_exchange.h"
-#include "link/real_time_control.h"
-#include "platform/dialogs.h"
+#include "monitor/monitor.h"
+#include "monitor_setup/busy_pointer.h"
+#include "monitor_setup/setup_exchange.h"
 #include "platform/status_list.h"
 
 #include <string>
 
 namespace {
 
-constexpr int kLowestRange = 1;
-constexpr int kHighestRange = 10;
-constexpr int kHighestInterval = 255;
-constexpr int kHighestDeviceId = 127;
-
-const std::string kPortProblem = "A problem occured with the COM port. Correct the problem and try again.";
-
-bool rangeFits(std::uint8_t range)
+WriteOutcome outcome(bool acknowledged)
 {
-    return range >= kLowestRange && range <= kHighestRange;
-}
-
-// The leading number of a box, rounded as a typed value is.
-double boxValue(std::string_view text)
-{
-    return roundHalfEven(leadingNumber(text));
+    return acknowledged ? WriteOutcome::Acknowledged : WriteOutcome::NotAcknowledged;
 }
 
 } // namespace
 
-std::optional<std::uint8_t> boxByte(std::string_view text)
+Task<std::optional<bool>> SettingsWriter::borrowPort()
 {
-    const double value = boxValue(text);
-    if (value < 0 || value > 255)
-        return std::nullopt;
-    return static_cast<std::uint8_t>(value);
+    const auto wasOn = co_await exchange_.borrowPort(list_);
+    if (!wasOn)
+        co_return std::nullopt;
+    // The flag follows the data, so it can still be up although the stop has just gone out.
+    const bool stoppedAgain = co_await monitor_.realTime().stopIfStillOn();
+    co_return *wasOn || stoppedAgain;
 }
 
-bool SettingsWriter::sendCommand(std::string_view command)
+Task<> SettingsWriter::giveBack(BusyPointer& pointer, bool wasOn)
 {
-    if (exchange_.SendASCII(command))
-        return true;
-    link_.List1.addLine("Abort " + std::string(command) + " command");
-    return false;
+    pointer.release();
+    co_await monitor_.realTime().restoreAfterSetup(wasOn, list_);
 }
 
-bool SettingsWriter::sendValue(std::uint8_t value, std::string_view failureLine)
+Task<WriteOutcome> SettingsWriter::currentTransformer(int channel, std::uint8_t type, std::uint8_t range)
 {
-    if (exchange_.sendValue(value))
-        return true;
-    link_.List1.addLine(std::string(failureLine));
-    return false;
-}
-
-bool SettingsWriter::beginWrite(std::string_view command)
-{
-    link_.realTime.stopAgainIfStillOn();
-    if (!exchange_.acknowledgeHandshake()) {
-        link_.List1.addLine("Did not receive ACK 1");
-        return false;
-    }
-    return sendCommand(monitor_command::Set) && sendCommand(command);
-}
-
-bool SettingsWriter::WriteCTsetting(std::uint8_t CTtype, std::uint8_t CTrange, int channel)
-{
-    if (!rangeFits(CTrange)) {
-        link_.dialogs.message("Improper Range");
-        return false;
-    }
-    const auto command = channel == 1 ? monitor_command::CtChannel1 : monitor_command::CtChannel2;
-    if (!beginWrite(command) || !sendCommand(monitor_command::CtType))
-        return false;
-    const bool typeSent = sendValue(CTtype, "Did not successfuly send CT type");
-    if (!sendCommand(monitor_command::CtRange))
-        return false;
-    const bool rangeSent = sendValue(CTrange, "Did not successfuly send new CT value");
-    return typeSent && rangeSent;
-}
-
-bool SettingsWriter::WritePTsetting(std::uint8_t PTtype, std::uint8_t PTrange)
-{
-    if (!rangeFits(PTrange)) {
-        link_.dialogs.message("Improper Range");
-        return false;
-    }
-    if (!beginWrite(monitor_command::PtType))
-        return false;
-    const bool typeSent = sendValue(PTtype, "Did not successfuly send PTtype");
-    if (!sendCommand(monitor_command::PtRange))
-        return false;
-    const bool rangeSent = sendValue(PTrange, "Did not successfuly send new PT value");
-    return typeSent && rangeSent;
-}
-
-bool SettingsWriter::WriteIntervalsetting(std::uint8_t HiVal, std::uint8_t LoVal)
-{
-    if (!beginWrite(monitor_command::StorageInterval))
-        return false;
-    const std::string_view failure = "Did not successfuly send Interval Setting value.";
-    const bool highSent = sendValue(HiVal, failure);
-    const bool lowSent = sendValue(LoVal, failure);
-    return highSent && lowSent;
-}
-
-bool SettingsWriter::WriteDeviceID(std::uint8_t id)
-{
-    return beginWrite(monitor_command::DeviceId) && sendValue(id, "Did not successfuly send DeviceID value");
-}
-
-bool SettingsWriter::borrowPort()
-{
-    if (link_.realTime.RealTimeOff(link_.List1))
-        return true;
-    link_.List1.clear();
-    link_.List1.addLine(kPortProblem);
-    link_.dialogs.setBusyPointer(false);
-    return false;
-}
-
-bool SettingsWriter::acceptCt(int channel, std::string_view typeText, std::string_view rangeText)
-{
-    StatusList& list = link_.List1;
-    const std::string channelName = "CH" + std::to_string(channel) + " CT Type and Range";
-    const auto type = boxByte(typeText);
-    const auto range = boxByte(rangeText);
-    // A value that does not fit a byte is refused before the port is touched.
-    if (!type || !range) {
-        list.clear();
-        list.addLine("PROBLEM Modifying " + channelName);
-        list.addLine("The CT type and range must be whole numbers from 0 to 255.");
-        link_.dialogs.setBusyPointer(false);
-        link_.dialogs.message("Error writing CT setup values");
-        return false;
-    }
-    list.clear();
+    const std::string modifying = "Modifying CH" + std::to_string(channel) + " CT Type and Range";
+    list_.clear();
     if (channel == 2)
-        list.addLine("Modifying " + channelName);
-    if (!borrowPort())
-        return false;
-    link_.dialogs.setBusyPointer(true);
+        list_.addLine(modifying);
+    const auto wasOn = co_await borrowPort();
+    if (!wasOn)
+        co_return WriteOutcome::PortUnavailable;
+    BusyPointer pointer(monitor_.dialogs());
     if (channel == 1) {
-        list.clear();
-        list.addLine("Modifying " + channelName);
+        list_.clear();
+        list_.addLine(modifying);
     }
-    const bool written = WriteCTsetting(*type, *range, channel);
-    if (channel == 1) {
-        link_.dialogs.setBusyPointer(false);
-        link_.realTime.RealTimeRestore(list);
-        list.clear();
-        list.addLine("Completed Modifying " + channelName);
-    } else {
-        list.clear();
-        list.addLine("Completed Modifying " + channelName);
-        link_.dialogs.setBusyPointer(false);
-        link_.realTime.RealTimeRestore(list);
-    }
-    return written;
+    const bool acknowledged = co_await currentTransformerSequence(channel, type, range);
+    // The two channels' buttons have always ended in a different order.
+    if (channel == 1)
+        co_await giveBack(pointer, *wasOn);
+    list_.clear();
+    list_.addLine("Completed " + modifying);
+    if (channel == 2)
+        co_await giveBack(pointer, *wasOn);
+    co_return outcome(acknowledged);
 }
 
-bool SettingsWriter::Command4_Click(std::string_view Text6, std::string_view Text7)
+Task<WriteOutcome> SettingsWriter::potentialTransformer(std::uint8_t type, std::uint8_t range)
 {
-    link_.List1.clear();
-    const auto type = boxByte(Text6);
-    const auto range = boxByte(Text7);
-    if (!type || !range) {
-        link_.List1.addLine("The PT type and range must be whole numbers from 0 to 255.");
-        link_.dialogs.message("Error writing PT setup values");
-        link_.dialogs.setBusyPointer(false);
-        return false;
-    }
-    if (!borrowPort())
-        return false;
-    link_.dialogs.setBusyPointer(true);
-    const bool written = WritePTsetting(*type, *range);
-    link_.List1.addLine("Completed");
-    link_.dialogs.setBusyPointer(false);
-    link_.realTime.RealTimeRestore(link_.List1);
-    return written;
+    list_.clear();
+    const auto wasOn = co_await borrowPort();
+    if (!wasOn)
+        co_return WriteOutcome::PortUnavailable;
+    BusyPointer pointer(monitor_.dialogs());
+    const bool acknowledged = co_await potentialTransformerSequence(type, range);
+    list_.addLine("Completed");
+    co_await giveBack(pointer, *wasOn);
+    co_return outcome(acknowledged);
 }
 
-bool SettingsWriter::Command3_Click(std::string_view Text5)
+Task<WriteOutcome> SettingsWriter::storageInterval(std::uint8_t minutes)
 {
-    link_.List1.clear();
-    const double minutes = boxValue(Text5);
-    if (minutes < 1 || minutes > kHighestInterval) {
-        link_.dialogs.message("Invalid Storage Interval Value");
-        return false;
-    }
-    if (!borrowPort())
-        return false;
-    link_.dialogs.setBusyPointer(true);
-    const bool written = WriteIntervalsetting(0, static_cast<std::uint8_t>(minutes));
-    link_.dialogs.setBusyPointer(false);
-    link_.realTime.RealTimeRestore(link_.List1);
-    return written;
+    list_.clear();
+    const auto wasOn = co_await borrowPort();
+    if (!wasOn)
+        co_return WriteOutcome::PortUnavailable;
+    BusyPointer pointer(monitor_.dialogs());
+    const bool acknowledged = co_await storageIntervalSequence(minutes);
+    co_await giveBack(pointer, *wasOn);
+    co_return outcome(acknowledged);
 }
 
-bool SettingsWriter::Command7_Click(std::string_view Text9)
+Task<WriteOutcome> SettingsWriter::deviceId(std::uint8_t id)
 {
-    if (!borrowPort())
-        return false;
-    link_.List1.clear();
-    const double id = boxValue(Text9);
-    bool written = false;
-    if (id < 0 || id > kHighestDeviceId) {
-        link_.dialogs.message("Invalid Device ID Value");
-    } else {
-        link_.dialogs.setBusyPointer(true);
-        written = WriteDeviceID(static_cast<std::uint8_t>(id));
+    const auto wasOn = co_await borrowPort();
+    if (!wasOn)
+        co_return WriteOutcome::PortUnavailable;
+    list_.clear();
+    BusyPointer pointer(monitor_.dialogs());
+    const bool acknowledged = co_await deviceIdSequence(id);
+    co_await giveBack(pointer, *wasOn);
+    co_return outcome(acknowledged);
+}
+
+Task<bool> SettingsWriter::sendCommand(std::string_view command)
+{
+    const bool acknowledged = co_await exchange_.command(command);
+    if (acknowledged)
+        co_return true;
+    list_.addLine("Abort " + std::string(command) + " command");
+    co_return false;
+}
+
+Task<bool> SettingsWriter::sendValue(std::uint8_t value, std::string_view failureLine)
+{
+    const bool acknowledged = co_await exchange_.value(value);
+    if (acknowledged)
+        co_return true;
+    list_.addLine(std::string(failureLine));
+    co_return false;
+}
+
+Task<bool> SettingsWriter::begin(std::string_view command)
+{
+    const bool attended = co_await exchange_.handshake();
+    if (!attended) {
+        list_.addLine("Did not receive ACK 1");
+        co_return false;
     }
-    link_.dialogs.setBusyPointer(false);
-    link_.realTime.RealTimeRestore(link_.List1);
-    return written;
+    const bool setAcknowledged = co_await sendCommand(monitor_command::Set);
+    if (!setAcknowledged)
+        co_return false;
+    co_return co_await sendCommand(command);
+}
+
+Task<bool> SettingsWriter::currentTransformerSequence(int channel, std::uint8_t type, std::uint8_t range)
+{
+    const bool begun = co_await begin(channel == 1 ? monitor_command::CtChannel1 : monitor_command::CtChannel2);
+    if (!begun)
+        co_return false;
+    const bool typeAnnounced = co_await sendCommand(monitor_command::CtType);
+    if (!typeAnnounced)
+        co_return false;
+    const bool typeSent = co_await sendValue(type, "Did not successfuly send CT type");
+    const bool rangeAnnounced = co_await sendCommand(monitor_command::CtRange);
+    if (!rangeAnnounced)
+        co_return false;
+    const bool rangeSent = co_await sendValue(range, "Did not successfuly send new CT value");
+    co_return typeSent && rangeSent;
+}
+
+Task<bool> SettingsWriter::potentialTransformerSequence(std::uint8_t type, std::uint8_t range)
+{
+    const bool begun = co_await begin(monitor_command::PtType);
+    if (!begun)
+        co_return false;
+    const bool typeSent = co_await sendValue(type, "Did not successfuly send PTtype");
+    const bool rangeAnnounced = co_await sendCommand(monitor_command::PtRange);
+    if (!rangeAnnounced)
+        co_return false;
+    const bool rangeSent = co_await sendValue(range, "Did not successfuly send new PT value");
+    co_return typeSent && rangeSent;
+}
+
+Task<bool> SettingsWriter::storageIntervalSequence(std::uint8_t minutes)
+{
+    const bool begun = co_await begin(monitor_command::StorageInterval);
+    if (!begun)
+        co_return false;
+    const std::string_view failure = "Did not successfuly send Interval Setting value.";
+    // The interval goes out as a 16-bit value whose high byte is always 0.
+    const bool highSent = co_await sendValue(0, failure);
+    const bool lowSent = co_await sendValue(minutes, failure);
+    co_return highSent && lowSent;
+}
+
+Task<bool> SettingsWriter::deviceIdSequence(std::uint8_t id)
+{
+    const bool begun = co_await begin(monitor_command::DeviceId);
+    if (!begun)
+        co_return false;
+    co_return co_await sendValue(id, "Did not successfuly send DeviceID value");
 }

@@ -1,49 +1,59 @@
-// Writing the monitor's CT and PT set-up, storage interval and device ID: the command
-// sequences, and the accept buttons that read their boxes and borrow the port.
+// Writing the monitor's CT and PT set-up, storage interval and device ID: each accept
+// button's action, real time borrowed around its command sequence, as one exchange job.
 #pragma once
 
-#include "monitor_setup/setup_exchange.h"
-#include "monitor_setup/setup_link.h"
+#include "common/task.h"
 
 #include <cstdint>
 #include <optional>
 #include <string_view>
 
-// A box's value as the monitor's byte: the text's leading number, rounded; nothing
-// when it does not fit a byte.
-std::optional<std::uint8_t> boxByte(std::string_view text);
+class BusyPointer;
+class Monitor;
+class SetupExchange;
+class StatusList;
+
+enum class WriteOutcome {
+    Acknowledged,    // the handshake, every command and every value byte
+    NotAcknowledged, // something went unanswered; the status list says what
+    PortUnavailable,
+};
 
 class SettingsWriter {
 public:
-    SettingsWriter(const SetupLink& link, SetupExchange& exchange) : link_(link), exchange_(exchange) {}
+    SettingsWriter(Monitor& monitor, SetupExchange& exchange, StatusList& List1)
+        : monitor_(monitor), exchange_(exchange), list_(List1)
+    {
+    }
 
-    // Each returns true only when the monitor acknowledged the handshake, every command
-    // and every value byte. A refused command ends the sequence; a value byte that is
-    // not acknowledged is reported and the sequence goes on.
-    bool WriteCTsetting(std::uint8_t CTtype, std::uint8_t CTrange, int channel);
-    bool WritePTsetting(std::uint8_t PTtype, std::uint8_t PTrange);
-    bool WriteIntervalsetting(std::uint8_t HiVal, std::uint8_t LoVal);
-    bool WriteDeviceID(std::uint8_t id);
-
-    // The accept buttons, given their boxes' texts.
-    bool Command1_Click(std::string_view Text1, std::string_view Text2) { return acceptCt(1, Text1, Text2); }
-    bool Command2_Click(std::string_view Text3, std::string_view Text4) { return acceptCt(2, Text3, Text4); }
-    bool Command4_Click(std::string_view Text6, std::string_view Text7);
-    bool Command3_Click(std::string_view Text5);
-    bool Command7_Click(std::string_view Text9);
+    // Ranges must be 1-10, the interval 1-255 minutes, the ID 0-127 (the boxes and the
+    // command line check them before). A refused command ends the sequence; a value
+    // byte that is not acknowledged is reported and the sequence goes on.
+    Task<WriteOutcome> currentTransformer(int channel, std::uint8_t type, std::uint8_t range);
+    Task<WriteOutcome> potentialTransformer(std::uint8_t type, std::uint8_t range);
+    Task<WriteOutcome> storageInterval(std::uint8_t minutes);
+    Task<WriteOutcome> deviceId(std::uint8_t id);
 
 private:
-    bool acceptCt(int channel, std::string_view typeText, std::string_view rangeText);
-    // RealTimeOff, or the COM port line when the port cannot be had.
-    bool borrowPort();
-    // Steps common to every write: real time stopped if it still flows, the handshake,
-    // "SET" and the setting's own command.
-    bool beginWrite(std::string_view command);
-    // A command of the sequence; a refusal adds "Abort <command> command".
-    bool sendCommand(std::string_view command);
-    // A value byte; a missing acknowledgement adds the line and the sequence goes on.
-    bool sendValue(std::uint8_t value, std::string_view failureLine);
+    // The port borrowed, and real time stopped once more if it still flows; whether it
+    // was on, or nothing when the port cannot be had.
+    Task<std::optional<bool>> borrowPort();
+    // The pointer back to normal, then real time as it was.
+    Task<> giveBack(BusyPointer& pointer, bool wasOn);
 
-    SetupLink link_;
+    // The command sequences; true when everything was acknowledged.
+    Task<bool> currentTransformerSequence(int channel, std::uint8_t type, std::uint8_t range);
+    Task<bool> potentialTransformerSequence(std::uint8_t type, std::uint8_t range);
+    Task<bool> storageIntervalSequence(std::uint8_t minutes);
+    Task<bool> deviceIdSequence(std::uint8_t id);
+    // The handshake, "SET" and the setting's own command.
+    Task<bool> begin(std::string_view command);
+    // A refusal adds "Abort <command> command".
+    Task<bool> sendCommand(std::string_view command);
+    // A missing acknowledgement adds the line.
+    Task<bool> sendValue(std::uint8_t value, std::string_view failureLine);
+
+    Monitor& monitor_;
     SetupExchange& exchange_;
+    StatusList& list_;
 };

@@ -1,58 +1,50 @@
 // The setup window's exchange with the monitor.
 #include "monitor_setup/setup_exchange.h"
 
-#include "common/second_deadline.h"
-#include "link/command_exchange.h"
-#include "link/port_manager.h"
-#include "platform/clock.h"
-#include "platform/event_loop.h"
+#include "monitor/monitor.h"
+#include "platform/dialogs.h"
 #include "platform/serial_port.h"
+#include "platform/status_list.h"
 
-namespace {
-
-constexpr int kAttentionTimeoutSeconds = 3;
-
-} // namespace
-
-bool SetupExchange::Send_Receive_Ack()
+Task<std::optional<bool>> SetupExchange::borrowPort(StatusList& List1)
 {
-    // The open's own question tells the user when it fails; the write below then fails.
-    if (!link_.port.isOpen())
-        link_.ports.OpenComPort();
-    SecondDeadline deadline(link_.clock.secondOfMinute(), kAttentionTimeoutSeconds);
-    while (link_.port.bytesWaiting() > 0)
-        link_.port.readByte();
-    if (!link_.port.write(std::string_view(&monitor_command::kAck, 1)))
-        return false;
-    while (link_.port.bytesWaiting() == 0) {
-        link_.events.waitForEvents(kPollSliceMs);
-        if (!link_.port.isOpen() || deadline.reachedAt(link_.clock.secondOfMinute()))
-            return false;
+    const auto wasOn = co_await monitor_.realTime().switchOffForSetup(List1);
+    if (!wasOn) {
+        List1.clear();
+        List1.addLine("A problem occured with the COM port. Correct the problem and try again.");
+        monitor_.dialogs().setBusyPointer(false);
     }
-    return link_.port.readByte() == monitor_command::kAckByte;
+    co_return wasOn;
 }
 
-bool SetupExchange::SendASCII(std::string_view AsciiChr, bool)
+Task<bool> SetupExchange::attention()
 {
-    for (std::size_t i = 0; i < AsciiChr.size(); ++i) {
-        if (!link_.port.write(AsciiChr.substr(i, 1)))
-            return false;
+    if (!monitor_.port().isOpen()) {
+        const bool opened = co_await monitor_.ports().open();
+        if (!opened)
+            co_return false;
     }
-    return GetAckByte();
+    co_return co_await monitor_.commands().attention();
 }
 
-bool SetupExchange::GetAckByte()
+Task<bool> SetupExchange::handshake()
 {
-    return link_.commands.GetAckByte();
+    const bool first = co_await attention();
+    if (first)
+        co_return true;
+    co_return co_await attention();
 }
 
-bool SetupExchange::acknowledgeHandshake()
+Task<bool> SetupExchange::command(std::string_view command)
 {
-    return Send_Receive_Ack() || Send_Receive_Ack();
+    const bool sent = co_await monitor_.commands().send(command, false);
+    if (!sent)
+        co_return false;
+    co_return co_await monitor_.commands().acknowledgement();
 }
 
-bool SetupExchange::sendValue(std::uint8_t value)
+Task<bool> SetupExchange::value(std::uint8_t value)
 {
     const char byte = static_cast<char>(value);
-    return link_.port.write(std::string_view(&byte, 1)) && GetAckByte();
+    co_return co_await monitor_.commands().writeAcknowledged(std::string_view(&byte, 1));
 }

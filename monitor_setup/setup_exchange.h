@@ -1,32 +1,35 @@
-// The setup window's own exchange primitives: its Send_Receive_Ack and SendASCII, which
-// differ from the link's, the two-try acknowledge handshake, and value bytes.
+// The setup window's own exchange steps, which differ from the link's: a closed port is
+// opened without a line of its own, a command waits for its acknowledgement without the
+// link's pause after it, and the attention handshake gets a second try.
 #pragma once
 
-#include "monitor_setup/setup_link.h"
+#include "common/task.h"
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
+
+class Monitor;
+class StatusList;
 
 class SetupExchange {
 public:
-    explicit SetupExchange(const SetupLink& link) : link_(link) {}
+    explicit SetupExchange(Monitor& monitor) : monitor_(monitor) {}
 
-    // Opens a closed port without looking at the outcome; false when the write of the
-    // attention byte fails or the monitor does not answer 252 within the time-out.
-    bool Send_Receive_Ack();
+    // Real time switched off for an action that writes a setting: whether it was on, or
+    // nothing, after the COM port line in the list, when the port cannot be had.
+    Task<std::optional<bool>> borrowPort(StatusList& List1);
 
-    // The three characters in three writes, then always the acknowledgement wait;
-    // true only when 252 came. WaitForAck is accepted and not used.
-    bool SendASCII(std::string_view AsciiChr, bool WaitForAck = true);
-
-    bool GetAckByte();
-
-    // Send_Receive_Ack, and once more when the first try fails.
-    bool acknowledgeHandshake();
-
-    // One value byte in its own write, then the acknowledgement wait.
-    bool sendValue(std::uint8_t value);
+    // 252 and the monitor's answer 252. A closed port is opened first; when it cannot
+    // be, the open's own question has told the user.
+    Task<bool> attention();
+    // The attention handshake, once more when the first try fails.
+    Task<bool> handshake();
+    // The three characters one per write, then the acknowledgement (a string constant).
+    Task<bool> command(std::string_view command);
+    // One value byte in its own write, then the acknowledgement.
+    Task<bool> value(std::uint8_t value);
 
 private:
-    SetupLink link_;
+    Monitor& monitor_;
 };

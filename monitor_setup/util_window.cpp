@@ -1,9 +1,12 @@
 // The monitor setup window's controls and handlers.
 #include "monitor_setup/util_window.h"
 
+#include "monitor_setup/monitor_setup.h"
+
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,9 +24,25 @@ const char* const kTypicalValues = "    Typical Setting Values:\r\n\r\n"
                                    "SPLIT-200: Type:167/Range:4\r\n"
                                    "CLAMP-200: Type:167/Range:4\r\n";
 
+// The buttons whose actions talk to the monitor.
+const char* const kMonitorButtons[] = {"Command1", "Command2", "Command3", "Command4",  "Command6",
+                                       "Command7", "Command9", "Command10", "Command15", "Command16"};
+
+const QString kMonitorBusy = QStringLiteral("Unavailable while the monitor is busy with a command.");
+
 std::string text(const QLineEdit* box)
 {
     return box->text().toStdString();
+}
+
+// A checked box's value goes to the monitor; a refused one is shown.
+template <typename T, typename Write>
+void apply(MonitorSetup& setup, const BoxVerdict<T>& verdict, Write write)
+{
+    if (verdict.value)
+        write(*verdict.value);
+    else
+        setup.refuse(verdict.refusal);
 }
 
 QLineEdit* addBox(QGridLayout* grid, int row, const char* caption, const char* objectName, const QString& group)
@@ -54,18 +73,17 @@ KVO_Util::KVO_Util(const UtilWindowContext& context, QWidget* parent)
     : QWidget(parent, Qt::Window),
       context_(context),
       statusListWidget_(new QListWidget),
-      statusList_(*statusListWidget_),
-      link_(context.link(statusList_)),
-      exchange_(link_),
-      reader_(link_, exchange_),
-      writer_(link_, exchange_),
-      utility_(link_)
+      statusList_(*statusListWidget_)
 {
     setObjectName("KVO_Util");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle("Energy Consumption Monitor / Logger SETUP");
     buildControls();
     Form_Load();
+    MonitorSetup& setup = context_.setup;
+    setup.statusList().mirrorTo(statusList_, this);
+    connect(&setup, &MonitorSetup::busyChanged, this, &KVO_Util::showMonitorBusy);
+    showMonitorBusy(setup.busy());
 }
 
 void KVO_Util::buildControls()
@@ -168,6 +186,16 @@ void KVO_Util::buildControls()
     statusListWidget_->setAccessibleName("Status");
     layout->addWidget(statusListWidget_);
     layout->addWidget(addButton(this, "Exit", "Command5", "", &KVO_Util::Command5_Click, this));
+    for (const char* name : kMonitorButtons)
+        monitorButtons_.push_back(findChild<QPushButton*>(name));
+}
+
+void KVO_Util::showMonitorBusy(bool busy)
+{
+    for (QPushButton* button : monitorButtons_) {
+        button->setEnabled(!busy);
+        button->setAccessibleDescription(busy ? kMonitorBusy : QString());
+    }
 }
 
 void KVO_Util::Form_Load()
@@ -182,22 +210,26 @@ void KVO_Util::Form_Load()
 
 void KVO_Util::Command1_Click()
 {
-    writer_.Command1_Click(text(ch1TypeBox_), text(ch1RangeBox_));
+    apply(context_.setup, currentTransformerBoxes(1, text(ch1TypeBox_), text(ch1RangeBox_)),
+          [this](TypeAndRange ct) { context_.setup.writeCurrentTransformer(1, ct.first, ct.second); });
 }
 
 void KVO_Util::Command2_Click()
 {
-    writer_.Command2_Click(text(ch2TypeBox_), text(ch2RangeBox_));
+    apply(context_.setup, currentTransformerBoxes(2, text(ch2TypeBox_), text(ch2RangeBox_)),
+          [this](TypeAndRange ct) { context_.setup.writeCurrentTransformer(2, ct.first, ct.second); });
 }
 
 void KVO_Util::Command3_Click()
 {
-    writer_.Command3_Click(text(intervalBox_));
+    apply(context_.setup, storageIntervalBox(text(intervalBox_)),
+          [this](std::uint8_t minutes) { context_.setup.writeStorageInterval(minutes); });
 }
 
 void KVO_Util::Command4_Click()
 {
-    writer_.Command4_Click(text(ptTypeBox_), text(ptRangeBox_));
+    apply(context_.setup, potentialTransformerBoxes(text(ptTypeBox_), text(ptRangeBox_)),
+          [this](TypeAndRange pt) { context_.setup.writePotentialTransformer(pt.first, pt.second); });
 }
 
 void KVO_Util::Command6_Click()
@@ -206,10 +238,15 @@ void KVO_Util::Command6_Click()
                                 ptRangeBox_, intervalBox_, firmwareBox_, deviceIdBox_};
     for (QLineEdit* box : boxes)
         box->clear();
-    const auto settings = reader_.Command6_Click();
-    if (!settings)
-        return;
-    const SettingsTexts texts = settingsTexts(*settings, context_.decimalSymbol);
+    context_.setup.readSettings(this, [this](const std::optional<MonitorSettings>& settings) {
+        if (settings)
+            showSettings(*settings);
+    });
+}
+
+void KVO_Util::showSettings(const MonitorSettings& settings)
+{
+    const SettingsTexts texts = settingsTexts(settings, context_.decimalSymbol);
     const std::pair<QLineEdit*, const std::string*> filled[] = {
         {ch1TypeBox_, &texts.Text1}, {ch1RangeBox_, &texts.Text2}, {ch2TypeBox_, &texts.Text3},
         {ch2RangeBox_, &texts.Text4}, {ptTypeBox_, &texts.Text6},  {ptRangeBox_, &texts.Text7},
@@ -220,23 +257,49 @@ void KVO_Util::Command6_Click()
 
 void KVO_Util::Command7_Click()
 {
-    writer_.Command7_Click(text(deviceIdBox_));
+    apply(context_.setup, deviceIdBox(text(deviceIdBox_)),
+          [this](std::uint8_t id) { context_.setup.writeDeviceId(id); });
 }
 
 void KVO_Util::Command9_Click()
 {
-    if (const auto response = reader_.Command9_Click())
-        responseBox_->setText(QString::fromStdString(*response));
+    context_.setup.sendAcknowledge(this, [this](AcknowledgeResponse response) {
+        if (const auto shown = responseBoxText(response))
+            responseBox_->setText(QString::fromStdString(*shown));
+    });
+}
+
+void KVO_Util::Command10_Click()
+{
+    context_.setup.resetMonitor();
 }
 
 void KVO_Util::Command11_Click()
 {
-    if (utility_.Command11_Click())
-        context_.clearPreResetValues();
+    context_.setup.clearPreResetValues();
+}
+
+void KVO_Util::Command15_Click()
+{
+    context_.setup.togglePolarity(1);
+}
+
+void KVO_Util::Command16_Click()
+{
+    context_.setup.togglePolarity(2);
 }
 
 void KVO_Util::closeEvent(QCloseEvent* event)
 {
     emit unloaded();
     event->accept();
+}
+
+void KVO_Util::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

@@ -1,27 +1,23 @@
 // KVO_Util, the monitor setup window: CT, PT, storage interval, firmware and device ID
 // boxes with their accept buttons, the utility commands and the status list. Its
-// handlers read the boxes and call the setup logic.
+// handlers check the boxes and hand typed values to the monitor's setup; the actions
+// run on the monitor, so closing the window leaves them to end on their own.
 #pragma once
 
 #include "mainwindow/list_widget_status_list.h"
-#include "monitor_setup/settings_reader.h"
-#include "monitor_setup/settings_writer.h"
-#include "monitor_setup/setup_exchange.h"
-#include "monitor_setup/utility_commands.h"
 
 #include <QWidget>
-#include <functional>
+#include <vector>
 
+class MonitorSetup;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+struct MonitorSettings;
 
-// What the window needs besides its own list: the link's parts, and the clearing of
-// the pre-reset values (which the monitor owns).
 struct UtilWindowContext {
-    std::function<SetupLink(StatusList& List1)> link;
-    std::function<void()> clearPreResetValues;
+    MonitorSetup& setup;
     char decimalSymbol = '.';
 };
 
@@ -39,10 +35,10 @@ public:
     void Command6_Click();
     void Command7_Click();
     void Command9_Click();
-    void Command10_Click() { utility_.Command10_Click(); }
+    void Command10_Click();
     void Command11_Click();
-    void Command15_Click() { utility_.Command15_Click(); }
-    void Command16_Click() { utility_.Command16_Click(); }
+    void Command15_Click();
+    void Command16_Click();
 
 signals:
     // The window is closing; it is deleted afterwards.
@@ -50,19 +46,19 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Form_Load();
     void buildControls();
+    // The buttons that talk to the monitor wait while it is busy with a command.
+    void showMonitorBusy(bool busy);
+    void showSettings(const MonitorSettings& settings);
 
     UtilWindowContext context_;
     QListWidget* statusListWidget_; // List1
     ListWidgetStatusList statusList_;
-    SetupLink link_;
-    SetupExchange exchange_;
-    SettingsReader reader_;
-    SettingsWriter writer_;
-    UtilityCommands utility_;
+    std::vector<QPushButton*> monitorButtons_;
 
     QPlainTextEdit* typicalValuesBox_ = nullptr; // Text12
     QLineEdit* ch1TypeBox_ = nullptr;            // Text1

@@ -1,4 +1,4 @@
-// Every program's name and the package's version, and the answer to --help and --version.
+// Every program's name and the package's version, and the options all programs share.
 #pragma once
 
 #include <QString>
@@ -9,6 +9,12 @@ class QCommandLineParser;
 // Names the running program (for --version and the usage line) and gives it the package's
 // version; it may run before the application object exists.
 void identifyProgram(const QString& name);
+
+// The options every program takes: --help, --version and --trace.
+void addCommonOptions(QCommandLineParser& parser);
+
+// After parsing: --trace switches the wire trace on.
+void applyCommonOptions(const QCommandLineParser& parser);
 
 // What --help, --help-all or --version asks to print on standard output (without the last
 // line's end), when one of them was given. The parser must have the help and version options.

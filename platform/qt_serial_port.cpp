@@ -2,6 +2,7 @@
 #include "platform/qt_serial_port.h"
 
 #include "platform/com_port_path.h"
+#include "platform/wire_trace.h"
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -48,6 +49,7 @@ bool QtSerialPort::applyLineSettings(const SerialLineSettings& line)
 bool QtSerialPort::open(const SerialPortConfig& config)
 {
     close();
+    qCDebug(kvoWire).noquote() << "open COM" + QString::number(config.portNumber);
     openFailure_.clear();
     const std::string device = comPortDevicePath(config.portNumber, configDir_);
     if (device.empty()) {
@@ -94,8 +96,10 @@ bool QtSerialPort::lockDevice()
 
 void QtSerialPort::close()
 {
-    if (port_.isOpen())
-        port_.close();
+    if (!port_.isOpen())
+        return;
+    qCDebug(kvoWire) << "close";
+    port_.close();
 }
 
 bool QtSerialPort::isOpen() const
@@ -107,8 +111,6 @@ int QtSerialPort::bytesWaiting()
 {
     if (!port_.isOpen())
         return 0;
-    // Pull in what the system has received but Qt has not read yet.
-    port_.waitForReadyRead(0);
     dropOverflow();
     return static_cast<int>(port_.bytesAvailable());
 }
@@ -126,6 +128,7 @@ std::optional<std::uint8_t> QtSerialPort::readByte()
     char byte = 0;
     if (!port_.isOpen() || !port_.getChar(&byte))
         return std::nullopt;
+    qCDebug(kvoWire).noquote() << "<-" << wireText(std::string_view(&byte, 1));
     return static_cast<std::uint8_t>(byte);
 }
 
@@ -134,20 +137,10 @@ bool QtSerialPort::write(std::string_view bytes)
     if (!port_.isOpen())
         return false;
     const qint64 written = port_.write(bytes.data(), static_cast<qint64>(bytes.size()));
-    // Hand the bytes to the system now: the caller may wait for a reply without
-    // returning to the event loop.
+    // Hand the bytes to the system now, so that the reply's wait starts with them sent.
     port_.flush();
+    qCDebug(kvoWire).noquote() << "->" << wireText(bytes) << (written == qint64(bytes.size()) ? "" : "(failed)");
     return written == static_cast<qint64>(bytes.size());
-}
-
-bool QtSerialPort::waitForBytes(int timeoutMs)
-{
-    if (!port_.isOpen())
-        return false;
-    if (port_.bytesAvailable() > 0)
-        return true;
-    port_.waitForReadyRead(timeoutMs);
-    return port_.bytesAvailable() > 0;
 }
 
 void QtSerialPort::setReceiveHandler(std::function<void()> handler)

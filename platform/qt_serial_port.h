@@ -19,7 +19,6 @@ public:
     int bytesWaiting() override;
     std::optional<std::uint8_t> readByte() override;
     bool write(std::string_view bytes) override;
-    bool waitForBytes(int timeoutMs) override;
     void setReceiveHandler(std::function<void()> handler) override;
     void setLostHandler(std::function<void()> handler) override;
 

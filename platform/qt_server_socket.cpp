@@ -3,9 +3,28 @@
 
 #include <QTcpSocket>
 
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#else
+#include <sys/socket.h>
+#endif
+
 namespace {
 
 constexpr int kHighestPort = 65535;
+
+// The client's end has reached this computer, though Qt may not have read it yet: a
+// peek finds nothing more to come (the socket does not block).
+bool endHasArrived(const QTcpSocket& socket)
+{
+    char byte = 0;
+#ifdef Q_OS_WIN
+    const auto descriptor = static_cast<SOCKET>(socket.socketDescriptor());
+#else
+    const auto descriptor = static_cast<int>(socket.socketDescriptor());
+#endif
+    return ::recv(descriptor, &byte, 1, MSG_PEEK) == 0;
+}
 
 } // namespace
 
@@ -60,6 +79,9 @@ void QtServerSocket::fail(const QString& reason)
 void QtServerSocket::takeConnectionRequests()
 {
     while (QTcpSocket* socket = server_.nextPendingConnection()) {
+        // A client that left just before the newcomer came is not taken for one in use.
+        if (client_ && !peerClosed_ && endHasArrived(*client_))
+            peerClosed_ = true;
         // The port stays open while a client is served, so the handler hears of every
         // newcomer and decides; one it does not accept is dropped.
         if (connectionRequestHandler_) {

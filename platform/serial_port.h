@@ -40,8 +40,7 @@ public:
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
 
-    // Bytes received and not yet read, including what the system holds but has not
-    // yet handed over.
+    // Bytes received and not yet read.
     virtual int bytesWaiting() = 0;
 
     // One received byte, or nothing when none is waiting or the port is closed.
@@ -49,10 +48,6 @@ public:
 
     // False when the port is closed or the write fails.
     virtual bool write(std::string_view bytes) = 0;
-
-    // Blocks on the port, without running other events, until a byte is waiting or
-    // timeoutMs pass; true when a byte is waiting.
-    virtual bool waitForBytes(int timeoutMs) = 0;
 
     // Called from the event loop whenever at least one byte has arrived.
     virtual void setReceiveHandler(std::function<void()> handler) = 0;

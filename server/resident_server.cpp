@@ -2,15 +2,21 @@
 #include "server/resident_server.h"
 
 #include "link/link_state.h"
-#include "platform/event_loop.h"
 #include "platform/server_socket.h"
 #include "settings/settings_values.h"
+
+#include <utility>
 
 namespace {
 
 constexpr int kCloseSocketPauseMs = 1000;
 constexpr int kShutdownPauseMs = 800;
 constexpr int kStatusTimerMs = 800;
+
+bool serving(int socketState)
+{
+    return socketState == socket_state::Listening || socketState == socket_state::Connected;
+}
 
 } // namespace
 
@@ -26,13 +32,18 @@ ResidentServer::ResidentServer(ServerSocket& tcpserver, EventLoop& events, const
     connect(&statusTimer_, &QTimer::timeout, this, &ResidentServer::Timer5_Timer);
 }
 
+ResidentServer::~ResidentServer()
+{
+    cancelCloseSocketPause();
+    if (shutdownPause_)
+        events_.cancel(*shutdownPause_);
+}
+
 void ResidentServer::MnuOpenSocket_Click()
 {
     if (!sources_.link.RealTimeOn)
         return;
-    tcpserver_.close();
-    tcpserver_.listen(sources_.settings.TCPportNum, listenOn());
-    const int now = tcpserver_.state();
+    const int now = listenOnSetPort();
     if (now == socket_state::Listening) {
         reportedFailurePort_.reset();
         emit captionChanged("TCP Server : Listening");
@@ -42,11 +53,26 @@ void ResidentServer::MnuOpenSocket_Click()
     }
 }
 
+int ResidentServer::listenOnSetPort()
+{
+    if (shutDown_)
+        return tcpserver_.state();
+    closeSocket();
+    const int port = sources_.settings.TCPportNum;
+    tcpserver_.listen(port, listenOn());
+    const int now = tcpserver_.state();
+    if (now == socket_state::Listening) {
+        servingPort_ = port;
+        resumeWithRealTime_ = false;
+    }
+    return now;
+}
+
 std::optional<std::string> ResidentServer::listenAgain()
 {
-    tcpserver_.close();
-    tcpserver_.listen(sources_.settings.TCPportNum, listenOn());
-    const int now = tcpserver_.state();
+    if (serving(tcpserver_.state()) && servingPort_ == sources_.settings.TCPportNum)
+        return std::nullopt;
+    const int now = listenOnSetPort();
     showState(now);
     if (now == socket_state::Error)
         return tcpserver_.errorText();
@@ -67,11 +93,30 @@ void ResidentServer::reportListenFailure()
     statusList_.addLine("The TCP server cannot listen on port " + std::to_string(port) + ": " + tcpserver_.errorText() + ".");
 }
 
-void ResidentServer::MnuCloseSocket_Click()
+void ResidentServer::closeSocket()
 {
     tcpserver_.close();
-    events_.Dly(kCloseSocketPauseMs);
-    Timer5_Timer();
+    servingPort_.reset();
+}
+
+void ResidentServer::MnuCloseSocket_Click()
+{
+    closeSocket();
+    // The user's close outweighs a return that the port's loss was waiting for.
+    resumeWithRealTime_ = false;
+    cancelCloseSocketPause();
+    if (shutDown_)
+        return;
+    closeSocketPause_ = events_.callAfter(kCloseSocketPauseMs, [this] {
+        closeSocketPause_.reset();
+        Timer5_Timer();
+    });
+}
+
+void ResidentServer::cancelCloseSocketPause()
+{
+    if (closeSocketPause_)
+        events_.cancel(*std::exchange(closeSocketPause_, std::nullopt));
 }
 
 void ResidentServer::tcpserver_ConnectionRequest(int requestId)
@@ -102,11 +147,24 @@ void ResidentServer::tcpserver_DataArrival()
     }
     const int asker = accepted_;
     idleTicks_ = 0;
-    const std::string reply = protocol_.reply(tcpserver_.getData());
-    // A client that left while a SET command ran gets nothing, and neither does the
-    // next one; a refused send harms nothing either.
-    if (asker == accepted_)
-        sendOrDrop(reply);
+    toggleAsked_ = false;
+    std::string reply = protocol_.reply(tcpserver_.getData());
+    if (toggleAsked_) {
+        heldReplies_.push_back({asker, std::move(reply)});
+        return;
+    }
+    sendOrDrop(reply);
+}
+
+void ResidentServer::polarityToggleDone()
+{
+    if (heldReplies_.empty())
+        return;
+    const HeldReply held = std::move(heldReplies_.front());
+    heldReplies_.pop_front();
+    // A client that left while its toggle ran gets nothing, and neither does the next one.
+    if (held.asker == accepted_ && clientConnected())
+        sendOrDrop(held.reply);
 }
 
 void ResidentServer::sendOrDrop(std::string_view text)
@@ -117,36 +175,45 @@ void ResidentServer::sendOrDrop(std::string_view text)
         idleTicks_ = 0;
         return;
     }
-    tcpserver_.close();
-    statusList_.addLine("A TCP client left " + std::to_string(unsent)
-                        + " bytes unread and was disconnected.");
-}
-
-void ResidentServer::stopServingStaleReadings()
-{
-    if (tcpserver_.state() == socket_state::Closed)
-        return;
-    if (tcpserver_.state() == socket_state::Connected)
-        statusList_.addLine("The TCP client was disconnected: the monitor's readings stopped with its port.");
-    tcpserver_.close();
+    dropClient("A TCP client left " + std::to_string(unsent) + " bytes unread and was disconnected.");
 }
 
 void ResidentServer::dropOversizeClient(std::size_t buffered)
 {
-    tcpserver_.close();
-    statusList_.addLine("A TCP client sent " + std::to_string(buffered)
-                            + " bytes without ending a command and was disconnected.");
+    dropClient("A TCP client sent " + std::to_string(buffered) + " bytes without ending a command and was disconnected.");
+}
+
+void ResidentServer::dropClient(const std::string& line)
+{
+    closeSocket();
+    statusList_.addLine(line);
+    const int now = listenOnSetPort();
+    if (now == socket_state::Error)
+        reportListenFailure();
+    showState(now);
+}
+
+void ResidentServer::stopServingStaleReadings()
+{
+    const int now = tcpserver_.state();
+    if (now == socket_state::Closed)
+        return;
+    if (now == socket_state::Connected)
+        statusList_.addLine("The TCP client was disconnected: the monitor's readings stopped with its port.");
+    resumeWithRealTime_ = serving(now);
+    closeSocket();
 }
 
 void ResidentServer::Timer5_Timer()
 {
     if (tcpserver_.state() == socket_state::PeerClosed)
-        tcpserver_.close();
+        closeSocket();
     const int now = tcpserver_.state();
     if (now == socket_state::Connected)
         ++idleTicks_;
     showState(now);
-    if (sources_.settings.StartupListen && now == socket_state::Closed)
+    // MnuOpenSocket_Click itself waits for real time.
+    if ((sources_.settings.StartupListen || resumeWithRealTime_) && now == socket_state::Closed)
         MnuOpenSocket_Click();
 }
 
@@ -172,8 +239,7 @@ void ResidentServer::showState(int socketState)
 
 void ResidentServer::listenUnlessServing()
 {
-    const int now = tcpserver_.state();
-    if (now != socket_state::Listening && now != socket_state::Connected)
+    if (!serving(tcpserver_.state()))
         MnuOpenSocket_Click();
 }
 
@@ -199,11 +265,18 @@ void ResidentServer::sendToClient(std::string_view text)
         sendOrDrop(text);
 }
 
-void ResidentServer::closeAtShutdown()
+void ResidentServer::closeAtShutdown(std::function<void()> paused)
 {
+    shutDown_ = true;
     statusTimer_.stop();
-    if (tcpserver_.state() == socket_state::Closed)
+    cancelCloseSocketPause();
+    if (tcpserver_.state() == socket_state::Closed) {
+        paused();
         return;
-    tcpserver_.close();
-    events_.Dly(kShutdownPauseMs);
+    }
+    closeSocket();
+    shutdownPause_ = events_.callAfter(kShutdownPauseMs, [this, paused = std::move(paused)] {
+        shutdownPause_.reset();
+        paused();
+    });
 }

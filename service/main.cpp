@@ -1,13 +1,9 @@
 // kvo7730d: the companion program without a desktop, for a small board beside the
 // monitor. It takes the same settings and COM port rules as the windowed program.
 #include "common/package_info.h"
-#include "platform/com_port_path.h"
 #include "platform/program_identity.h"
-#include "platform/qt_clock.h"
-#include "platform/qt_event_loop.h"
-#include "platform/qt_serial_port.h"
 #include "platform/qt_server_socket.h"
-#include "platform/qt_settings_store.h"
+#include "platform/system_platform.h"
 #include "platform/termination_signals.h"
 #include "service/service.h"
 
@@ -29,28 +25,26 @@ int main(int argc, char* argv[])
         "listen (\"TCPport\", default 1234); MqttEnable publishes the readings to the MQTT broker MqttHost.\n"
         "Reports go to standard error. SIGTERM, SIGINT or SIGHUP\n"
         "saves the settings and counters and ends the program."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    addCommonOptions(parser);
     parser.process(app);
+    applyCommonOptions(parser);
 
-    QtClock clock;
-    ConsoleLog log(clock, std::cerr);
-    QtEventLoop events;
-    QtSerialPort port(userConfigDir());
-    QtSettingsStore store;
+    SystemPlatform system;
+    ConsoleLog log(system.clock, std::cerr);
     ConsoleDialogs dialogs(log);
     QtServerSocket tcpserver;
 
-    Service service({.clock = clock,
-                     .events = events,
-                     .port = port,
-                     .store = store,
+    Service service({.clock = system.clock,
+                     .events = system.events,
+                     .port = system.port,
+                     .store = system.store,
                      .dialogs = dialogs,
                      .tcpserver = tcpserver,
                      .historyFile = HistoryStore::userFile()},
                     log);
     QObject::connect(&service, &Service::finished, &app, [] { QCoreApplication::exit(0); });
     QObject::connect(&stopSignals, &TerminationSignals::received, &service, &Service::stop);
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &service, &Service::stopNow);
 
     log.line("kvo7730d " KVO_VERSION " started.");
     service.start();

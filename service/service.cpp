@@ -16,7 +16,7 @@ Service::Service(const CompanionPlatform& platform, ConsoleLog& log)
     server.statusBox().mirrorTo(serverBox_, this);
     connect(&companion_.server(), &ResidentServer::triggerPushRequested, this,
             [this](bool on) { companion_.setTriggerPush(on); });
-    companion_.monitor().realTime().setAutomaticStartDiscovers(true);
+    companion_.monitor().setAutomaticStartDiscovers(true);
 }
 
 void Service::start()
@@ -30,19 +30,36 @@ void Service::start()
     companion_.begin();
     if (companion_.history().isOpen())
         log_.line("Readings history in " + companion_.history().path().toStdString() + ".");
-    if (!companion_.openPortAtStartup())
-        return;
+    companion_.openPortAtStartup();
     companion_.armRealTimeAtStartup();
 }
 
 void Service::stop()
 {
-    if (companion_.end()) {
-        const Monitor& monitor = companion_.monitor();
-        log_.line(std::to_string(monitor.packetsDecoded()) + " packets decoded in this run, "
-                  + std::to_string(monitor.packetsMissed()) + " missing between the first and the last.");
-        log_.line(companion_.settings().storeSound() ? "Settings and counters saved; ending."
-                                                     : "Ending without the settings and counters saved.");
-    }
+    // Every request is answered once the save is done, so the loop ends whichever it sees.
+    if (!companion_.end([this] { afterTheSave(); }) && companion_.ended())
+        emit finished();
+}
+
+void Service::stopNow()
+{
+    if (companion_.ended())
+        return;
+    companion_.endNow();
+    reportTheEnd();
+}
+
+void Service::afterTheSave()
+{
+    reportTheEnd();
     emit finished();
+}
+
+void Service::reportTheEnd()
+{
+    const Monitor& monitor = companion_.monitor();
+    log_.line(std::to_string(monitor.packetsDecoded()) + " packets decoded in this run, "
+              + std::to_string(monitor.packetsMissed()) + " missing between the first and the last.");
+    log_.line(companion_.settings().storeSound() ? "Settings and counters saved; ending."
+                                                 : "Ending without the settings and counters saved.");
 }

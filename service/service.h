@@ -18,8 +18,11 @@ public:
     // the TCP server listen once data flows.
     void start();
 
-    // Closes the port and the server and saves everything, once; every request is announced.
+    // Closes the port and the server and, after the server's pause, saves everything,
+    // once; every request is announced once the save is done.
     void stop();
+    // The event loop is going away: the end is finished now, its pause cut short.
+    void stopNow();
     bool ended() const { return companion_.ended(); }
 
     Companion& companion() { return companion_; }
@@ -29,6 +32,9 @@ signals:
     void finished();
 
 private:
+    void afterTheSave();
+    void reportTheEnd();
+
     ConsoleLog& log_;
     Companion companion_;
     ConsoleStatusList statusList_;

@@ -70,6 +70,8 @@ RateVerdict checkRate(std::string_view text, NumberSymbols symbols)
     const auto number = fieldNumber(text, symbols);
     if (!number)
         return {RateVerdict::Kind::NotANumber};
+    if (*number < kLowestRate)
+        return {RateVerdict::Kind::BelowLowest, *number};
     if (*number > kPriceNeedingConfirmation)
         return {RateVerdict::Kind::Confirm, *number};
     return {RateVerdict::Kind::Accept, *number};

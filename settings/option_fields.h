@@ -38,9 +38,17 @@ struct FieldVerdict {
 // A value that does not fit 16 bits is rejected, like a text that is no number.
 FieldVerdict checkThreshold(std::string_view text, const ThresholdField& field, NumberSymbols symbols);
 
+// The trigger push box's states as "AutoWriteLocal" holds them: clear 0, ticked 1, and
+// grey 2, which only a stored value gives.
+inline constexpr std::uint8_t kGreyTriggerPush = 2;
+
+// The lowest price of one kWh, for the box and for the stored value alike: a negative
+// price would show falling costs.
+inline constexpr double kLowestRate = 0;
+
 // The price of one kWh: a value above 1 needs the user's confirmation.
 struct RateVerdict {
-    enum class Kind { NotANumber, Accept, Confirm };
+    enum class Kind { NotANumber, BelowLowest, Accept, Confirm };
     Kind kind;
     double value = 0;
 };
@@ -49,6 +57,8 @@ RateVerdict checkRate(std::string_view text, NumberSymbols symbols);
 
 inline constexpr std::string_view kRateNotANumberMessage =
     "This is not a numeric value. Re-enter the value for \"Rate\". ";
+inline constexpr std::string_view kRateBelowLowestMessage =
+    "The rate cannot be negative. Re-enter the value for \"Rate\".";
 
 std::string rateQuestion(double value, NumberSymbols symbols);
 

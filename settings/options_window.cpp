@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 
 namespace {
@@ -48,6 +49,30 @@ std::string boxText(const QLineEdit& box)
     return box.text().toStdString();
 }
 
+void keepRate(PersistedSettings& settings, double value)
+{
+    settings.set(&SettingsValues::Rate, value);
+    settings.save(Setting::Rate);
+}
+
+Qt::CheckState triggerPushState(std::uint8_t autoWriteLocal)
+{
+    switch (autoWriteLocal) {
+    case 0: return Qt::Unchecked;
+    case kGreyTriggerPush: return Qt::PartiallyChecked;
+    default: return Qt::Checked;
+    }
+}
+
+std::uint8_t autoWriteLocalOf(Qt::CheckState state)
+{
+    switch (state) {
+    case Qt::Unchecked: return 0;
+    case Qt::PartiallyChecked: return kGreyTriggerPush;
+    default: return 1;
+    }
+}
+
 } // namespace
 
 OptionsFrm::OptionsFrm(const OptionsContext& context)
@@ -80,7 +105,7 @@ void OptionsFrm::connectControls()
     flagBox(controls_.writeToWebAtStartBox, &SettingsValues::StartupServerIsOn, Setting::StartupServerIsOn);
     flagBox(controls_.localOnlyBox, &SettingsValues::TCPlocalOnly, Setting::TCPlocalOnly);
     flagBox(controls_.readingsAtStartBox, &SettingsValues::ShowReadingsAtStart, Setting::ShowReadingsAtStart);
-    connect(controls_.triggerPushBox, &QCheckBox::toggled, this, &OptionsFrm::Check5_Click);
+    connect(controls_.triggerPushBox, &QCheckBox::stateChanged, this, &OptionsFrm::Check5_Click);
 
     lostFocus_.watch(*controls_.userBox, [this] { Text1_LostFocus(); });
     lostFocus_.watch(*controls_.intervalBox, [this] {
@@ -106,7 +131,7 @@ void OptionsFrm::Form_Load()
 {
     const SettingsValues& state = context_.settings.values();
     // Boxes that change run their handlers, which save the values just loaded.
-    controls_.triggerPushBox->setChecked(state.AutoWriteLocal != 0);
+    controls_.triggerPushBox->setCheckState(triggerPushState(state.AutoWriteLocal));
     controls_.userBox->setText(qText(state.VexUser));
     controls_.intervalBox->setText(QString::number(state.VexThresT));
     controls_.channel1ThresholdBox->setText(QString::number(state.VexThres1));
@@ -170,7 +195,7 @@ void OptionsFrm::applyMqtt()
 
 void OptionsFrm::setTriggerPushBox(bool ticked)
 {
-    controls_.triggerPushBox->setChecked(ticked);
+    controls_.triggerPushBox->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
 }
 
 void OptionsFrm::tickWriteToWebServer()
@@ -184,9 +209,12 @@ void OptionsFrm::flagBoxClicked(bool checked, Flag flag, Setting key)
     context_.settings.save(key);
 }
 
-void OptionsFrm::Check5_Click(bool checked)
+void OptionsFrm::Check5_Click(int state)
 {
-    context_.settings.set(&SettingsValues::AutoWriteLocal, checked ? 1 : 0);
+    // Grey only shows a stored 2: once ticked or cleared, the box toggles between those two.
+    if (state != Qt::PartiallyChecked)
+        controls_.triggerPushBox->setTristate(false);
+    context_.settings.set(&SettingsValues::AutoWriteLocal, autoWriteLocalOf(static_cast<Qt::CheckState>(state)));
     context_.settings.save(Setting::AutoWriteLocal);
 }
 
@@ -223,22 +251,31 @@ void OptionsFrm::Text7_LostFocus()
         lostFocus_.giveFocusBack(*controls_.rateBox);
         context_.dialogs.message(std::string(kRateNotANumberMessage));
         break;
+    case RateVerdict::Kind::BelowLowest:
+        lostFocus_.giveFocusBack(*controls_.rateBox);
+        context_.dialogs.message(std::string(kRateBelowLowestMessage));
+        break;
     case RateVerdict::Kind::Accept:
-        acceptRate(verdict.value);
+        keepRate(context_.settings, verdict.value);
         break;
     case RateVerdict::Kind::Confirm:
-        if (context_.dialogs.askYesNo(rateQuestion(verdict.value, context_.symbols)))
-            acceptRate(verdict.value);
-        else
-            lostFocus_.giveFocusBack(*controls_.rateBox);
+        askToKeepRate(verdict.value);
         break;
     }
 }
 
-void OptionsFrm::acceptRate(double value)
+void OptionsFrm::askToKeepRate(double value)
 {
-    context_.settings.set(&SettingsValues::Rate, value);
-    context_.settings.save(Setting::Rate);
+    // The window may be closed before the answer comes; the price is the settings', not
+    // the window's, so a Yes still keeps it.
+    const QPointer<OptionsFrm> self(this);
+    PersistedSettings& settings = context_.settings;
+    context_.dialogs.ask({rateQuestion(value, context_.symbols)}, [self, &settings, value](bool yes) {
+        if (yes)
+            keepRate(settings, value);
+        else if (self)
+            self->lostFocus_.giveFocusBack(*self->controls_.rateBox);
+    });
 }
 
 void OptionsFrm::webHostLostFocus()

@@ -54,12 +54,13 @@ private:
     void connectControls();
     void Form_Load();
     void flagBoxClicked(bool checked, Flag flag, Setting key);
-    void Check5_Click(bool checked);
+    void Check5_Click(int state);
     void Text1_LostFocus();
     void thresholdLostFocus(QLineEdit& box, const ThresholdField& field, Threshold value);
     void Text7_LostFocus();
     void webHostLostFocus();
-    void acceptRate(double value);
+    // The price question; the answer may come after the window has closed.
+    void askToKeepRate(double value);
     void Command1_Click();
     void Command2_Click();
     void Command4_Click();

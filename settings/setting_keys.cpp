@@ -17,8 +17,8 @@ namespace {
 // Each maker takes a generic accessor, [](auto& s) -> auto& { return s.Field; },
 // so the same lambda reads a const state and writes a mutable one.
 
-// Counters, their offsets and the price are never negative: a negative one would
-// serve falling totals or costs, so a stored one is taken as damaged.
+// Counters and their offsets are never negative: a negative one would serve falling
+// totals, so a stored one is taken as damaged.
 constexpr double kNotNegative = 0;
 
 template <typename Field>
@@ -99,7 +99,7 @@ std::vector<SettingKey> makeTable()
         wholeKey<std::int16_t>(Setting::ComPort, "ComPort", "1", [](auto& s) -> auto& { return s.ComPortNum; }),
         wholeKey<std::int32_t>(Setting::TCPport, "TCPport", "1234", [](auto& s) -> auto& { return s.TCPportNum; }, 1, 65535),
         wholeKey<std::uint8_t>(Setting::ZigbeeVersion, "ZigbeeVersion", "0", [](auto& s) -> auto& { return s.CommMethod; }),
-        numberKey(Setting::Rate, "Rate", "0.126", [](auto& s) -> auto& { return s.Rate; }),
+        numberKey(Setting::Rate, "Rate", "0.126", [](auto& s) -> auto& { return s.Rate; }, kLowestRate),
         booleanKey(Setting::StartupComIsOn, "StartupComIsOn", [](auto& s) -> auto& { return s.StartupComIsOn; }),
         booleanKey(Setting::StartupRTLisOn, "StartupRTLisOn", [](auto& s) -> auto& { return s.StartupRTLisOn; }),
         booleanKey(Setting::StartupServerIsOn, "StartupServerIsOn", [](auto& s) -> auto& { return s.StartupServerIsOn; }),
@@ -119,7 +119,7 @@ std::vector<SettingKey> makeTable()
         wholeKey<std::int16_t>(Setting::VexThres2, "VexThres2", "60", [](auto& s) -> auto& { return s.VexThres2; }, kPowerChangeField.minimum),
         textKey(Setting::VexUser, "VexUser", "****", [](auto& s) -> auto& { return s.VexUser; }),
         booleanKey(Setting::VexWriteEnable, "VexWriteEnable", [](auto& s) -> auto& { return s.VexWriteEnable; }),
-        wholeKey<std::uint8_t>(Setting::AutoWriteLocal, "AutoWriteLocal", "0", [](auto& s) -> auto& { return s.AutoWriteLocal; }),
+        wholeKey<std::uint8_t>(Setting::AutoWriteLocal, "AutoWriteLocal", "0", [](auto& s) -> auto& { return s.AutoWriteLocal; }, 0, kGreyTriggerPush),
         textKey(Setting::WebHost, "WebHost", "www.kvo7730.com", [](auto& s) -> auto& { return s.WebHost; }, webHostText),
         booleanKey(Setting::TCPlocalOnly, "TCPlocalOnly", [](auto& s) -> auto& { return s.TCPlocalOnly; }),
         booleanKey(Setting::MqttEnable, "MqttEnable", [](auto& s) -> auto& { return s.MqttEnable; }),

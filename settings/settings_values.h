@@ -21,7 +21,8 @@ struct SettingsValues : LinkSettings, MqttSettings {
     // The live readings window opens with the main window.
     bool ShowReadingsAtStart = false;
 
-    // Push the ALL line to the TCP client on each post.
+    // The trigger push box's state: 1 (ticked) pushes the ALL line to the TCP client on
+    // each post; 0 (clear) and 2 (grey) do not.
     std::uint8_t AutoWriteLocal = 0;
     // The price of one kWh.
     double Rate = 0.126;

@@ -39,6 +39,8 @@ int main(int argc, char* argv[])
     QtSerialPort port(userConfigDir());
     TerminalDialogs dialogs(std::cin, std::cerr, request.assumeYes);
     Monitor monitor({.port = port, .clock = clock, .events = events, .dialogs = dialogs}, link);
-    SetupTool tool(monitor, port, clock, events, dialogs, std::cout, std::cerr);
-    return tool.run(request, link.ComPortNum);
+    SetupTool tool(monitor, events, std::cout, std::cerr);
+    QObject::connect(&tool, &SetupTool::finished, &app, [](int status) { QCoreApplication::exit(status); });
+    tool.start(request, link.ComPortNum);
+    return QCoreApplication::exec();
 }

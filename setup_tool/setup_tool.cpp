@@ -2,14 +2,9 @@
 #include "setup_tool/setup_tool.h"
 
 #include "monitor/monitor.h"
-#include "platform/clock.h"
 #include "platform/event_loop.h"
 #include "platform/program_identity.h"
 #include "platform/serial_port.h"
-#include "platform/status_list.h"
-#include "monitor_setup/settings_reader.h"
-#include "monitor_setup/settings_writer.h"
-#include "monitor_setup/utility_commands.h"
 
 #include <QCommandLineParser>
 #include <istream>
@@ -20,6 +15,8 @@ namespace {
 // Long enough for the watchdog to see one second's packet.
 constexpr int kRealTimeWatchMs = 2500;
 constexpr int kWatchSliceMs = 100;
+// Longer than the second between two packets.
+constexpr int kNextPacketWaitMs = 1500;
 
 const char* const kHelp =
     "Reads and changes the set-up of a KVO-7730 energy monitor: CT and PT type and range, data logger\n"
@@ -29,7 +26,8 @@ const char* const kHelp =
     "  read                 prints the settings as name=value lines: ct1_type, ct1_range, ct2_type,\n"
     "                       ct2_range, pt_type, pt_range, interval, firmware, device_id\n"
     "  write SETTING...     writes ct1=TYPE,RANGE ct2=TYPE,RANGE pt=TYPE,RANGE interval=MINUTES id=ID\n"
-    "                       (any of them), then reads the settings back to confirm them\n"
+    "                       (any of them; types 0-255, ranges 1-10, interval 1-255, ID 0-127),\n"
+    "                       then reads the settings back to confirm them\n"
     "  ack                  checks that the monitor answers\n"
     "  reset                resets the monitor's accumulated data (asks first unless --yes)\n"
     "  polarity 1|2         toggles the polarity of channel 1 or 2 (asks first unless --yes)\n"
@@ -38,22 +36,6 @@ const char* const kHelp =
     "free: stop kvo7730d or the windowed program kvo7730 first. A monitor streaming real-time data\n"
     "is stopped for the action and started again afterwards. Exit status: 0 when the monitor\n"
     "acknowledged everything, 1 when it did not, 2 for wrong arguments, 3 when the port cannot be opened.";
-
-// The setup window's status list, as lines on the error stream.
-class StreamStatusList : public StatusList {
-public:
-    explicit StreamStatusList(std::ostream& out) : out_(out) {}
-    void addLine(const std::string& line) override { out_ << line << std::endl; }
-    void clear() override {}
-
-private:
-    std::ostream& out_;
-};
-
-std::string byteText(std::uint8_t value)
-{
-    return std::to_string(value);
-}
 
 } // namespace
 
@@ -106,6 +88,10 @@ SetupToolCommandLine parseSetupToolCommandLine(const QStringList& arguments)
                                             : QString::fromStdString(parsed.error);
             return result;
         }
+        if (const auto outside = outsideMonitorLimits(*parsed.changes)) {
+            result.message = QString::fromStdString(*outside);
+            return result;
+        }
         request.action = Action::Write;
         request.changes = *parsed.changes;
     } else if (action == "polarity" && words.size() == 1 && (words[0] == "1" || words[0] == "2")) {
@@ -123,130 +109,152 @@ SetupToolCommandLine parseSetupToolCommandLine(const QStringList& arguments)
 
 void TerminalDialogs::message(const std::string& text)
 {
-    ++messages_;
     err_ << text << std::endl;
 }
 
-bool TerminalDialogs::askYesNo(const std::string& text)
+void TerminalDialogs::ask(const Question& question, std::function<void(bool yes)> answered)
 {
-    err_ << text << " [y/N] " << std::flush;
+    if (!question.title.empty())
+        err_ << question.title << ": ";
+    err_ << question.text << " [y/N] " << std::flush;
     if (assumeYes_) {
         err_ << "y" << std::endl;
-        return true;
+        answered(true);
+        return;
     }
     std::string answer;
     std::getline(in_, answer);
-    return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
+    answered(answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes");
 }
 
-SetupTool::SetupTool(Monitor& monitor, SerialPort& port, const Clock& clock, EventLoop& events,
-                     TerminalDialogs& dialogs, std::ostream& out, std::ostream& err)
-    : monitor_(monitor), port_(port), clock_(clock), events_(events), dialogs_(dialogs), out_(out), err_(err)
+void StreamStatusList::addLine(const std::string& line)
 {
+    out_ << line << std::endl;
 }
 
-int SetupTool::run(const SetupToolRequest& request, int comPort)
+SetupTool::SetupTool(Monitor& monitor, EventLoop& events, std::ostream& out, std::ostream& err)
+    : monitor_(monitor), events_(events), setup_(monitor), out_(out), err_(err), lines_(err)
 {
+    monitor_.statusList().mirrorTo(lines_, this);
+    setup_.statusList().mirrorTo(lines_, this);
+}
+
+void SetupTool::start(const SetupToolRequest& request, int comPort)
+{
+    request_ = request;
     monitor_.begin();
     // Opened here, not by the link: a port that cannot be had is an answer, not a question.
-    if (!port_.open(SerialPortConfig{.portNumber = comPort})) {
-        err_ << "kvo7730-setup: cannot open COM" << comPort << ": " << port_.openFailure()
+    SerialPort& port = monitor_.port();
+    if (!port.open(SerialPortConfig{.portNumber = comPort})) {
+        err_ << "kvo7730-setup: cannot open COM" << comPort << ": " << port.openFailure()
              << ". If kvo7730d or the windowed program kvo7730 uses the port, stop it first." << std::endl;
-        return setup_exit::PortUnavailable;
+        finish(setup_exit::PortUnavailable);
+        return;
     }
-    watchForRealTime();
-    int status = setup_exit::Success;
-    switch (request.action) {
-    case SetupToolRequest::Action::Read: status = read(); break;
-    case SetupToolRequest::Action::Write: status = write(request.changes); break;
-    case SetupToolRequest::Action::Ack: status = acknowledge(); break;
-    case SetupToolRequest::Action::Reset: status = reset(); break;
-    case SetupToolRequest::Action::Polarity: status = polarity(request.channel); break;
+    watchForRealTime(0);
+}
+
+void SetupTool::watchForRealTime(int watchedMs)
+{
+    if (monitor_.state().RealTimeOn) {
+        runAfterNextPacket();
+        return;
     }
-    monitor_.end();
-    return status;
+    if (watchedMs >= kRealTimeWatchMs) {
+        runAction();
+        return;
+    }
+    events_.callAfter(kWatchSliceMs, [this, watchedMs] { watchForRealTime(watchedMs + kWatchSliceMs); });
 }
 
-void SetupTool::watchForRealTime()
+void SetupTool::runAfterNextPacket()
 {
-    for (int waited = 0; waited < kRealTimeWatchMs && !monitor_.state().RealTimeOn; waited += kWatchSliceMs)
-        events_.Dly(kWatchSliceMs);
+    // From the loop, not from inside the packet receiver that announced the packet.
+    nextPacket_ = connect(&monitor_, &Monitor::readingsDecoded, this,
+                          [this] { events_.callAfter(0, [this] { runActionOnce(); }); });
+    noPacket_ = events_.callAfter(kNextPacketWaitMs, [this] { runActionOnce(); });
 }
 
-SetupLink SetupTool::link(StatusList& list)
+void SetupTool::runActionOnce()
 {
-    return {.port = port_, .clock = clock_, .events = events_, .dialogs = dialogs_, .state = monitor_.state(),
-            .ports = monitor_.ports(), .commands = monitor_.commands(), .realTime = monitor_.realTime(),
-            .List1 = list};
+    if (!nextPacket_)
+        return;
+    disconnect(nextPacket_);
+    events_.cancel(noPacket_);
+    runAction();
 }
 
-int SetupTool::read()
+void SetupTool::runAction()
 {
-    StreamStatusList list(err_);
-    const SetupLink setup = link(list);
-    SetupExchange exchange(setup);
-    const auto settings = SettingsReader(setup, exchange).Command6_Click();
-    if (!settings)
-        return setup_exit::MonitorFailed;
-    out_ << settingsListing(*settings) << std::flush;
-    return setup_exit::Success;
+    const auto succeeded = [](bool success) { return success ? setup_exit::Success : setup_exit::MonitorFailed; };
+    switch (request_.action) {
+    case SetupToolRequest::Action::Read:
+        setup_.readSettings(this, [this](const std::optional<MonitorSettings>& settings) {
+            if (settings)
+                out_ << settingsListing(*settings) << std::flush;
+            finish(settings ? setup_exit::Success : setup_exit::MonitorFailed);
+        });
+        break;
+    case SetupToolRequest::Action::Write: write(); break;
+    case SetupToolRequest::Action::Ack:
+        setup_.sendAcknowledge(this, [this, succeeded](AcknowledgeResponse response) {
+            out_ << responseBoxText(response).value_or("No response") << std::endl;
+            finish(succeeded(response == AcknowledgeResponse::Acknowledged));
+        });
+        break;
+    case SetupToolRequest::Action::Reset:
+        setup_.resetMonitor(this, [this, succeeded](ResetOutcome outcome) {
+            finish(succeeded(outcome == ResetOutcome::Reset));
+        });
+        break;
+    case SetupToolRequest::Action::Polarity:
+        setup_.togglePolarity(request_.channel, this, [this, succeeded](PolarityOutcome outcome) {
+            finish(succeeded(outcome == PolarityOutcome::Toggled));
+        });
+        break;
+    }
 }
 
-int SetupTool::write(const SettingChanges& changes)
+void SetupTool::write()
 {
-    StreamStatusList list(err_);
-    const SetupLink setup = link(list);
-    SetupExchange exchange(setup);
-    SettingsWriter writer(setup, exchange);
-    bool written = true;
+    const SettingChanges& changes = request_.changes;
+    // The writes and the read back wait their turns on the monitor, in this order.
+    const auto written = [this](WriteOutcome outcome) {
+        if (outcome != WriteOutcome::Acknowledged)
+            everyWriteAcknowledged_ = false;
+    };
     if (changes.ct1)
-        written = writer.Command1_Click(byteText(changes.ct1->first), byteText(changes.ct1->second)) && written;
+        setup_.writeCurrentTransformer(1, changes.ct1->first, changes.ct1->second, this, written);
     if (changes.ct2)
-        written = writer.Command2_Click(byteText(changes.ct2->first), byteText(changes.ct2->second)) && written;
+        setup_.writeCurrentTransformer(2, changes.ct2->first, changes.ct2->second, this, written);
     if (changes.pt)
-        written = writer.Command4_Click(byteText(changes.pt->first), byteText(changes.pt->second)) && written;
+        setup_.writePotentialTransformer(changes.pt->first, changes.pt->second, this, written);
     if (changes.interval)
-        written = writer.Command3_Click(std::to_string(*changes.interval)) && written;
+        setup_.writeStorageInterval(static_cast<std::uint8_t>(*changes.interval), this, written);
     if (changes.deviceId)
-        written = writer.Command7_Click(byteText(*changes.deviceId)) && written;
+        setup_.writeDeviceId(*changes.deviceId, this, written);
+    setup_.readSettings(this, [this](const std::optional<MonitorSettings>& settings) { finish(readBack(settings)); });
+}
 
-    const auto settings = SettingsReader(setup, exchange).Command6_Click();
+int SetupTool::readBack(const std::optional<MonitorSettings>& settings)
+{
     if (!settings) {
         err_ << "kvo7730-setup: the settings could not be read back." << std::endl;
         return setup_exit::MonitorFailed;
     }
     out_ << settingsListing(*settings) << std::flush;
-    if (withChanges(*settings, changes) != *settings) {
+    if (withChanges(*settings, request_.changes) != *settings) {
         err_ << "kvo7730-setup: the monitor does not hold the values written." << std::endl;
         return setup_exit::MonitorFailed;
     }
-    return written ? setup_exit::Success : setup_exit::MonitorFailed;
+    return everyWriteAcknowledged_ ? setup_exit::Success : setup_exit::MonitorFailed;
 }
 
-int SetupTool::acknowledge()
+void SetupTool::finish(int status)
 {
-    StreamStatusList list(err_);
-    const SetupLink setup = link(list);
-    SetupExchange exchange(setup);
-    const auto response = SettingsReader(setup, exchange).Command9_Click();
-    out_ << response.value_or("No response") << std::endl;
-    return response == "Acknowledged" ? setup_exit::Success : setup_exit::MonitorFailed;
-}
-
-int SetupTool::reset()
-{
-    StreamStatusList list(err_);
-    return UtilityCommands(link(list)).Command10_Click() ? setup_exit::Success : setup_exit::MonitorFailed;
-}
-
-int SetupTool::polarity(int channel)
-{
-    StreamStatusList list(err_);
-    UtilityCommands commands(link(list));
-    // The toggle reports only its failures, each in a message.
-    const int messagesBefore = dialogs_.messagesShown();
-    const bool confirmed = channel == 1 ? commands.Command15_Click() : commands.Command16_Click();
-    if (!confirmed)
-        return setup_exit::MonitorFailed;
-    return dialogs_.messagesShown() == messagesBefore ? setup_exit::Success : setup_exit::MonitorFailed;
+    // From the loop, not from inside the monitor's job that reported.
+    events_.callAfter(0, [this, status] {
+        monitor_.end();
+        emit finished(status);
+    });
 }

@@ -2,24 +2,24 @@
 // without a desktop. It borrows the port exactly as the setup window does.
 #pragma once
 
-#include "platform/dialogs.h"
+#include "monitor_setup/monitor_setup.h"
 #include "monitor_setup/setting_assignments.h"
-#include "monitor_setup/setup_link.h"
+#include "platform/dialogs.h"
+#include "platform/event_loop.h"
+#include "platform/status_list.h"
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <iosfwd>
 #include <optional>
 
-class Clock;
-class EventLoop;
 class Monitor;
-class SerialPort;
 
 struct SetupToolRequest {
     enum class Action { Read, Write, Ack, Reset, Polarity };
     Action action = Action::Read;
-    SettingChanges changes; // for Write
+    SettingChanges changes; // for Write, each within the monitor's limits
     int channel = 1;        // for Polarity
     std::optional<int> comPort;
     bool assumeYes = false;
@@ -37,23 +37,31 @@ struct SetupToolCommandLine {
 SetupToolCommandLine parseSetupToolCommandLine(const QStringList& arguments);
 
 // Message boxes on a terminal: a message is a line on the error stream; a question
-// is asked there and answered from the input (only "y" or "yes" is Yes), or Yes at
-// once with --yes.
+// is asked there and answered from the input at once (only "y" or "yes" is Yes), or
+// Yes with --yes.
 class TerminalDialogs : public Dialogs {
 public:
     TerminalDialogs(std::istream& in, std::ostream& err, bool assumeYes) : in_(in), err_(err), assumeYes_(assumeYes) {}
 
     void message(const std::string& text) override;
-    bool askYesNo(const std::string& text) override;
+    void ask(const Question& question, std::function<void(bool yes)> answered) override;
     void setBusyPointer(bool) override {}
-
-    int messagesShown() const { return messages_; }
 
 private:
     std::istream& in_;
     std::ostream& err_;
     bool assumeYes_;
-    int messages_ = 0;
+};
+
+// Status lines as lines on a stream; a clear leaves the lines already written.
+class StreamStatusList : public StatusList {
+public:
+    explicit StreamStatusList(std::ostream& out) : out_(out) {}
+    void addLine(const std::string& line) override;
+    void clear() override {}
+
+private:
+    std::ostream& out_;
 };
 
 // Exit statuses.
@@ -64,30 +72,43 @@ constexpr int Usage = 2;
 constexpr int PortUnavailable = 3;
 } // namespace setup_exit
 
-class SetupTool {
-public:
-    // The monitor's link reports to err; results go to out.
-    SetupTool(Monitor& monitor, SerialPort& port, const Clock& clock, EventLoop& events, TerminalDialogs& dialogs,
-              std::ostream& out, std::ostream& err);
+class SetupTool : public QObject {
+    Q_OBJECT
 
-    int run(const SetupToolRequest& request, int comPort);
+public:
+    // The monitor's and the setup's status lines go to err; results go to out.
+    SetupTool(Monitor& monitor, EventLoop& events, std::ostream& out, std::ostream& err);
+
+    // Opens the port, watches briefly for real time, then runs the action; finished
+    // comes once, from the event loop, with the exit status.
+    void start(const SetupToolRequest& request, int comPort);
+
+signals:
+    void finished(int status);
 
 private:
-    int read();
-    int write(const SettingChanges& changes);
-    int acknowledge();
-    int reset();
-    int polarity(int channel);
-    SetupLink link(StatusList& list);
-    // Watches the line briefly, so that a monitor still streaming is stopped (and
-    // restarted afterwards) around the action, as the window does.
-    void watchForRealTime();
+    // A monitor still streaming is seen by the watchdog within this watch, so that the
+    // action stops it (and starts it again afterwards), as the window does.
+    void watchForRealTime(int watchedMs);
+    // A stop sent right after a packet has the second until the next one to itself, so no
+    // packet byte is taken for one of its acknowledgements.
+    void runAfterNextPacket();
+    void runActionOnce();
+    void runAction();
+    void write();
+    // The settings after a write: what the monitor holds, and the status.
+    int readBack(const std::optional<MonitorSettings>& settings);
+    // The monitor ends (its port closes), then the status goes out.
+    void finish(int status);
 
     Monitor& monitor_;
-    SerialPort& port_;
-    const Clock& clock_;
     EventLoop& events_;
-    TerminalDialogs& dialogs_;
+    MonitorSetup setup_;
     std::ostream& out_;
     std::ostream& err_;
+    StreamStatusList lines_;
+    SetupToolRequest request_;
+    QMetaObject::Connection nextPacket_;
+    EventLoop::TimerId noPacket_ = 0;
+    bool everyWriteAcknowledged_ = true;
 };

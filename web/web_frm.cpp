@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeView>
@@ -136,8 +137,12 @@ void WebFrm::Check1_Click(bool ticked)
 
 void WebFrm::Command2_Click()
 {
-    if (dialogs_.askYesNo("Are you sure you want to remove all displayed records from list?"))
-        posting_.log().clear();
+    // The answer may come after the program has begun to end and the window is gone.
+    const QPointer<WebFrm> self(this);
+    dialogs_.ask({"Are you sure you want to remove all displayed records from list?"}, [self](bool yes) {
+        if (yes && self)
+            self->posting_.log().clear();
+    });
 }
 
 void WebFrm::closeEvent(QCloseEvent* event)

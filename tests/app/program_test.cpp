@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
 
 namespace {
 
@@ -89,14 +90,14 @@ TEST(ProgramStartup, startupComWithInvalidPort_asksAboutTheSearchAfterTheWindowI
     ProgramRig rig;
     rig.store.values["StartupComIsOn"] = "True";
     rig.port.openSucceeds = false;
-    bool visibleWhenAsked = false;
-    rig.dialogs.onShow = [&] { visibleWhenAsked = rig.window.isVisible(); };
+    rig.dialogs.holdAnswers = true;
 
     rig.program.Form_Load();
 
     ASSERT_EQ(rig.dialogs.questions.size(), 1u);
     EXPECT_EQ(rig.dialogs.questions[0], "Invalid COM port. Would you like to search for available ports?");
-    EXPECT_TRUE(visibleWhenAsked);
+    EXPECT_TRUE(rig.window.isVisible());
+    EXPECT_EQ(rig.dialogs.open.size(), 1u) << "the question waits for its answer without holding the start-up";
 }
 
 TEST(ProgramStartup, startupRealTimeWithoutStartupCom_waitsForTheUserToOpenThePort_thenStartsOnce)
@@ -114,7 +115,9 @@ TEST(ProgramStartup, startupRealTimeWithoutStartupCom_waitsForTheUserToOpenThePo
 
     rig.window.menuAction("MnuOpenCom").trigger();
     ASSERT_TRUE(rig.port.isOpen());
+    rig.events.runUntilIdle();
     rig.tick("Timer3");
+    rig.events.runUntilIdle();
 
     EXPECT_FALSE(rig.timer("Timer3").isActive());
     EXPECT_EQ(rig.port.written, "\xFCTOGPLR");
@@ -185,7 +188,6 @@ TEST(ProgramShutdown, exit_closesThePortSavesInShutdownOrderAndRemovesTheIcon)
     EXPECT_EQ(rig.store.values["E1B"], "123456789");
     EXPECT_FALSE(rig.tray.shown);
     EXPECT_TRUE(rig.program.ended());
-    EXPECT_TRUE(rig.events.waitsEnded) << "a wait in progress must not hold the end up";
     EXPECT_EQ(finished, 1);
     for (const char* name : {"Timer2", "Timer3", "Timer4", "Timer5"})
         EXPECT_FALSE(rig.timer(name).isActive()) << name << " would act after the save";
@@ -233,53 +235,70 @@ TEST(ProgramShutdown, terminationSignal_withTheUtilityOptionsAndWebWindowsOpen_e
     EXPECT_EQ(rig.store.writes, names(shutdownSaveOrder()));
 }
 
-// An end asked for while the start-up opens the port (its question box is open, or
-// the monitor is given its moment after the open) stops the start-up there.
-struct EndDuringOpen {
+// An end asked for while a job talks to the monitor ends the job at its wait: the
+// settings are saved once, and nothing reaches the port or the screen after the save.
+struct EndDuringJob {
     const char* name;
-    bool openSucceeds;
+    const char* connectionMethod;
+    std::function<void(ProgramRig&)> startJob;
 };
 
-void PrintTo(const EndDuringOpen& c, std::ostream* out)
+void PrintTo(const EndDuringJob& c, std::ostream* out)
 {
     *out << c.name;
 }
 
-class ProgramEndDuringStartup : public testing::TestWithParam<EndDuringOpen> {};
+class ProgramEndDuringJob : public testing::TestWithParam<EndDuringJob> {};
 
-TEST_P(ProgramEndDuringStartup, stopsTheStartupAfterThePortOpen_andSavesOnce)
+TEST_P(ProgramEndDuringJob, endsTheJobAtItsWait_savesOnce_andNothingFollowsTheSave)
 {
     ProgramRig rig;
-    rig.store.values = {{"StartupComIsOn", "True"}, {"StartupRTLisOn", "True"}, {"StartupServerIsOn", "True"}};
-    rig.port.openSucceeds = GetParam().openSucceeds;
-    int finished = 0;
-    QObject::connect(&rig.program, &Program::finished, [&] { ++finished; });
-    auto endOnce = [&] {
-        if (!rig.program.ended())
-            rig.program.Form_Unload();
+    rig.store.values = {{"StartupComIsOn", "True"}, {"ZigbeeVersion", GetParam().connectionMethod}};
+    // A monitor (and a dongle) that answers every write, a little later.
+    rig.port.peer = [&rig](std::string_view) {
+        rig.port.feedAt(rig.clock.elapsedMs() + 300, std::string(1, static_cast<char>(252)));
+        return std::string();
     };
-    if (GetParam().openSucceeds)
-        rig.events.onEvents = endOnce;
-    else
-        rig.dialogs.onShow = endOnce;
-
+    rig.dialogs.holdAnswers = true;
     rig.program.Form_Load();
+    rig.events.runFor(600);
+    ASSERT_TRUE(rig.port.isOpen());
+    GetParam().startJob(rig);
+    rig.events.runFor(150);
+    ASSERT_TRUE(rig.program.companion().monitor().busy()) << "the job is waiting on the monitor";
+    int saves = 0;
+    QObject::connect(&rig.program, &Program::finished, [&] { saves = static_cast<int>(rig.store.writes.size()); });
+    rig.store.writes.clear();
 
-    EXPECT_TRUE(rig.program.ended());
-    EXPECT_EQ(finished, 1);
+    rig.program.Form_Unload();
+    const std::string writtenAtTheEnd = rig.port.written;
+    const std::size_t messagesAtTheEnd = rig.dialogs.messages.size();
+    rig.events.runUntilIdle();
+    while (!rig.dialogs.open.empty())
+        rig.dialogs.answerOldest();
+    rig.events.runUntilIdle();
+
+    EXPECT_FALSE(rig.program.companion().monitor().busy());
+    EXPECT_EQ(rig.store.writes, names(shutdownSaveOrder())) << "saved once";
+    EXPECT_EQ(saves, static_cast<int>(shutdownSaveOrder().size()));
     EXPECT_FALSE(rig.port.isOpen());
-    EXPECT_EQ(rig.store.writes, names(shutdownSaveOrder())) << "saved once, by the end";
-    EXPECT_FALSE(rig.timer("Timer3").isActive()) << "no automatic start after the end";
-    EXPECT_EQ(ProgramRig::topLevel("WebFrm"), nullptr) << "no web posting after the end";
-    EXPECT_EQ(ProgramRig::topLevel("OptionsFrm"), nullptr);
-    EXPECT_EQ(rig.tray.tip, "") << "the start-up did not go on to its last step";
-    EXPECT_TRUE(rig.port.written.empty());
+    EXPECT_EQ(rig.port.written, writtenAtTheEnd) << "nothing was written after the save";
+    EXPECT_EQ(rig.dialogs.messages.size(), messagesAtTheEnd) << "no box after the save";
 }
 
-INSTANTIATE_TEST_SUITE_P(Program, ProgramEndDuringStartup,
-                         testing::Values(EndDuringOpen{"whileTheInvalidPortQuestionIsOpen", false},
-                                         EndDuringOpen{"whileTheMonitorSettlesAfterTheOpen", true}),
-                         [](const testing::TestParamInfo<EndDuringOpen>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Program, ProgramEndDuringJob,
+    testing::Values(
+        EndDuringJob{"aRealTimeStart", "8", [](ProgramRig& rig) { rig.window.menuAction("MnuStartRTL").trigger(); }},
+        EndDuringJob{"aZigbeeDiscovery", "1", [](ProgramRig& rig) { rig.window.menuAction("MnuStopRTL").trigger(); }},
+        EndDuringJob{"aSettingsRead", "8",
+                     [](ProgramRig& rig) {
+                         rig.window.menuAction("MnuUtil").trigger();
+                         auto* read = ProgramRig::topLevel("KVO_Util")->findChild<QPushButton*>("Command6");
+                         ASSERT_NE(read, nullptr);
+                         read->click();
+                     }}),
+    [](const testing::TestParamInfo<EndDuringJob>& info) { return info.param.name; });
 
 TEST(ProgramTimers, periodicSave_comesOnThe101stTickOfTimer4)
 {

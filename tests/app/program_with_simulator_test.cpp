@@ -111,7 +111,8 @@ TEST(ProgramWithSimulator, startupOptions_openThePortAndStartRealTime_andReading
     EXPECT_EQ(textOf(window, "Text1"), QStringLiteral("COM Port is Open"));
 
     EXPECT_TRUE(QTest::qWaitFor([&] { return textOf(window, "Text2") == "Real-Time Data Active"; }, 15000));
-    EXPECT_TRUE(listHolds(window, "Real-Time was off. Now attempting to start real-time."));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return listHolds(window, "Real-Time was off. Now attempting to start real-time."); }, 5000));
     const LiveReadings& readings = program.monitor().readings();
     EXPECT_TRUE(QTest::qWaitFor([&] { return readings.Watts1 == 1500; }, 10000)) << readings.Watts1;
     EXPECT_DOUBLE_EQ(readings.Volts, 230.0);
@@ -123,9 +124,12 @@ TEST(ProgramWithSimulator, startupOptions_openThePortAndStartRealTime_andReading
 
     // A packet byte that lands between a command and its acknowledgement fails the
     // stop, as it would with the monitor; like a user, try again.
-    for (int attempt = 0; attempt < 3 && !listHolds(window, "Real Time has been disabled successfully."); ++attempt)
+    const auto stopped = [&] { return listHolds(window, "Real Time has been disabled successfully."); };
+    for (int attempt = 0; attempt < 3 && !stopped(); ++attempt) {
         window.menuAction("MnuStopRTL").trigger();
-    EXPECT_TRUE(listHolds(window, "Real Time has been disabled successfully."));
+        QTest::qWaitFor([&] { return stopped() || !program.monitor().busy(); }, 10000);
+    }
+    EXPECT_TRUE(stopped());
     EXPECT_EQ(textOf(window, "Text2"), QStringLiteral("Real-Time Data Stopped"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !program.monitor().state().RealTimeOn; }, 10000))
         << "the watchdog sees the data stop";
@@ -174,6 +178,7 @@ TEST(ProgramWithSimulator, behindAVersion2Dongle_theStartDiscoversTheNodeAndRead
 
     lines.clear();
     window.menuAction("MnuStartRTL").trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return program.monitor().state().ZigbeeFound; }, 10000));
     const std::vector<std::string> discovery = {"|", "Sending +++ string", "|", "Recieved OK response from +++ command",
                                                 "|", "Node E2 has been discovered successfully."};
     // The discovery's lines follow the open's own line.
@@ -203,8 +208,9 @@ TEST(ProgramWithSimulator, behindADongleOfTheOtherVersion_theRefusalShowsAndNoPa
     running.program.Form_Load();
     MainListRecord record(running.program);
     running.window.menuAction("MnuStartRTL").trigger();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return record.holds("Received ERROR from Wireless Radio. Node E2 has not been detected."); }, 10000));
     EXPECT_FALSE(running.program.monitor().state().ZigbeeFound);
-    EXPECT_TRUE(record.holds("Received ERROR from Wireless Radio. Node E2 has not been detected."));
     QTest::qWait(2500);
     EXPECT_EQ(running.program.monitor().readings().SecondsCounter, 0);
     EXPECT_FALSE(running.program.monitor().state().RealTimeOn);

@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <fstream>
 #include <QKeyEvent>
+#include <QProxyStyle>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -44,6 +46,8 @@ struct PanelRig : ProgramRig {
             texts << widget->item(i)->text();
         return texts;
     }
+    // Lets the monitor's jobs run to their end on virtual time.
+    void run() { events.runUntilIdle(); }
     QWidget* control(const char* name) { return program.comPanel().window()->findChild<QWidget*>(name); }
     QLineEdit* box(const char* name) { return program.comPanel().window()->findChild<QLineEdit*>(name); }
     void type(const char* name, const QString& text, void (COMpanel::*lostFocus)())
@@ -59,6 +63,7 @@ TEST(ComPanel, searchOnAMachineWithPorts3And5_listsThemInOrder_andSelectingOneSt
     rig.port.portExists = [](int n) { return n == 3 || n == 5; };
     COMpanel& panel = rig.open();
     panel.Command3_Click();
+    rig.run();
     EXPECT_EQ(rig.rows("List1"), (QStringList{"3", "5"}));
     EXPECT_EQ(rig.rows("List2"), QStringList{"Click the port number to select"});
     EXPECT_FALSE(rig.port.isOpen());
@@ -92,6 +97,7 @@ TEST(ComPanel, rowsNameTheDevices_andPickingAnAdapterWithAStableName_tiesItsNumb
 
     COMpanel& panel = rig.open();
     panel.Command3_Click();
+    rig.run();
     const QStringList rows = rig.rows("List1");
     ASSERT_EQ(rows.size(), 3);
     EXPECT_EQ(rows[0].toStdString(), "3   com3 -> " + adapter.string() + ", by-id " + stableName);
@@ -122,6 +128,7 @@ TEST(ComPanel, searchFindingNothing_saysSoAndListsNothing)
     PanelRig rig;
     rig.port.portExists = [](int) { return false; };
     rig.open().Command3_Click();
+    rig.run();
     EXPECT_EQ(rig.dialogs.messages, std::vector<std::string>{"No COM Port Found"});
     EXPECT_TRUE(rig.rows("List1").isEmpty());
 }
@@ -132,6 +139,7 @@ TEST(ComPanel, openPortOutside1To64_saysNoPortSelected_andLeavesThePortAlone)
         PanelRig rig(Stored{{"ZigbeeVersion", "8"}, {"ComPort", stored}});
         const std::size_t opens = rig.port.opens.size();
         rig.open().Command2_Click();
+        rig.run();
         EXPECT_EQ(rig.dialogs.messages, std::vector<std::string>{"No COM port selected. Try \"Find COM Port\" utility"})
             << stored;
         EXPECT_EQ(rig.port.opens.size(), opens) << stored;
@@ -145,9 +153,11 @@ TEST(ComPanel, openPortThatFails_addsItsLine_andTheYesAnswerListsThePorts)
     COMpanel& panel = rig.open();
     rig.dialogs.answers = {true};
     panel.Command2_Click();
+    rig.run();
     EXPECT_EQ(rig.dialogs.questions, std::vector<std::string>{kAskSearch});
     EXPECT_EQ(rig.rows("List1"), QStringList{"4"});
-    EXPECT_EQ(rig.rows("List2"), (QStringList{"Click the port number to select", "Error opening COM port"}));
+    // The search waits its turn behind the open, so its list comes last.
+    EXPECT_EQ(rig.rows("List2"), QStringList{"Click the port number to select"});
 }
 
 TEST(ComPanel, methodButtons_enableOnlyTheirFindButton_andSetTheMethodWithoutStoringIt)
@@ -217,6 +227,7 @@ TEST(ComPanel, firstRun_startOpensThePanel_andChoosingUsbCableThenExitLetsRealTi
     EXPECT_FALSE(rig.program.ended());
 
     rig.window.menuAction("MnuStartRTL").trigger();
+    rig.run();
     EXPECT_TRUE(rig.monitor.realTimeOn());
     EXPECT_EQ(rig.store.values["ZigbeeVersion"], "0") << "the method is stored at the next load or at shut-down";
 }
@@ -239,6 +250,7 @@ TEST(ComPanel, comPortBox_keepsItsNumberWhileOpenOrOutOfRange_andIgnoresText)
     EXPECT_NE(rig.store.values["ComPort"], "7") << "nothing is stored";
 
     rig.program.comPanel().window()->Command2_Click();
+    rig.run();
     ASSERT_TRUE(rig.port.isOpen());
     rig.type("Text1", "8", &COMpanel::Text1_LostFocus);
     EXPECT_EQ(rig.program.settings().ComPortNum, 7);
@@ -254,6 +266,9 @@ TEST(ComPanel, tcpPortBox_takesPortsUpTo65535_andKeepsThePreviousOneWhenRefusedO
     EXPECT_EQ(rig.program.settings().TCPportNum, 43259);
     EXPECT_EQ(rig.store.values["TCPport"], "43259");
     EXPECT_EQ(rig.tcpserver.listens.back(), 43259);
+    const std::size_t listens = rig.tcpserver.listens.size();
+    rig.type("Text2", "43259", &COMpanel::Text2_LostFocus);
+    EXPECT_EQ(rig.tcpserver.listens.size(), listens) << "the same number leaves the server (and its client) alone";
 
     for (const char* refused : {"abc", "0", "65536"}) {
         rig.type("Text2", refused, &COMpanel::Text2_LostFocus);
@@ -275,6 +290,7 @@ TEST(ComPanel, closePort_showsBothBoxesClosedAndTheWebPostingStopped)
     PanelRig rig(Stored{{"ZigbeeVersion", "8"}, {"ComPort", "2"}});
     COMpanel& panel = rig.open();
     panel.Command2_Click();
+    rig.run();
     EXPECT_EQ(rig.box("Text1")->palette().color(QPalette::Base), QColor(0, 255, 0));
     panel.Command1_Click();
     EXPECT_FALSE(rig.port.isOpen());
@@ -291,6 +307,7 @@ TEST(ComPanel, findE2_discoversTheNodeInThePanelsList_withoutSettingZigbeeFound)
     rig.port.peer = [&](std::string_view bytes) { return dongle.receive(bytes, rig.clock.elapsedMs()); };
     rig.open();
     static_cast<QPushButton*>(rig.control("Command5"))->click();
+    rig.run();
     EXPECT_EQ(rig.rows("List2"), QStringList{"Node E2 has been discovered successfully."});
     EXPECT_FALSE(rig.program.monitor().state().ZigbeeFound);
 }
@@ -308,6 +325,114 @@ TEST(ComPanel, minimizingTheMainWindow_closesAnOpenPanel_butMakesNoneAndNeverEnd
     ProgramRig::settle();
     EXPECT_EQ(rig.program.comPanel().window(), nullptr);
     EXPECT_FALSE(rig.program.ended()) << "the user only minimized";
+}
+
+// Each action of the panel, and the window closed (or the main window minimized) while
+// the monitor's job for it still waits: the job ends on its own, its result goes nowhere.
+struct CloseDuringAction {
+    const char* name;
+    const char* button;
+    bool minimize;
+};
+
+class ComPanelClosedDuringAction : public testing::TestWithParam<CloseDuringAction> {};
+
+TEST_P(ComPanelClosedDuringAction, theJobRunsToItsEnd_andNothingTouchesTheGoneWindow)
+{
+    PanelRig rig(Stored{{"ZigbeeVersion", "1"}});
+    rig.port.portExists = [](int n) { return n == 1 || n == 2; };
+    COMpanel& panel = rig.open();
+    rig.control("Command6")->setEnabled(true);
+    static_cast<QPushButton*>(rig.control(GetParam().button))->click();
+    ASSERT_TRUE(rig.program.monitor().busy()) << "the job waits";
+
+    if (GetParam().minimize) {
+        rig.minimize();
+    } else {
+        panel.close();
+    }
+    ProgramRig::settle();
+    ASSERT_EQ(rig.program.comPanel().window(), nullptr);
+    rig.run();
+
+    EXPECT_FALSE(rig.program.monitor().busy());
+    EXPECT_FALSE(rig.program.ended());
+    // The panel opens again, fresh, and works.
+    rig.open();
+    EXPECT_TRUE(rig.rows("List1").isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ComPanel, ComPanelClosedDuringAction,
+    testing::Values(CloseDuringAction{"listPorts_closed", "Command3", false},
+                    CloseDuringAction{"listPorts_minimized", "Command3", true},
+                    CloseDuringAction{"openPort_closed", "Command2", false},
+                    CloseDuringAction{"findE1_closed", "Command6", false},
+                    CloseDuringAction{"findE1_minimized", "Command6", true}),
+    [](const testing::TestParamInfo<CloseDuringAction>& info) { return info.param.name; });
+
+TEST(ComPanel, aSecondSearchWhileOneRuns_isRefusedWithALine_andThePortsAreListedOnce)
+{
+    PanelRig rig;
+    rig.port.portExists = [](int n) { return n == 3; };
+    COMpanel& panel = rig.open();
+    panel.Command3_Click();
+    panel.Command3_Click();
+    rig.run();
+
+    EXPECT_EQ(rig.rows("List1"), QStringList{"3"});
+    QStringList mainLines;
+    auto* mainList = rig.window.findChild<QListWidget*>("List1");
+    for (int i = 0; i < mainList->count(); ++i)
+        mainLines << mainList->item(i)->text();
+    EXPECT_EQ(mainLines.count("The monitor is busy with the same command; the request was not carried out."), 1);
+}
+
+TEST(ComPanel, aSearchThatClosesTheOpenPort_showsItClosedInTheMainWindowAndThePanel)
+{
+    PanelRig rig(Stored{{"ZigbeeVersion", "8"}, {"ComPort", "2"}});
+    COMpanel& panel = rig.open();
+    panel.Command2_Click();
+    rig.run();
+    ASSERT_EQ(rig.text("Text1"), QStringLiteral("COM Port is Open"));
+
+    panel.Command3_Click();
+    rig.run();
+
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_EQ(rig.text("Text1"), QStringLiteral("COM Port is Closed"));
+    EXPECT_EQ(rig.box("Text1")->palette().color(QPalette::Base), QColor(255, 0, 0));
+}
+
+// A style under which one click activates an item, as some desktops set it.
+class SingleClickActivates : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override
+    {
+        if (hint == SH_ItemView_ActivateItemOnSingleClick)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+
+TEST(ComPanel, oneClickOnAPort_selectsItOnce_evenWhereOneClickActivates)
+{
+    PanelRig rig;
+    rig.port.portExists = [](int n) { return n == 3; };
+    COMpanel& panel = rig.open();
+    panel.Command3_Click();
+    rig.run();
+    auto* ports = panel.findChild<QListWidget*>("List1");
+    SingleClickActivates style;
+    ports->setStyle(&style);
+    panel.show();
+    rig.dialogs.messages.clear();
+
+    const QRect row = ports->visualItemRect(ports->item(0));
+    QTest::mouseClick(ports->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+
+    EXPECT_EQ(rig.dialogs.messages, std::vector<std::string>{"Set to COM 3"});
 }
 
 } // namespace

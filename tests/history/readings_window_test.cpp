@@ -1,16 +1,11 @@
 // The live readings window: its texts, its "no data" sentences, its chart's live hour,
 // and the window inside the program.
-#include "history_rig.h"
 #include "program_rig.h"
 
-#include "history/export_window.h"
-#include "history/history_csv.h"
 #include "history/power_chart.h"
 #include "history/reading_texts.h"
 
 #include <QLabel>
-#include <QPushButton>
-#include <QRadioButton>
 #include <gtest/gtest.h>
 
 namespace {
@@ -78,7 +73,7 @@ TEST(ReadingsWindowInProgram, opensAtStartWhenSetAndFollowsEachPacketAndTheSilen
     rig.store.values = {{"StartupComIsOn", "True"}, {"ShowReadingsAtStart", "True"}, {"Rate", "0.5"}};
     rig.monitor.state().volts = 230;
     rig.monitor.state().watts = {1500, 0};
-    rig.program.Form_Load();
+    rig.load();
     QWidget* window = ProgramRig::topLevel("LiveReadings");
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
@@ -96,27 +91,6 @@ TEST(ReadingsWindowInProgram, opensAtStartWhenSetAndFollowsEachPacketAndTheSilen
     rig.clock.advanceMs(9000);
     rig.tick(*rig.program.findChild<QTimer*>("ReadingsFeedCheck"));
     EXPECT_EQ(valueText("DataState"), QStringLiteral("No data: real-time data is stopped."));
-}
-
-TEST(ExportWindow, writesTheChosenRowsToTheFileNamedAndSaysWhere_orWhyNot)
-{
-    HistoryRig rig;
-    for (int second = 0; second < 70; ++second)
-        rig.packet(100, 0);
-    ScriptedDialogs dialogs;
-    ExportWindow window(rig.store, dialogs);
-    window.findChild<QRadioButton*>("PacketRows")->setChecked(true);
-    for (const QString& path : {rig.folder.filePath("out.csv"), rig.folder.filePath("missing/out.csv")}) {
-        window.findChild<QLineEdit*>("File")->setText(path);
-        window.findChild<QPushButton*>("Export")->click();
-    }
-    ASSERT_EQ(dialogs.messages.size(), 2u);
-    EXPECT_EQ(dialogs.messages[0], "The history was written to " + rig.folder.filePath("out.csv").toStdString() + ".");
-    EXPECT_TRUE(dialogs.messages[1].starts_with("The history could not be written to ")) << dialogs.messages[1];
-    QFile file(rig.folder.filePath("out.csv"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readLine().toStdString(), csvHeader(HistoryRows::Packets));
-    EXPECT_EQ(file.readAll().count('\n'), 70) << "the last 24 hours up to now, the minute in progress too";
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Start, stop, switching off around setup and the polarity toggle against the emulated
-// monitor, with its packet stream read by the receiver and watched by the watchdog.
+// monitor, with its packet stream read by the receiver and watched by the watchdog, all
+// on virtual time.
 #include "link_rig.h"
 
 #include "link/packet_decoder.h"
@@ -8,52 +9,62 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 const std::string kAck = WordPeer::attentionWord();
 
+// Calls fire every ms milliseconds of virtual time from now on.
+void every(FakeEventLoop& loop, int ms, std::function<void()> fire)
+{
+    loop.callAfter(ms, [&loop, ms, fire] {
+        fire();
+        every(loop, ms, fire);
+    });
+}
+
 // The link rig with the emulated monitor on the far end of the port. Its packets arrive
-// once a second of virtual time, whenever the program waits or a test lets a second pass.
+// half-way through every second of virtual time; the watchdog ticks on each whole second.
+// While a job runs the receiver is held, as the monitor's queue holds it.
 struct EmulatedLink : LinkRig {
     MonitorEmulator emulator;
     PacketDecoder decoder{List1, clock};
     PacketReceiver receiver{port, clock, events, state, List1, decoder};
-    std::int64_t streamedSeconds = 0;
 
     explicit EmulatedLink(const ResponseMode& responses = {}) : emulator(MonitorState{}, responses, StreamFaults{})
     {
         emulator.state().watts = {100, 50};
+        // As at the program's start: the watchdog begins from the stopped state.
+        state.NoDataSeconds = 6;
         port.peer = [this](std::string_view bytes) { return emulator.receive(bytes); };
-        port.setReceiveHandler([this] { receiver.onBytesArrived(); });
-        events.onEvents = [this] { deliverStream(); };
+        port.setReceiveHandler([this] {
+            waits.bytesArrived();
+            receiver.onBytesArrived();
+        });
+        events.callAfter(500, [this] { every(events, 1000, [this] { port.arrive(emulator.tick(1)); }); });
+        every(events, 1000, [this] { control.watchdogTick(); });
     }
 
-    void deliverStream()
+    template <typename T>
+    T job(Task<T> step)
     {
-        const std::int64_t due = clock.elapsedMs() / 1000 - streamedSeconds;
-        if (due <= 0)
-            return;
-        streamedSeconds += due;
-        port.feed(emulator.tick(static_cast<int>(due)));
-        port.notify();
+        receiver.hold(true);
+        struct Release {
+            EmulatedLink& link;
+            ~Release() { link.receiver.hold(link.control.inputHeldAfterStop()); }
+        } release{*this};
+        return run(std::move(step));
     }
 
     const LiveReadings& readings() const { return decoder.readings(); }
-
-    // One second of the program's life: the stream, then the watchdog's tick.
-    void secondPasses()
-    {
-        clock.advanceMs(1000);
-        deliverStream();
-        control.Timer2_Timer();
-    }
 };
 
 TEST(EmulatedMonitorExchange, start_switchesTheMonitorOnAndItsPacketsKeepRealTimeOn)
 {
     EmulatedLink link;
 
-    link.control.MnuStartRTL_Click();
+    link.job(link.control.start());
     ASSERT_TRUE(link.emulator.realTimeOn());
     EXPECT_EQ(link.List1.lines, std::vector<std::string>{"Real-Time is ON"});
     // Packets arrived during the wait for the first data.
@@ -61,52 +72,53 @@ TEST(EmulatedMonitorExchange, start_switchesTheMonitorOnAndItsPacketsKeepRealTim
     EXPECT_EQ(link.webRealTimeBox.text, "Real-Time Data Active");
 
     for (int second = 0; second < 5; ++second) {
-        link.secondPasses();
+        link.events.runFor(1000);
         EXPECT_TRUE(link.state.RealTimeOn);
     }
-    EXPECT_FALSE(link.state.CmdInProgress);
     EXPECT_DOUBLE_EQ(link.readings().Volts, 120.0);
     EXPECT_DOUBLE_EQ(link.readings().Watts1, 100);
     EXPECT_DOUBLE_EQ(link.readings().Watts2, 50);
     EXPECT_EQ(link.readings().SecondsCounter, static_cast<std::int32_t>(link.emulator.state().secondsCounter));
+    EXPECT_EQ(link.port.unread(), 0u);
 }
 
 TEST(EmulatedMonitorExchange, stopWhileStreaming_switchesTheMonitorOffAndTheWatchdogNoticesOnTheThirdTick)
 {
     EmulatedLink link;
-    link.control.MnuStartRTL_Click();
-    link.secondPasses();
-    link.secondPasses();
+    link.job(link.control.start());
+    // To a whole second: the last packet came half a second ago, the watchdog has just ticked.
+    link.events.runFor(3000 - link.clock.elapsedMs() % 1000);
     ASSERT_TRUE(link.state.RealTimeOn);
 
-    link.control.MnuStopRTL_Click();
+    ASSERT_TRUE(link.job(link.control.stop()));
     EXPECT_FALSE(link.emulator.realTimeOn());
     EXPECT_EQ(link.List1.lines.back(), "Real Time has been disabled successfully.");
 
-    // The last packet came before the tick just before the stop.
-    link.secondPasses();
-    EXPECT_TRUE(link.state.RealTimeOn);
-    link.secondPasses();
-    EXPECT_FALSE(link.state.RealTimeOn);
+    // The third tick after the last packet (one came before the stop) turns it off.
+    const bool expectedOn[] = {true, false, false};
+    for (std::size_t tick = 0; tick < std::size(expectedOn); ++tick) {
+        SCOPED_TRACE(tick + 1);
+        link.events.runFor(1000);
+        EXPECT_EQ(link.state.RealTimeOn, expectedOn[tick]);
+    }
     EXPECT_EQ(link.mainRealTimeBox.text, "Real-Time Data Stopped");
     EXPECT_EQ(link.realTimeChanges, (std::vector<bool>{true, false}));
 }
 
-TEST(EmulatedMonitorExchange, realTimeOffAndRestore_switchTheMonitorOffAndOnAgain)
+TEST(EmulatedMonitorExchange, switchOffForSetupAndRestore_switchTheMonitorOffAndOnAgain)
 {
     EmulatedLink link;
-    link.control.MnuStartRTL_Click();
-    link.secondPasses();
+    link.job(link.control.start());
+    link.events.runFor(1000);
     RecordingStatusList setupList;
 
-    ASSERT_TRUE(link.control.RealTimeOff(setupList));
+    ASSERT_EQ(link.job(link.control.switchOffForSetup(setupList)), std::optional<bool>(true));
     EXPECT_FALSE(link.emulator.realTimeOn());
-    EXPECT_TRUE(link.state.RTwasOn);
 
-    link.control.RealTimeRestore(setupList);
+    link.job(link.control.restoreAfterSetup(true, setupList));
     EXPECT_TRUE(link.emulator.realTimeOn());
-    EXPECT_FALSE(link.state.CmdInProgress);
     EXPECT_EQ(setupList.lines.back(), "Restoring Real-Time back to its ON state.");
+    EXPECT_FALSE(link.receiver.held());
 }
 
 TEST(EmulatedMonitorExchange, togglePolarity_reversesOnlyThatChannelAndLeavesTheRepliesWaiting)
@@ -114,10 +126,9 @@ TEST(EmulatedMonitorExchange, togglePolarity_reversesOnlyThatChannelAndLeavesThe
     EmulatedLink link;
     link.openPort();
 
-    link.control.TogglePolarity(2);
+    EXPECT_EQ(link.job(link.control.togglePolarity(2)), std::nullopt);
     EXPECT_FALSE(link.emulator.state().polarityReversed[0]);
     EXPECT_TRUE(link.emulator.state().polarityReversed[1]);
-    EXPECT_GT(link.port.unread(), 0u);
     EXPECT_TRUE(link.dialogs.messages.empty());
 }
 
@@ -139,11 +150,11 @@ TEST(EmulatedMonitorExchange, faultyMonitors_failTheStartAtTheStepTheyDoNotAnswe
         SCOPED_TRACE(c.name);
         EmulatedLink link(c.responses);
 
-        link.control.MnuStartRTL_Click();
+        link.job(link.control.start());
         EXPECT_EQ(link.port.written, c.written);
         EXPECT_EQ(link.List1.lines.back(), c.lastLine);
         EXPECT_FALSE(link.emulator.realTimeOn());
-        EXPECT_FALSE(link.state.CmdInProgress);
+        EXPECT_FALSE(link.receiver.held());
     }
 }
 
@@ -152,8 +163,8 @@ TEST(EmulatedMonitorExchange, refusedAttention_endsTheHandshakeAtOnce)
     EmulatedLink link(ResponseMode{.answerByte = 253});
     link.openPort();
 
-    EXPECT_FALSE(link.exchange.Send_Receive_Ack());
-    EXPECT_LT(link.clock.elapsedMs(), 50);
+    EXPECT_FALSE(link.job(link.exchange.attention()));
+    EXPECT_EQ(link.clock.elapsedMs(), 0);
 }
 
 } // namespace

@@ -1,14 +1,20 @@
-// Opening, closing and searching the serial port, and the two port menu commands.
+// Opening, closing and searching the serial port, and "Close COM Port", on virtual time.
 #include "link_rig.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <set>
-#include <stdexcept>
 
 namespace {
 
 const std::string kSearchQuestion = "Invalid COM port. Would you like to search for available ports?";
+
+// Lets an open run on its own; its result once it has ended.
+Task<> keepResult(Task<bool> open, std::optional<bool>* result)
+{
+    *result = co_await open;
+}
 
 class PortTest : public ::testing::Test, protected LinkRig {
 protected:
@@ -19,16 +25,16 @@ protected:
     }
 };
 
-using OpenComPort = PortTest;
-using CloseComPort = PortTest;
+using OpenPort = PortTest;
+using ClosePort = PortTest;
 using FindPorts = PortTest;
-using PortMenus = PortTest;
+using CloseChosenByUser = PortTest;
 
-TEST_F(OpenComPort, appliesTheWholeConfigurationForComPortNumThenSettles)
+TEST_F(OpenPort, appliesTheWholeConfigurationForComPortNumThenGivesTheMonitor500ms)
 {
     settings.ComPortNum = 5;
 
-    ASSERT_TRUE(ports.OpenComPort());
+    ASSERT_TRUE(run(ports.open()));
     ASSERT_EQ(port.opens.size(), 1u);
     const SerialPortConfig& config = port.opens[0];
     EXPECT_EQ(config.portNumber, 5);
@@ -41,14 +47,14 @@ TEST_F(OpenComPort, appliesTheWholeConfigurationForComPortNumThenSettles)
     EXPECT_FALSE(config.rtsEnable);
     EXPECT_FALSE(config.discardNul);
     EXPECT_TRUE(port.isOpen());
-    EXPECT_EQ(events.delays, std::vector<int>{500});
+    EXPECT_EQ(clock.elapsedMs(), 500);
     EXPECT_EQ(portsOpened, 1);
     EXPECT_EQ(portsClosed, 0);
 }
 
-TEST_F(OpenComPort, success_showsOpenOnMainBoxAndColoursOnlyTheComPanelBox)
+TEST_F(OpenPort, success_showsOpenOnMainBoxAndColoursOnlyTheComPanelBox)
 {
-    ASSERT_TRUE(ports.OpenComPort());
+    ASSERT_TRUE(run(ports.open()));
 
     EXPECT_EQ(mainPortBox.text, "COM Port is Open");
     EXPECT_EQ(mainPortBox.look, status_look::Good);
@@ -57,18 +63,18 @@ TEST_F(OpenComPort, success_showsOpenOnMainBoxAndColoursOnlyTheComPanelBox)
     EXPECT_TRUE(dialogs.questions.empty());
 }
 
-TEST_F(OpenComPort, alreadyOpen_isClosedBeforeTheNewOpen)
+TEST_F(OpenPort, alreadyOpen_isClosedBeforeTheNewOpen)
 {
     openPort();
 
-    ASSERT_TRUE(ports.OpenComPort());
+    ASSERT_TRUE(run(ports.open()));
     EXPECT_EQ(port.closes, 1);
     EXPECT_EQ(port.opens.size(), 2u);
     EXPECT_EQ(portsClosed, 1);
     EXPECT_EQ(portsOpened, 1);
 }
 
-TEST_F(OpenComPort, portZeroOrMissingPort_asksToSearchAndFailsWithBoxesUntouched)
+TEST_F(OpenPort, portZeroOrMissingPort_asksToSearchAndFailsAtOnceWithBoxesUntouched)
 {
     machineHasPorts({1, 2});
     for (const std::int16_t number : {0, 9}) {
@@ -76,30 +82,54 @@ TEST_F(OpenComPort, portZeroOrMissingPort_asksToSearchAndFailsWithBoxesUntouched
         settings.ComPortNum = number;
         dialogs.questions.clear();
 
-        EXPECT_FALSE(ports.OpenComPort());
+        EXPECT_FALSE(run(ports.open()));
         EXPECT_EQ(dialogs.questions, std::vector<std::string>{kSearchQuestion});
     }
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(mainPortBox.lookChanges, 0);
     EXPECT_EQ(comPanelPortBox.lookChanges, 0);
-    EXPECT_TRUE(events.delays.empty());
+    EXPECT_EQ(clock.elapsedMs(), 0);
     EXPECT_EQ(comPanelListings, 0);
     EXPECT_EQ(portsOpened, 0);
 }
 
-TEST_F(OpenComPort, failedReopenOfAnOpenPort_showsThePortClosed)
+TEST_F(OpenPort, failedReopenOfAnOpenPort_showsThePortClosed)
 {
-    openPort();
-    ASSERT_TRUE(ports.OpenComPort());
+    ASSERT_TRUE(run(ports.open()));
     port.openSucceeds = false;
 
-    EXPECT_FALSE(ports.OpenComPort());
+    EXPECT_FALSE(run(ports.open()));
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(mainPortBox.text, "COM Port is Closed");
     EXPECT_EQ(mainPortBox.look, status_look::Stopped);
 }
 
-TEST_F(OpenComPort, refusedBySystem_saysWhyBeforeTheQuestion_andHowToJoinDialoutWhenDenied)
+// The question waits for the user; the open ends with the answer, and Yes asks for the
+// COM panel with its port list.
+TEST_F(OpenPort, failure_waitsForTheAnswerAndYesWantsThePortSearch)
+{
+    for (const bool yes : {true, false}) {
+        SCOPED_TRACE(yes);
+        LinkRig rig;
+        rig.port.openSucceeds = false;
+        rig.dialogs.holdAnswers = true;
+        rig.dialogs.answers = {yes};
+        std::optional<bool> opened;
+        startTask(keepResult(rig.ports.open(), &opened), [](std::exception_ptr) {});
+        rig.events.runFor(60'000);
+        ASSERT_EQ(rig.dialogs.open.size(), 1u);
+        EXPECT_FALSE(opened.has_value()) << "the open waits for its answer";
+
+        rig.dialogs.answerOldest();
+
+        EXPECT_EQ(opened, std::optional<bool>(false));
+        EXPECT_EQ(rig.comPanelListings, yes ? 1 : 0);
+        EXPECT_EQ(rig.comPanelShown, 0);
+        EXPECT_EQ(rig.portsOpened, 0);
+    }
+}
+
+TEST_F(OpenPort, refusedBySystem_saysWhyBeforeTheQuestion_andHowToJoinDialoutWhenDenied)
 {
     struct Case {
         std::string reason;
@@ -118,16 +148,23 @@ TEST_F(OpenComPort, refusedBySystem_saysWhyBeforeTheQuestion_andHowToJoinDialout
         rig.settings.ComPortNum = 3;
         rig.port.openSucceeds = false;
         rig.port.failureText = c.reason;
-        rig.dialogs.onShow = [&] { EXPECT_EQ(rig.List1.lines.size(), c.line.empty() ? 0u : 1u) << "said before asking"; };
+        rig.dialogs.holdAnswers = true;
+        std::optional<bool> opened;
+        startTask(keepResult(rig.ports.open(), &opened), [](std::exception_ptr) {});
 
-        EXPECT_FALSE(rig.ports.OpenComPort());
-
+        // The question is open now; the reason is already in the list.
         ASSERT_EQ(rig.dialogs.questions.size(), 1u);
-        EXPECT_EQ(rig.List1.lines, c.line.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.line});
+        const std::vector<std::string> expected =
+            c.line.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.line};
+        EXPECT_EQ(rig.List1.lines, expected);
+        EXPECT_FALSE(opened.has_value());
+        rig.dialogs.answerOldest();
+        EXPECT_EQ(opened, std::optional<bool>(false));
+        EXPECT_EQ(rig.List1.lines, expected);
     }
 }
 
-TEST_F(CloseComPort, lostDevice_isReportedAndShownClosed)
+TEST_F(ClosePort, lostDevice_isReportedAndShownClosed)
 {
     openPort();
     port.setLostHandler([this] { ports.takePortLoss(); });
@@ -141,22 +178,34 @@ TEST_F(CloseComPort, lostDevice_isReportedAndShownClosed)
     EXPECT_EQ(List1.lines.back(), "The COM port was lost: its device was removed or closed.");
 }
 
-TEST_F(OpenComPort, failureAnsweredYes_showsTheComPanelListingPorts)
+TEST_F(ClosePort, lostPort_reopensOnlyWhenItsDeviceIsBack_withoutAQuestion)
 {
-    port.openSucceeds = false;
-    dialogs.answers = {true};
+    openPort();
+    port.setLostHandler([this] { ports.takePortLoss(); });
+    port.loseDevice();
 
-    EXPECT_FALSE(ports.OpenComPort());
-    EXPECT_EQ(comPanelListings, 1);
-    EXPECT_EQ(comPanelShown, 0);
-    EXPECT_EQ(portsOpened, 0);
+    port.openSucceeds = false;
+    EXPECT_FALSE(run(ports.reopenLostPort()));
+    EXPECT_TRUE(dialogs.questions.empty());
+    EXPECT_EQ(clock.elapsedMs(), 0);
+
+    port.openSucceeds = true;
+    EXPECT_TRUE(run(ports.reopenLostPort()));
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(mainPortBox.text, "COM Port is Open");
+    EXPECT_EQ(List1.lines.back(), "The COM port is back and open again.");
+    EXPECT_EQ(clock.elapsedMs(), 500) << "the monitor gets its moment after the open";
+
+    // An open port is not reopened.
+    EXPECT_FALSE(run(ports.reopenLostPort()));
+    EXPECT_EQ(port.opens.size(), 3u);
 }
 
-TEST_F(CloseComPort, openPort_isClosedAndShownClosed)
+TEST_F(ClosePort, openPort_isClosedAndShownClosed)
 {
     openPort();
 
-    ports.CloseComPort();
+    ports.close();
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(port.closes, 1);
     EXPECT_EQ(portsClosed, 1);
@@ -164,119 +213,99 @@ TEST_F(CloseComPort, openPort_isClosedAndShownClosed)
     EXPECT_EQ(mainPortBox.look, status_look::Stopped);
 }
 
-TEST_F(CloseComPort, closedForGood_noLaterOpenProbeOrHandshakeOpensItAgain)
+TEST_F(ClosePort, closedPort_isStillShownClosed)
+{
+    ports.close();
+    EXPECT_EQ(port.closes, 0);
+    EXPECT_EQ(portsClosed, 0);
+    EXPECT_EQ(mainPortBox.text, "COM Port is Closed");
+}
+
+TEST_F(ClosePort, closedForGood_noLaterOpenSearchReopenOrHandshakeOpensItAgain)
 {
     openPort();
     ports.closeForGood();
     ASSERT_FALSE(port.isOpen());
     const std::size_t opensBefore = port.opens.size();
 
-    // A stop unwinding from the end of the run retries its handshake, which opens a closed port.
-    control.MnuStopRTL_Click();
-    EXPECT_FALSE(ports.OpenComPort());
-    EXPECT_FALSE(ports.PortAvailable(1));
+    // The stop's handshake opens a closed port.
+    EXPECT_FALSE(run(control.stop()));
+    EXPECT_FALSE(run(ports.open()));
+    EXPECT_TRUE(run(ports.findPorts()).ports.empty());
+    EXPECT_FALSE(run(ports.reopenLostPort()));
 
     EXPECT_EQ(port.opens.size(), opensBefore);
     EXPECT_FALSE(port.isOpen());
+    EXPECT_TRUE(port.written.empty());
     EXPECT_TRUE(dialogs.questions.empty()) << "nobody is asked to search for ports at the end";
-}
-
-TEST_F(CloseComPort, closedPort_isStillShownClosed)
-{
-    ports.CloseComPort();
-    EXPECT_EQ(port.closes, 0);
-    EXPECT_EQ(portsClosed, 0);
-    EXPECT_EQ(mainPortBox.text, "COM Port is Closed");
-}
-
-TEST_F(FindPorts, portAvailable_opensAndClosesTheNumberAndLeavesThePortClosed)
-{
-    openPort();
-    machineHasPorts({4});
-
-    EXPECT_TRUE(ports.PortAvailable(4));
-    EXPECT_EQ(port.opens.back().portNumber, 4);
-    EXPECT_FALSE(port.isOpen());
-    EXPECT_FALSE(ports.PortAvailable(6));
-    EXPECT_FALSE(port.isOpen());
-    EXPECT_GE(events.yields, 2);
-    // The monitor's port was closed once; the probes are not announced as its opens and closes.
-    EXPECT_EQ(portsClosed, 1);
-    EXPECT_EQ(portsOpened, 0);
 }
 
 TEST_F(FindPorts, usablePorts3And7_areListedInOrderAndThePortIsLeftClosed)
 {
     machineHasPorts({3, 7});
     settings.ComPortNum = 3;
-    ASSERT_TRUE(ports.OpenComPort());
-    state.PortCount = 9;
+    ASSERT_TRUE(run(ports.open()));
 
-    ports.FindPorts();
-    EXPECT_EQ(state.PortCount, 2);
-    EXPECT_EQ(state.PortList[0], 3);
-    EXPECT_EQ(state.PortList[1], 7);
+    const PortSearchResult result = run(ports.findPorts());
+    EXPECT_EQ(result.ports, (std::vector<int>{3, 7}));
+    EXPECT_FALSE(result.listFull);
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(port.opens.size(), 1u + 64u);
     EXPECT_EQ(port.opens.back().portNumber, 64);
-    ASSERT_FALSE(dialogs.pointerChanges.empty());
-    EXPECT_TRUE(dialogs.pointerChanges.front());
-    EXPECT_FALSE(dialogs.pointerChanges.back());
+    EXPECT_EQ(dialogs.pointerChanges, (std::vector<bool>{true, false}));
     EXPECT_TRUE(dialogs.messages.empty());
+    // The monitor's port was closed once, and shown so; the probes are not announced.
+    EXPECT_EQ(portsClosed, 1);
+    EXPECT_EQ(portsOpened, 1);
+    EXPECT_EQ(mainPortBox.text, "COM Port is Closed");
+    EXPECT_EQ(comPanelPortBox.look, status_look::Stopped);
 }
 
-TEST_F(FindPorts, noUsablePort_leavesPortCountZero)
+TEST_F(FindPorts, noUsablePort_findsNothing)
 {
     machineHasPorts({});
-    state.PortCount = 4;
 
-    ports.FindPorts();
-    EXPECT_EQ(state.PortCount, 0);
+    const PortSearchResult result = run(ports.findPorts());
+    EXPECT_TRUE(result.ports.empty());
+    EXPECT_FALSE(result.listFull);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(FindPorts, thirtySixthUsablePort_stopsWithFindPortErrorKeepingTheFirst35)
 {
-    ports.FindPorts();
-    EXPECT_EQ(state.PortCount, 35);
-    for (std::size_t i = 0; i < state.PortList.size(); ++i)
-        EXPECT_EQ(state.PortList[i], static_cast<std::int16_t>(i + 1));
-    // The value stored after the list is not overwritten.
-    EXPECT_EQ(afterPortList, 0x7730);
+    const PortSearchResult result = run(ports.findPorts());
+
+    ASSERT_EQ(result.ports.size(), 35u);
+    for (std::size_t i = 0; i < result.ports.size(); ++i)
+        EXPECT_EQ(result.ports[i], static_cast<int>(i + 1));
+    EXPECT_TRUE(result.listFull);
     EXPECT_EQ(port.opens.size(), 36u);
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"FindPort Error"});
-    EXPECT_FALSE(dialogs.pointerChanges.back());
+    EXPECT_EQ(dialogs.pointerChanges, (std::vector<bool>{true, false}));
     EXPECT_FALSE(port.isOpen());
 }
 
-TEST_F(PortMenus, openCom_opensThePort)
+// One probe per turn of the loop: what else is due runs between the probes.
+TEST_F(FindPorts, otherCallBacksRunBetweenTheProbes)
 {
-    ports.MnuOpenCom_Click();
-    EXPECT_TRUE(port.isOpen());
-    EXPECT_TRUE(dialogs.messages.empty());
+    machineHasPorts({3});
+    std::size_t probesWhenOtherRan = 0;
+    events.callAfter(0, [&] {
+        events.callAfter(0, [&] { probesWhenOtherRan = port.opens.size(); });
+    });
+
+    run(ports.findPorts());
+    EXPECT_GT(probesWhenOtherRan, 0u);
+    EXPECT_LT(probesWhenOtherRan, 64u);
 }
 
-TEST_F(PortMenus, openCom_failureEscapingTheOpen_isReportedByMessage)
-{
-    port.openSucceeds = false;
-    // The search question fails; the message box after it works.
-    dialogs.onShow = [this] {
-        if (dialogs.messages.empty())
-            throw std::runtime_error("question box failed");
-    };
-
-    ports.MnuOpenCom_Click();
-    EXPECT_EQ(dialogs.messages,
-              std::vector<std::string>{"Could not open the port. Click \"COM Port Setup\" and check settings."});
-}
-
-TEST_F(PortMenus, closePort_whileOpen_showsClosedEverywhereAndSendsNothing)
+TEST_F(CloseChosenByUser, whileOpen_showsClosedEverywhereAndSendsNothing)
 {
     settings.ComPortNum = 7;
     state.RealTimeOn = true;
     openPort();
 
-    ports.MnuClosePort_Click();
+    ports.closeChosenByUser();
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(mainPortBox.text, "COM Port is Closed");
     EXPECT_EQ(mainPortBox.look, status_look::Stopped);
@@ -285,13 +314,13 @@ TEST_F(PortMenus, closePort_whileOpen_showsClosedEverywhereAndSendsNothing)
     EXPECT_EQ(webRealTimeBox.text, "Real-Time Data Stopped");
     EXPECT_EQ(webRealTimeBox.look, status_look::Stopped);
     EXPECT_TRUE(port.written.empty());
-    EXPECT_TRUE(state.RealTimeOn);
+    EXPECT_TRUE(state.RealTimeOn) << "the watchdog is the one to notice";
     EXPECT_EQ(portsClosed, 1);
 }
 
-TEST_F(PortMenus, closePort_whileClosed_changesOnlyTheWebWindowBox)
+TEST_F(CloseChosenByUser, whileClosed_changesOnlyTheWebWindowBox)
 {
-    ports.MnuClosePort_Click();
+    ports.closeChosenByUser();
     EXPECT_EQ(port.closes, 0);
     EXPECT_EQ(mainPortBox.textChanges + mainPortBox.lookChanges, 0);
     EXPECT_EQ(comPanelPortBox.textChanges + comPanelPortBox.lookChanges, 0);

@@ -1,83 +1,78 @@
-// The Qt event loop behind the waits on a real Qt event loop: delays started by an
-// event during another delay, the end of every wait when the program ends, and the
-// blocking wait for events. Bounds are wide: the machine may be busy.
+// The call backs of Qt's event loop: each on its own deadline, a cancelled one never, and
+// one started from another's call back. Bounds are wide: the machine may be busy.
 #include "platform/qt_event_loop.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
-TEST(QtEventLoop, aDelayStartedByAnEventDuringAnother_endsOnItsOwnDeadline_andTheOuterKeepsItsOwn)
+// Runs the application's loop until done is called or 5 s pass.
+void runLoopUntilQuit()
 {
-    QtEventLoop events;
-    QElapsedTimer sinceStart;
-    qint64 innerStartedAt = -1;
-    qint64 innerEndedAt = -1;
-    QTimer::singleShot(100, Qt::PreciseTimer, [&] {
-        innerStartedAt = sinceStart.elapsed();
-        events.Dly(140);
-        innerEndedAt = sinceStart.elapsed();
+    QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(1); });
+    QCoreApplication::exec();
+}
+
+TEST(QtEventLoop, callBacksComeInTheOrderOfTheirDeadlines_andACancelledOneNever)
+{
+    QtEventLoop loop;
+    QElapsedTimer since;
+    std::vector<std::pair<char, qint64>> fired;
+    since.start();
+    loop.callAfter(300, [&] {
+        fired.emplace_back('c', since.elapsed());
+        QCoreApplication::exit(0);
+    });
+    const auto cancelled = loop.callAfter(100, [&] { fired.emplace_back('x', since.elapsed()); });
+    loop.callAfter(150, [&] { fired.emplace_back('b', since.elapsed()); });
+    loop.callAfter(50, [&] { fired.emplace_back('a', since.elapsed()); });
+    loop.cancel(cancelled);
+
+    runLoopUntilQuit();
+
+    ASSERT_EQ(fired.size(), 3u);
+    EXPECT_EQ(fired[0].first, 'a');
+    EXPECT_EQ(fired[1].first, 'b');
+    EXPECT_EQ(fired[2].first, 'c');
+    EXPECT_GE(fired[0].second, 45);
+    EXPECT_GE(fired[2].second, 290);
+    EXPECT_LT(fired[2].second, 2000);
+}
+
+TEST(QtEventLoop, aCallBackMayStartAnother_whichKeepsItsOwnDeadline)
+{
+    QtEventLoop loop;
+    QElapsedTimer since;
+    qint64 innerAt = -1;
+    since.start();
+    loop.callAfter(50, [&] {
+        loop.callAfter(140, [&] {
+            innerAt = since.elapsed();
+            QCoreApplication::exit(0);
+        });
     });
 
-    sinceStart.start();
-    events.Dly(1000);
-    const qint64 outerMs = sinceStart.elapsed();
+    runLoopUntilQuit();
 
-    ASSERT_GE(innerStartedAt, 0) << "the timer fired during the outer delay";
-    ASSERT_GE(innerEndedAt, 0);
-    const qint64 innerMs = innerEndedAt - innerStartedAt;
-    EXPECT_GE(innerMs, 135);
-    EXPECT_LT(innerMs, 600) << "the inner delay waited for something else than its own deadline";
-    EXPECT_GE(outerMs, 950) << "the outer delay ended with the inner one";
-    EXPECT_LT(outerMs, 1500);
+    EXPECT_GE(innerAt, 185);
+    EXPECT_LT(innerAt, 2000);
 }
 
-TEST(QtEventLoop, afterEndWaits_delaysAndWaitsReturnAtOnce)
+TEST(QtEventLoop, callBacksStillWaitingWhenTheLoopGoes_neverRun)
 {
-    QtEventLoop events;
-    events.endWaits();
-
-    QElapsedTimer took;
-    took.start();
-    events.Dly(5000);
-    events.waitForEvents(5000);
-
-    EXPECT_LT(took.elapsed(), 500);
-}
-
-TEST(QtEventLoop, endWaitsDuringADelay_releasesIt)
-{
-    QtEventLoop events;
-    QTimer::singleShot(100, Qt::PreciseTimer, [&] { events.endWaits(); });
-
-    QElapsedTimer took;
-    took.start();
-    events.Dly(5000);
-
-    EXPECT_LT(took.elapsed(), 1500) << "a shut-down must not sit out a delay in progress";
-}
-
-TEST(QtEventLoop, waitForEvents_returnsAtTheFirstEvent_orAfterItsLimit)
-{
-    QtEventLoop events;
-    events.yield();  // nothing left over from before
-    QElapsedTimer took;
-
-    took.start();
-    events.waitForEvents(200);
-    const qint64 idleMs = took.elapsed();
-    EXPECT_GE(idleMs, 190);
-    EXPECT_LT(idleMs, 1000);
-
     bool fired = false;
-    QTimer::singleShot(50, Qt::PreciseTimer, [&] { fired = true; });
-    took.restart();
-    while (!fired && took.elapsed() < 3000)
-        events.waitForEvents(2000);
-    EXPECT_TRUE(fired);
-    EXPECT_LT(took.elapsed(), 1000) << "the event ended the wait, not the limit";
+    {
+        QtEventLoop loop;
+        loop.callAfter(10, [&] { fired = true; });
+    }
+    QTimer::singleShot(100, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    EXPECT_FALSE(fired);
 }
 
 } // namespace

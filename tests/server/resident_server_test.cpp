@@ -16,6 +16,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -269,7 +271,7 @@ TEST(ResidentServerStatusTimer, isTheServersChildTimer5_every800ms_fromItsStartT
     QMetaObject::invokeMethod(timer, "timeout");
     EXPECT_EQ(rig.Text12.text, "TCP Server Closed") << "a tick is the status refresh";
 
-    rig.server.closeAtShutdown();
+    rig.server.closeAtShutdown([] {});
     EXPECT_FALSE(timer->isActive()) << "a tick after the shut-down could listen again";
 }
 
@@ -340,33 +342,199 @@ TEST(ResidentServerClose, aLostMonitorPort_disconnectsTheClient_soNoStaleReading
     }
 }
 
-TEST(ResidentServerClose, closeSocket_closesWaitsOneSecond_thenRefreshesTheStatus)
+// Without StartupListen nothing else would open the server again once the port is back.
+TEST(ResidentServerClose, aServerInUseWhenThePortWasLost_listensAgainAtTheFirstTickWithRealTime)
+{
+    struct Case {
+        const char* name;
+        std::function<void(ServerRig&)> before;
+        // What happens while the port is away.
+        std::function<void(ServerRig&)> meanwhile;
+        bool listensAgain;
+    };
+    const std::vector<Case> cases = {
+        {"connected", [](ServerRig& rig) { rig.connectClient(); }, [](ServerRig&) {}, true},
+        {"listening", [](ServerRig& rig) { rig.server.MnuOpenSocket_Click(); }, [](ServerRig&) {}, true},
+        {"closed", [](ServerRig&) {}, [](ServerRig&) {}, false},
+        {"closed by the user meanwhile", [](ServerRig& rig) { rig.server.MnuOpenSocket_Click(); },
+         [](ServerRig& rig) {
+             rig.server.MnuCloseSocket_Click();
+             rig.events.runUntilIdle();
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ServerRig rig;
+        c.before(rig);
+        rig.server.stopServingStaleReadings();
+        rig.link.RealTimeOn = false;
+        c.meanwhile(rig);
+        const std::size_t listensBefore = rig.socket.listens.size();
+
+        rig.server.Timer5_Timer();
+        EXPECT_EQ(rig.socket.listens.size(), listensBefore) << "not while real time is off";
+
+        rig.link.RealTimeOn = true;
+        rig.server.Timer5_Timer();
+        EXPECT_EQ(rig.socket.state(), c.listensAgain ? socket_state::Listening : socket_state::Closed);
+
+        // Once back, a client that leaves closes the server as before.
+        rig.socket.requestConnection(9);
+        rig.socket.peerCloses();
+        rig.server.Timer5_Timer();
+        rig.server.Timer5_Timer();
+        EXPECT_EQ(rig.socket.state(), socket_state::Closed);
+    }
+}
+
+TEST(ResidentServerClose, closeSocket_closesAtOnce_andRefreshesTheStatusASecondLater)
 {
     ServerRig rig;
     rig.settings.StartupListen = true;
     rig.connectClient();
-    int stateDuringPause = -1;
-    rig.events.onEvents = [&] { stateDuringPause = rig.socket.state(); };
 
     rig.server.MnuCloseSocket_Click();
+    EXPECT_EQ(rig.socket.state(), socket_state::Closed);
+    rig.events.runFor(999);
+    EXPECT_EQ(rig.socket.state(), socket_state::Closed);
+    EXPECT_EQ(rig.socket.listens.size(), 1u);
 
-    EXPECT_EQ(rig.events.delays, std::vector<int>{1000});
-    EXPECT_EQ(stateDuringPause, socket_state::Closed);
+    rig.events.runFor(1);
     EXPECT_EQ(rig.socket.state(), socket_state::Listening) << "the refresh re-opens with StartupListen";
     EXPECT_EQ(rig.Text12.text, "TCP Server Listening");
+    EXPECT_EQ(rig.events.pending(), 0u);
 }
 
-TEST(ResidentServerClose, shutdown_closesAnOpenSocketAndPauses_butNotAClosedOne)
+TEST(ResidentServerClose, aCloseSocketPendingAtTheShutdown_neverListensAgain)
 {
     ServerRig rig;
-    rig.server.closeAtShutdown();
-    EXPECT_TRUE(rig.events.delays.empty());
-    EXPECT_EQ(rig.socket.closes, 0);
-
+    rig.settings.StartupListen = true;
     rig.server.MnuOpenSocket_Click();
-    rig.server.closeAtShutdown();
+    rig.server.MnuCloseSocket_Click();
+    rig.server.closeAtShutdown([] {});
+
+    rig.events.runUntilIdle();
+    rig.server.Timer5_Timer();
+    rig.server.MnuOpenSocket_Click();
+    rig.server.listenUnlessServing();
+    EXPECT_FALSE(rig.server.listenAgain().has_value());
+
     EXPECT_EQ(rig.socket.state(), socket_state::Closed);
-    EXPECT_EQ(rig.events.delays, std::vector<int>{800});
+    EXPECT_EQ(rig.socket.listens.size(), 1u);
+}
+
+TEST(ResidentServerClose, shutdown_closesAnOpenSocketAtOnce_andReportsTheEndOfIts800msPause)
+{
+    struct Case {
+        const char* name;
+        std::function<void(ServerRig&)> setUp;
+        int pauseMs;
+    };
+    const std::vector<Case> cases = {
+        {"closed", [](ServerRig&) {}, 0},
+        {"listening", [](ServerRig& rig) { rig.server.MnuOpenSocket_Click(); }, 800},
+        {"connected", [](ServerRig& rig) { rig.connectClient(); }, 800},
+        {"in error", [](ServerRig& rig) { rig.socket.setState(socket_state::Error); }, 800},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ServerRig rig;
+        c.setUp(rig);
+        const std::int64_t start = rig.clock.elapsedMs();
+        std::vector<std::int64_t> pausedAt;
+
+        rig.server.closeAtShutdown([&] { pausedAt.push_back(rig.clock.elapsedMs() - start); });
+
+        EXPECT_EQ(rig.socket.state(), socket_state::Closed);
+        rig.events.runUntilIdle();
+        EXPECT_EQ(pausedAt, std::vector<std::int64_t>{c.pauseMs});
+    }
+}
+
+TEST(ResidentServerClose, aServerGoneDuringTheShutdownPause_neverReportsItsEnd)
+{
+    FakeClock clock;
+    FakeEventLoop events{clock};
+    FakeServerSocket socket;
+    SettingsValues settings;
+    LinkState link;
+    LiveReadings readings;
+    link.RealTimeOn = true;
+    auto server = std::make_unique<ResidentServer>(
+        socket, events, ServerSources{.settings = settings, .link = link, .readings = readings}, NumberSymbols{});
+    server->MnuOpenSocket_Click();
+    bool paused = false;
+    server->closeAtShutdown([&] { paused = true; });
+
+    server.reset();
+    events.runUntilIdle();
+
+    EXPECT_FALSE(paused);
+}
+
+TEST(ResidentServerPortBox, leavingItUnchanged_keepsTheClientAndTheListeningPort)
+{
+    struct Case {
+        const char* name;
+        std::function<void(ServerRig&)> setUp;
+    };
+    const std::vector<Case> cases = {
+        {"connected", [](ServerRig& rig) { rig.connectClient(); }},
+        {"listening", [](ServerRig& rig) { rig.server.MnuOpenSocket_Click(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ServerRig rig;
+        c.setUp(rig);
+        const int stateBefore = rig.socket.state();
+        const int closesBefore = rig.socket.closes;
+
+        EXPECT_FALSE(rig.server.listenAgain().has_value());
+
+        EXPECT_EQ(rig.socket.state(), stateBefore);
+        EXPECT_EQ(rig.socket.closes, closesBefore);
+    }
+}
+
+TEST(ResidentServerPortBox, aNewPortOrAServerNotInUse_listensOnTheSetPort_whateverRealTimeDoes)
+{
+    struct Case {
+        const char* name;
+        std::function<void(ServerRig&)> setUp;
+        int port;
+    };
+    const std::vector<Case> cases = {
+        {"connected, new port", [](ServerRig& rig) { rig.connectClient(); }, 4321},
+        {"listening, new port", [](ServerRig& rig) { rig.server.MnuOpenSocket_Click(); }, 4321},
+        {"closed, same port", [](ServerRig&) {}, 1234},
+        {"client gone, same port",
+         [](ServerRig& rig) {
+             rig.connectClient();
+             rig.socket.peerCloses();
+         },
+         1234},
+        {"error, same port",
+         [](ServerRig& rig) {
+             rig.socket.listenSucceeds = false;
+             rig.server.MnuOpenSocket_Click();
+             rig.socket.listenSucceeds = true;
+         },
+         1234},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ServerRig rig;
+        c.setUp(rig);
+        rig.link.RealTimeOn = false;
+        rig.settings.TCPportNum = c.port;
+
+        EXPECT_FALSE(rig.server.listenAgain().has_value());
+
+        EXPECT_EQ(rig.socket.state(), socket_state::Listening);
+        EXPECT_EQ(rig.socket.listens.back(), c.port);
+        EXPECT_EQ(rig.Text12.text, "TCP Server Listening");
+    }
 }
 
 TEST(ResidentServerCommands, aLineIsAnsweredOnlyWhenTheBufferEndsInCarriageReturn)
@@ -388,7 +556,7 @@ TEST(ResidentServerCommands, aLineIsAnsweredOnlyWhenTheBufferEndsInCarriageRetur
     EXPECT_EQ(rig.socket.sent.back(), "1500\r\n");
 }
 
-TEST(ResidentServerCommands, setPol_asksForTheToggleOfItsChannel_andIsAnsweredAfterItReturns)
+TEST(ResidentServerCommands, setPol_asksForTheToggleOfItsChannel_andIsAnsweredOnceItIsDone)
 {
     struct Case {
         const char* line;
@@ -398,14 +566,16 @@ TEST(ResidentServerCommands, setPol_asksForTheToggleOfItsChannel_andIsAnsweredAf
     for (const Case& c : {Case{"SETPOL1\r", 1, "Toggled CH1 Polarity\r\n"}, Case{"SETPOL2\r", 2, "Toggled CH2 Polarity\r\n"}}) {
         ServerRig rig;
         rig.connectClient();
-        std::size_t sentDuringToggle = 99;
-        rig.duringToggle = [&] { sentDuringToggle = rig.socket.sent.size(); };
 
         rig.socket.arrive(c.line);
-
         EXPECT_EQ(rig.toggles, std::vector<int>{c.channel}) << c.line;
-        EXPECT_EQ(sentDuringToggle, 0u) << c.line << ": the reply went out before the toggle ran";
-        EXPECT_EQ(rig.socket.sent, std::vector<std::string>{c.reply}) << c.line;
+        EXPECT_TRUE(rig.socket.sent.empty()) << c.line << ": the reply went out before the toggle was done";
+        rig.socket.arrive("GETP1\r");
+        EXPECT_EQ(rig.socket.sent.size(), 1u) << c.line << ": other commands are answered meanwhile";
+
+        rig.server.polarityToggleDone();
+        ASSERT_EQ(rig.socket.sent.size(), 2u) << c.line;
+        EXPECT_EQ(rig.socket.sent.back(), c.reply) << c.line;
         EXPECT_TRUE(rig.pushes.empty()) << c.line;
     }
 }
@@ -437,6 +607,7 @@ TEST(ResidentServerCommands, aClientThatLeavesDuringAToggle_harmsNothing_andItsR
     };
 
     rig.socket.arrive("SETPOL1\r");
+    rig.server.polarityToggleDone();
 
     EXPECT_TRUE(rig.socket.sent.empty()) << "the newcomer did not ask";
     EXPECT_TRUE(rig.server.clientConnected());
@@ -451,6 +622,7 @@ TEST(ResidentServerCommands, aClientThatLeavesDuringAToggle_withNobodyAfterIt_ha
     rig.duringToggle = [&] { rig.socket.peerCloses(); };
 
     rig.socket.arrive("SETPOL1\r");
+    rig.server.polarityToggleDone();
 
     EXPECT_TRUE(rig.socket.sent.empty());
     EXPECT_TRUE(rig.List1.lines.empty());
@@ -476,23 +648,22 @@ TEST(ResidentServerCommands, aLineOutsideTheConnectedState_isDiscarded_andOnlyMy
     EXPECT_EQ(rig.Text12.text, "TCP Server Closed");
 }
 
-TEST(ResidentServerCommands, aClientThatNeverEndsALine_isDroppedPastTheCap_andTheServerListensAgain)
+TEST(ResidentServerCommands, aClientThatNeverEndsALine_isDroppedPastTheCap_andTheServerListensAgainAtOnce)
 {
     ServerRig rig;
-    rig.settings.StartupListen = true;
     rig.connectClient();
 
     rig.socket.arrive(std::string(ResidentServer::kMaxPendingBytes, 'A'));
     EXPECT_TRUE(rig.server.clientConnected()) << "up to the cap the line may still end";
 
     rig.socket.arrive("A");
-    EXPECT_EQ(rig.socket.state(), socket_state::Closed);
     EXPECT_TRUE(rig.socket.buffered().empty());
     ASSERT_EQ(rig.List1.lines.size(), 1u);
     EXPECT_EQ(rig.List1.lines[0], "A TCP client sent 65537 bytes without ending a command and was disconnected.");
+    EXPECT_EQ(rig.socket.state(), socket_state::Listening) << "without StartupListen too";
+    EXPECT_EQ(rig.socket.listens, (std::vector<int>{1234, 1234}));
+    EXPECT_EQ(rig.Text12.text, "TCP Server Listening");
 
-    rig.server.Timer5_Timer();
-    EXPECT_EQ(rig.socket.state(), socket_state::Listening);
     rig.socket.requestConnection(2);
     rig.socket.arrive("GETP1\r");
     EXPECT_EQ(rig.socket.sent, std::vector<std::string>{"1500\r\n"});
@@ -521,7 +692,8 @@ TEST(ResidentServerCommands, aClientThatLeavesTooMuchUnread_isDroppedWithALine_f
         c.send(rig);
 
         EXPECT_EQ(rig.socket.sent.size(), 1u);
-        EXPECT_EQ(rig.socket.state(), socket_state::Closed);
+        EXPECT_EQ(rig.socket.accepts.size(), 1u);
+        EXPECT_EQ(rig.socket.state(), socket_state::Listening) << "the client is gone and the port listens";
         ASSERT_EQ(rig.List1.lines.size(), 1u);
         EXPECT_EQ(rig.List1.lines[0], "A TCP client left 1048571 bytes unread and was disconnected.");
     }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -28,12 +29,16 @@ TEST(ConsoleLog, eachReportIsOneTimeStampedLine)
     EXPECT_EQ(rig.out.str(), "2026-12-08 09:05:07 FindPort Error\n2026-12-08 09:05:07 Real-Time is ON\n");
 }
 
-TEST(ConsoleLog, aQuestion_isLoggedAndAnsweredNo)
+TEST(ConsoleLog, aQuestion_isLoggedAndAnsweredNoOnce_beforeAskReturns)
 {
     ConsoleRig rig;
     ConsoleDialogs dialogs(rig.log);
+    std::vector<bool> answers;
 
-    EXPECT_FALSE(dialogs.askYesNo("Invalid COM port. Would you like to search for available ports?"));
+    dialogs.ask({"Invalid COM port. Would you like to search for available ports?"},
+                [&answers](bool yes) { answers.push_back(yes); });
+
+    EXPECT_EQ(answers, std::vector<bool>{false});
     EXPECT_EQ(rig.out.str(), "2026-12-08 09:05:07 Invalid COM port. Would you like to search for available "
                              "ports? [No: there is nobody to ask]\n");
 }

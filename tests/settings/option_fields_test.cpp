@@ -119,6 +119,10 @@ TEST(RateCheck, upToOneIsAccepted_aboveOneNeedsConfirmation_otherTextsAreRefused
 
     EXPECT_EQ(checkRate("abc", kPointLocale).kind, RateVerdict::Kind::NotANumber);
     EXPECT_EQ(checkRate("$0.10", kPointLocale).kind, RateVerdict::Kind::NotANumber);
+
+    EXPECT_EQ(checkRate("0", kPointLocale).kind, RateVerdict::Kind::Accept);
+    EXPECT_EQ(checkRate("-0.001", kPointLocale).kind, RateVerdict::Kind::BelowLowest);
+    EXPECT_EQ(checkRate("-5", kPointLocale).kind, RateVerdict::Kind::BelowLowest) << "not asked about as a dear price";
 }
 
 TEST(RateTexts, theQuestionQuotesTheValue_andTheBoxShowsFourDecimals_inTheLocalesForm)

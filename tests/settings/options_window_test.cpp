@@ -17,6 +17,11 @@
 #include <QTabWidget>
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace {
 
 struct OptionsRig {
@@ -217,6 +222,31 @@ TEST(OptionsWindowChecks, triggerPushBoxSavesAutoWriteLocalAsADigit)
     EXPECT_EQ(rig.store.values["AutoWriteLocal"], "0");
 }
 
+TEST(OptionsWindowChecks, aStoredTwoShowsTheTriggerPushBoxGrey_andStaysTwoUntilTheUserChangesIt)
+{
+    OptionsRig rig;
+    rig.store.values["AutoWriteLocal"] = "2";
+    rig.settings.loadAtStartup();
+
+    EXPECT_EQ(rig.check("Check5").checkState(), Qt::PartiallyChecked);
+    EXPECT_EQ(rig.values().AutoWriteLocal, 2);
+    EXPECT_EQ(rig.store.values["AutoWriteLocal"], "2");
+    rig.window().close();
+    OptionsRig::settle();
+    EXPECT_EQ(rig.check("Check5").checkState(), Qt::PartiallyChecked) << "a window created anew";
+    EXPECT_EQ(rig.values().AutoWriteLocal, 2);
+
+    // A click ticks the grey box; from then on it is clear or ticked.
+    const std::pair<Qt::CheckState, std::uint8_t> clicks[] = {
+        {Qt::Checked, 1}, {Qt::Unchecked, 0}, {Qt::Checked, 1}, {Qt::Unchecked, 0}};
+    for (const auto& [state, value] : clicks) {
+        rig.check("Check5").click();
+        EXPECT_EQ(rig.check("Check5").checkState(), state);
+        EXPECT_EQ(rig.values().AutoWriteLocal, value);
+        EXPECT_EQ(rig.store.values["AutoWriteLocal"], std::to_string(value));
+    }
+}
+
 TEST(OptionsWindowChecks, settingTheTriggerPushFromOutsideActsLikeAClick_onlyWhenItChanges)
 {
     OptionsRig rig;
@@ -354,6 +384,51 @@ TEST(OptionsWindowFields, aRateAboveOneAnsweredYesIsStored)
     EXPECT_EQ(rig.values().Rate, 1.5);
     EXPECT_EQ(rig.store.values["Rate"], "1.5");
     EXPECT_TRUE(rig.focusIn("Text6"));
+}
+
+// The answer comes after the user moved on, or after the window closed: the price is
+// the program's, so Yes keeps it either way.
+TEST(OptionsWindowFields, aRateAnsweredLater_isStoredOnYes_andNoTakesTheFocusBackToAnOpenWindow)
+{
+    for (const bool closed : {false, true}) {
+        for (const bool yes : {true, false}) {
+            SCOPED_TRACE(std::string(closed ? "window closed, " : "window open, ") + (yes ? "Yes" : "No"));
+            OptionsRig rig;
+            rig.dialogs.holdAnswers = true;
+            rig.dialogs.answers = {yes};
+            rig.leave("Text7", "2");
+            ASSERT_EQ(rig.dialogs.open.size(), 1u);
+            EXPECT_EQ(rig.values().Rate, 0.126) << "nothing before the answer";
+            if (closed) {
+                rig.window().close();
+                OptionsRig::settle();
+            }
+
+            rig.dialogs.answerOldest();
+
+            EXPECT_EQ(rig.values().Rate, yes ? 2.0 : 0.126);
+            EXPECT_EQ(rig.store.values.contains("Rate"), yes);
+            if (!closed) {
+                EXPECT_EQ(rig.focusIn("Text7"), !yes);
+            }
+        }
+    }
+}
+
+TEST(OptionsWindowFields, aNegativeRateIsRefused_withTheFocusBack_asTheStoredOneWouldBe)
+{
+    OptionsRig rig;
+    rig.leave("Text7", "-0.1");
+    EXPECT_EQ(rig.dialogs.messages, std::vector<std::string>{"The rate cannot be negative. Re-enter the value for \"Rate\"."});
+    EXPECT_TRUE(rig.focusIn("Text7"));
+    EXPECT_EQ(rig.values().Rate, 0.126);
+    EXPECT_TRUE(rig.store.writes.empty());
+
+    rig.leave("Text7", "0");
+    EXPECT_EQ(rig.values().Rate, 0.0);
+    EXPECT_EQ(rig.store.values["Rate"], "0");
+    rig.settings.loadAtStartup();
+    EXPECT_EQ(rig.values().Rate, 0.0) << "what the box takes, the next start loads";
 }
 
 TEST(OptionsWindowFields, aRateThatIsNoNumberIsRefused_withTheFocusBack)

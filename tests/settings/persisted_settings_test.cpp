@@ -239,6 +239,10 @@ TEST(PersistedSettings, storedTexts_loadWhenTheyConvertAndGiveTheDefaultWhenNot)
         {S::KVOCounter, "-1", "0"},
         {S::Rate, "-0.1", "0.126"},
         {S::Rate, "0", "0"},
+        // The trigger push box's three states.
+        {S::AutoWriteLocal, "2", "2"},
+        {S::AutoWriteLocal, "3", "0"},
+        {S::AutoWriteLocal, "-1", "0"},
         {S::VexUser, "", ""},
         {S::WebHost, "monitor.example.org:8080", "monitor.example.org:8080"},
         {S::WebHost, "evil.example\r\nX-Injected: 1", "www.kvo7730.com"},

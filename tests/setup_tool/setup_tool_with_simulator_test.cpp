@@ -1,5 +1,5 @@
 // kvo7730-setup against kvo7730-sim on a pseudo-terminal: a write read back by a second
-// run, a reset, a faulty monitor, and a port held by another program.
+// run, a streaming monitor, a reset, a faulty monitor, and a port held by another program.
 #include "scratch_environment.h"
 #include "sim_process.h"
 
@@ -66,6 +66,19 @@ TEST(SetupToolWithSimulator, aConfiguredMonitorReadsBackAndAnswersAck)
     EXPECT_EQ(ack.out, "Acknowledged\n");
 }
 
+// Each run stops the stream for its action and starts it again, so the next run finds it
+// streaming too.
+TEST(SetupToolWithSimulator, aStreamingMonitorIsStoppedForEachRunAndStreamsAgainAfterIt)
+{
+    SimulatedMonitor monitor({"--realtime-on"});
+    for (const QStringList& arguments : {QStringList{"read"}, QStringList{"ack"}, QStringList{"ack"}}) {
+        const SetupRun run = monitor.setup(arguments);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("Realtime is ON..... now turning OFF")) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("Restoring Real-Time back to its ON state.")) << run.err.toStdString();
+    }
+}
+
 TEST(SetupToolWithSimulator, unacknowledgedValuesAndRefusedResetsFail)
 {
     SimulatedMonitor monitor({"--no-ack", "RNG+,RST"});
@@ -100,8 +113,9 @@ TEST(SetupToolWithSimulator, aPortHeldByAnotherProgramIsRefusedWithTheReason)
 
 TEST(SetupToolWithSimulator, wrongArgumentsAreUsageErrors)
 {
+    // A setting outside the monitor's limits is refused before the port is touched.
     for (const QStringList& arguments : {QStringList{}, QStringList{"write", "ct1=5"}, QStringList{"polarity", "3"},
-                                         QStringList{"frobnicate"}}) {
+                                         QStringList{"frobnicate"}, QStringList{"write", "interval=300"}}) {
         QProcess process;
         process.start(KVO_SETUP_PATH, arguments);
         process.waitForFinished(10000);

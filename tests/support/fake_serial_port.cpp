@@ -1,7 +1,16 @@
-// The scriptable serial port's queues and virtual-time waits.
+// The scriptable serial port's queues and notifications on virtual time.
 #include "fake_serial_port.h"
 
 #include <algorithm>
+#include <memory>
+
+FakeSerialPort::~FakeSerialPort()
+{
+    if (loop_ != nullptr) {
+        for (const EventLoop::TimerId id : notifications_)
+            loop_->cancel(id);
+    }
+}
 
 void FakeSerialPort::feed(std::string_view bytes)
 {
@@ -11,6 +20,25 @@ void FakeSerialPort::feed(std::string_view bytes)
 void FakeSerialPort::feedAt(std::int64_t atMs, std::string_view bytes)
 {
     scheduled_.emplace(atMs, std::string(bytes));
+    if (loop_ != nullptr)
+        notifyFromLoop(static_cast<int>(std::max<std::int64_t>(atMs - clock_.elapsedMs(), 0)));
+}
+
+void FakeSerialPort::arrive(std::string_view bytes)
+{
+    feed(bytes);
+    if (loop_ != nullptr)
+        notifyFromLoop(0);
+}
+
+void FakeSerialPort::notifyFromLoop(int afterMs)
+{
+    auto id = std::make_shared<EventLoop::TimerId>(0);
+    *id = loop_->callAfter(afterMs, [this, id] {
+        notifications_.erase(*id);
+        notify();
+    });
+    notifications_.insert(*id);
 }
 
 bool FakeSerialPort::open(const SerialPortConfig& config)
@@ -24,6 +52,8 @@ void FakeSerialPort::close()
 {
     ++closes;
     open_ = false;
+    // A closed port drops what it had received and not handed over.
+    incoming_.clear();
 }
 
 void FakeSerialPort::takeDueArrivals()
@@ -55,22 +85,19 @@ bool FakeSerialPort::write(std::string_view bytes)
         return false;
     written += bytes;
     writes.emplace_back(bytes);
-    if (peer)
-        feed(peer(bytes));
+    writeTimesMs.push_back(clock_.elapsedMs());
+    if (peer) {
+        const std::string reply = peer(bytes);
+        if (!reply.empty())
+            arrive(reply);
+    }
     return true;
 }
 
-bool FakeSerialPort::waitForBytes(int timeoutMs)
+std::int64_t FakeSerialPort::writtenAtMs(std::string_view bytes) const
 {
-    if (onBlockingWait)
-        onBlockingWait();
-    if (bytesWaiting() > 0)
-        return true;
-    std::int64_t until = clock_.elapsedMs() + timeoutMs;
-    if (!scheduled_.empty())
-        until = std::min(until, scheduled_.begin()->first);
-    clock_.advanceMs(std::max<std::int64_t>(until - clock_.elapsedMs(), 0));
-    return bytesWaiting() > 0;
+    const auto found = std::find(writes.begin(), writes.end(), bytes);
+    return found == writes.end() ? -1 : writeTimesMs[static_cast<std::size_t>(found - writes.begin())];
 }
 
 void FakeSerialPort::notify()

@@ -1,5 +1,6 @@
-// The command exchange, port manager and real-time control wired to the fake port,
-// clock, event loop, message boxes and status displays, with every signal recorded.
+// The link's exchange parts (waits, port manager, command exchange, ZigBee discovery,
+// real-time control) wired to the fake port, clock, event loop, message boxes and
+// status displays, with every signal recorded. Jobs run on virtual time.
 //
 // Header-only; a test that includes it links the link library.
 #pragma once
@@ -13,13 +14,16 @@
 #include "word_peer.h"
 
 #include "link/command_exchange.h"
+#include "link/exchange_waits.h"
 #include "link/link_displays.h"
 #include "link/link_settings.h"
 #include "link/link_state.h"
 #include "link/port_manager.h"
 #include "link/real_time_control.h"
+#include "link/zigbee_discovery.h"
 
 #include <QObject>
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -27,11 +31,9 @@
 struct LinkRig {
     FakeClock clock;
     FakeEventLoop events{clock};
-    FakeSerialPort port{clock};
+    FakeSerialPort port{clock, events};
     LinkSettings settings{.CommMethod = comm_method::UsbCable};
     LinkState state;
-    // Right behind the port list: a search that writes past the list's end lands here.
-    std::int16_t afterPortList = 0x7730;
     ScriptedDialogs dialogs;
 
     RecordingStatusList List1;
@@ -45,16 +47,26 @@ struct LinkRig {
                           .webRealTimeBox = webRealTimeBox,
                           .comPanelPortBox = comPanelPortBox};
 
-    PortManager ports{port, events, settings, state, dialogs, displays};
-    CommandExchange exchange{port, clock, events, List1, ports};
-    RealTimeControl control{port, clock, events, settings, state, dialogs, displays, ports, exchange};
+    ExchangeWaits waits{events, clock, port, dialogs};
+    PortManager ports{port, waits, settings, dialogs, displays};
+    CommandExchange exchange{port, waits, List1, ports};
+    ZigbeeDiscovery discovery{port, waits, dialogs, ports};
+    RealTimeControl control{{.port = port,
+                             .clock = clock,
+                             .waits = waits,
+                             .dialogs = dialogs,
+                             .displays = displays,
+                             .ports = ports,
+                             .commands = exchange,
+                             .discovery = discovery},
+                            settings,
+                            state};
 
     // What the link announced.
     int comPanelShown = 0;     // comPanelWanted
     int comPanelListings = 0;  // portSearchWanted
     int tcpServerStarts = 0;   // tcpServerStartWanted
     int tcpServerStartsIfClosed = 0;
-    std::vector<int> zigbeeSearches;
     std::vector<bool> realTimeChanges;
     int portsOpened = 0;
     int portsClosed = 0;
@@ -62,11 +74,9 @@ struct LinkRig {
 
     WordPeer monitor;
 
-    LinkRig()
+    explicit LinkRig(DateTime start = DateTime{2026, 12, 8, 10, 15, 30}) : clock(start)
     {
         QObject::connect(&control, &RealTimeControl::comPanelWanted, [this] { ++comPanelShown; });
-        QObject::connect(&control, &RealTimeControl::zigbeeNodeSearchWanted,
-                         [this](int version) { zigbeeSearches.push_back(version); });
         QObject::connect(&control, &RealTimeControl::tcpServerStartWanted, [this] { ++tcpServerStarts; });
         QObject::connect(&control, &RealTimeControl::tcpServerStartIfClosedWanted,
                          [this] { ++tcpServerStartsIfClosed; });
@@ -77,6 +87,7 @@ struct LinkRig {
         QObject::connect(&ports, &PortManager::portClosed, [this] { ++portsClosed; });
         QObject::connect(&ports, &PortManager::portLost, [this] { ++portsLost; });
         port.peer = [this](std::string_view bytes) { return monitor(bytes); };
+        port.setReceiveHandler([this] { waits.bytesArrived(); });
     }
 
     LinkRig(const LinkRig&) = delete;
@@ -86,4 +97,31 @@ struct LinkRig {
     void monitorAnswers(WordPeer::Script script) { monitor = WordPeer(std::move(script)); }
 
     void openPort() { port.open(SerialPortConfig{}); }
+
+    // Runs one step of a job to its end on virtual time; its result.
+    template <typename T>
+    T run(Task<T> task)
+    {
+        return runToEnd(events, std::move(task));
+    }
+
+    // The node searches that were sent to a dongle ("ATDNE1\r" is 1), in order.
+    std::vector<int> zigbeeSearches() const
+    {
+        std::vector<int> versions;
+        for (const std::string& write : port.writes) {
+            if (write.rfind("ATDNE", 0) == 0 && write.size() > 5)
+                versions.push_back(write[5] - '0');
+        }
+        return versions;
+    }
+
+    // How often `needle` occurs in everything written.
+    int writtenCount(std::string_view needle) const
+    {
+        int found = 0;
+        for (auto at = port.written.find(needle); at != std::string::npos; at = port.written.find(needle, at + 1))
+            ++found;
+        return found;
+    }
 };

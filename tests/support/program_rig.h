@@ -44,6 +44,13 @@ struct BasicProgramRig {
                                                      .byIdFolder = portFolder.path().toStdString() + "/by-id"}}};
     MonitorEmulator monitor;
 
+    // The start-up, and the jobs it queues (the port's open at start-up) run to their end.
+    void load()
+    {
+        program.Form_Load();
+        events.runUntilIdle();
+    }
+
     // One second of the monitor's time: its packet reaches the program's receiver.
     void packet()
     {

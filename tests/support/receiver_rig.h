@@ -1,4 +1,5 @@
-// The packet receiver and decoder wired to the fake port, clock and event loop.
+// The packet receiver and decoder wired to the fake port, clock and event loop; bytes
+// fed for a virtual time are notified when the loop reaches it.
 //
 // Header-only; a test that includes it links the link library.
 #pragma once
@@ -20,7 +21,7 @@
 struct ReceiverRig {
     FakeClock clock;
     FakeEventLoop events{clock};
-    FakeSerialPort port{clock};
+    FakeSerialPort port{clock, events};
     LinkState state;
     RecordingStatusList statusList;
     PacketDecoder decoder{statusList, clock};
@@ -52,7 +53,7 @@ struct ReceiverRig {
 
     const LiveReadings& readings() const { return decoder.readings(); }
 
-    // Bytes arrive and the port raises its receive notification.
+    // Bytes arrive and the port raises its receive notification at once.
     void deliver(std::string_view bytes)
     {
         port.feed(bytes);

@@ -15,6 +15,8 @@
 #include <QTreeView>
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 struct WebFrmRig : WebPostingRig {
@@ -161,6 +163,36 @@ TEST(WebFrmEvents, clearList_asksFirst_andYesEmptiesTheLogButKeepsTheTriggerStat
     rig.packet(2500);
     ASSERT_EQ(rig.shownRows(), 1);
     EXPECT_EQ(rig.shownCell(0, 1), QStringLiteral("1,000"));
+}
+
+TEST(WebFrmEvents, clearList_answeredLater_removesWhatIsShownThen)
+{
+    WebFrmRig rig;
+    rig.dialogs.holdAnswers = true;
+    rig.stepAndSettle(500);
+    rig.child<QPushButton>("Command2").click();
+    rig.stepAndSettle(1500);
+    EXPECT_EQ(rig.shownRows(), 2) << "posting goes on while the question is open";
+
+    rig.dialogs.answers.push_back(true);
+    rig.dialogs.answerOldest();
+
+    EXPECT_EQ(rig.shownRows(), 0);
+}
+
+TEST(WebFrmEvents, clearList_answeredYesOnceTheWindowIsGone_harmsNothing)
+{
+    WebFrmRig rig;
+    rig.dialogs.holdAnswers = true;
+    auto owner = std::make_unique<WebWindowOwner>(rig.posting, rig.settings, rig.dialogs);
+    rig.stepAndSettle(500);
+    owner->load().findChild<QPushButton*>("Command2")->click();
+    owner.reset();
+
+    rig.dialogs.answers.push_back(true);
+    rig.dialogs.answerOldest();
+
+    EXPECT_EQ(rig.rows(), 1) << "the log is the posting's; only the window's Yes clears it";
 }
 
 TEST(WebFrmEvents, hideAndTheCloseBox_onlyHide_andPostingGoesOn)

@@ -26,7 +26,7 @@ struct WebProgramRig : ProgramRig {
 TEST(WebPostingInProgram, firstDecodedPacket_createsTheWindowHidden_andEveryPacketRunsVex)
 {
     WebProgramRig rig;
-    rig.program.Form_Load();
+    rig.load();
     EXPECT_EQ(WebProgramRig::webFrm(), nullptr) << "not before a packet";
 
     rig.packet();
@@ -43,7 +43,7 @@ TEST(WebPostingInProgram, firstDecodedPacket_createsTheWindowHidden_andEveryPack
 TEST(WebPostingInProgram, writeToWeb_showsTheWindowWithoutBlocking_andMinimizingHidesIt)
 {
     WebProgramRig rig;
-    rig.program.Form_Load();
+    rig.load();
     rig.window.menuAction("MnuWritetoWeb").trigger();
     QWidget* window = WebProgramRig::webFrm();
     ASSERT_NE(window, nullptr);
@@ -60,7 +60,7 @@ TEST(WebPostingInProgram, startupWithWebPostingOn_loadsTheWindowWithoutShowingIt
 {
     WebProgramRig rig;
     rig.store.values["StartupServerIsOn"] = "True";
-    rig.program.Form_Load();
+    rig.load();
     QWidget* window = WebProgramRig::webFrm();
     ASSERT_NE(window, nullptr);
     EXPECT_FALSE(window->isVisible());
@@ -70,7 +70,7 @@ TEST(WebPostingInProgram, aPost_pushesTheAllLineToTheConnectedClient_onlyWithThe
 {
     WebProgramRig rig;
     rig.store.values["AutoWriteLocal"] = "1";
-    rig.program.Form_Load();
+    rig.load();
     rig.tcpserver.setState(socket_state::Connected);
     rig.packet();
     rig.packet();
