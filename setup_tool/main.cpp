@@ -1,11 +1,7 @@
 // kvo7730-setup: reads and changes the monitor's set-up from the command line.
 #include "monitor/monitor.h"
-#include "platform/com_port_path.h"
 #include "platform/program_identity.h"
-#include "platform/qt_clock.h"
-#include "platform/qt_event_loop.h"
-#include "platform/qt_serial_port.h"
-#include "platform/qt_settings_store.h"
+#include "platform/system_platform.h"
 #include "setup_tool/setup_tool.h"
 #include "settings/persisted_settings.h"
 
@@ -24,8 +20,8 @@ int main(int argc, char* argv[])
     }
     const SetupToolRequest& request = *commandLine.request;
 
-    QtSettingsStore store;
-    PersistedSettings settings(store);
+    SystemPlatform system;
+    PersistedSettings settings(system.store);
     settings.loadAtStartup();
     LinkSettings link = settings.values();
     if (request.comPort)
@@ -34,12 +30,9 @@ int main(int argc, char* argv[])
     if (link.CommMethod == comm_method::None)
         link.CommMethod = comm_method::UsbCable;
 
-    QtClock clock;
-    QtEventLoop events;
-    QtSerialPort port(userConfigDir());
     TerminalDialogs dialogs(std::cin, std::cerr, request.assumeYes);
-    Monitor monitor({.port = port, .clock = clock, .events = events, .dialogs = dialogs}, link);
-    SetupTool tool(monitor, events, std::cout, std::cerr);
+    Monitor monitor({.port = system.port, .clock = system.clock, .events = system.events, .dialogs = dialogs}, link);
+    SetupTool tool(monitor, system.events, std::cout, std::cerr);
     QObject::connect(&tool, &SetupTool::finished, &app, [](int status) { QCoreApplication::exit(status); });
     tool.start(request, link.ComPortNum);
     return QCoreApplication::exec();

@@ -43,8 +43,7 @@ SetupToolCommandLine parseSetupToolCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(kHelp);
-    parser.addHelpOption();
-    parser.addVersionOption();
+    addCommonOptions(parser);
     const QCommandLineOption com("com", "Use COM port N (1-64) instead of the stored setting.", "N");
     const QCommandLineOption yes("yes", "Answer Yes to the questions of reset and polarity.");
     parser.addOptions({com, yes});
@@ -55,6 +54,7 @@ SetupToolCommandLine parseSetupToolCommandLine(const QStringList& arguments)
         result.message = parser.errorText();
         return result;
     }
+    applyCommonOptions(parser);
     if (const std::optional<QString> text = helpOrVersionText(parser)) {
         result.helpRequested = true;
         result.message = *text;
