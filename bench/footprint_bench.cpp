@@ -3,7 +3,9 @@
 // its own simulated monitor streaming one packet a second, each asked GETALL ten times
 // a second by a TCP client.
 //
-//   kvo7730-footprint-bench [seconds]      (default 60)
+//   kvo7730-footprint-bench [seconds] [other build folder]
+// Seconds default to 60. With another build folder (an earlier version built elsewhere),
+// its kvo7730d and kvo7730 run beside these in the same run, and the ratios compare them.
 #include "loopback_client.h"
 #include "process_figures.h"
 #include "scratch_environment.h"
@@ -103,9 +105,14 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
-    const std::vector<Subject> subjects = {{"kvo7730d", KVO_SERVICE_PATH, 41, 31741},
-                                           {"kvo7730 (offscreen)", KVO_PROGRAM_PATH, 42, 31742},
-                                           {"kvo7730, readings shown", KVO_PROGRAM_PATH, 43, 31743, true}};
+    const QString other = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    std::vector<Subject> subjects = {{"kvo7730d", KVO_SERVICE_PATH, 41, 31741},
+                                     {"kvo7730 (offscreen)", KVO_PROGRAM_PATH, 42, 31742},
+                                     {"kvo7730, readings shown", KVO_PROGRAM_PATH, 43, 31743, true}};
+    if (!other.isEmpty()) {
+        subjects.push_back({"other kvo7730d", other + "/service/kvo7730d", 44, 31744});
+        subjects.push_back({"other kvo7730 (offscreen)", other + "/app/kvo7730", 45, 31745});
+    }
 
     std::vector<std::unique_ptr<Running>> running;
     std::vector<std::unique_ptr<LoopbackClient>> clients;
@@ -147,10 +154,15 @@ int main(int argc, char* argv[])
         std::printf("%-26s %14.1f %14.3f %12ld\n", running[i]->subject().name, figures[i].peakMegabytes,
                     figures[i].corePercent, figures[i].roundTrips);
     }
-    std::printf("windowed / service: memory %.2f, CPU %.2f\n", figures[1].peakMegabytes / figures[0].peakMegabytes,
-                figures[0].corePercent > 0 ? figures[1].corePercent / figures[0].corePercent : 0.0);
-    std::printf("live readings window shown / hidden: memory %.2f, CPU %.2f\n",
-                figures[2].peakMegabytes / figures[1].peakMegabytes,
-                figures[1].corePercent > 0 ? figures[2].corePercent / figures[1].corePercent : 0.0);
+    const auto ratios = [&](const char* what, std::size_t top, std::size_t bottom) {
+        std::printf("%s: memory %.2f, CPU %.2f\n", what, figures[top].peakMegabytes / figures[bottom].peakMegabytes,
+                    figures[bottom].corePercent > 0 ? figures[top].corePercent / figures[bottom].corePercent : 0.0);
+    };
+    ratios("windowed / service", 1, 0);
+    ratios("live readings window shown / hidden", 2, 1);
+    if (!other.isEmpty()) {
+        ratios("kvo7730d, this / other", 0, 3);
+        ratios("kvo7730, this / other", 1, 4);
+    }
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "common/task.h"
 
 #include <QObject>
+#include <QPointer>
 #include <deque>
 #include <functional>
 #include <string>
@@ -55,3 +56,14 @@ private:
     bool running_ = false;
     bool closed_ = false;
 };
+
+// A job that hands its result to whoever asked for it, if the asker (a window that may
+// close meanwhile) is still there.
+template <typename Result>
+Task<> deliverTo(Task<Result> action, QPointer<QObject> observer, std::function<void(const Result&)> reply)
+{
+    const Result result = co_await action;
+    if (observer && reply)
+        reply(result);
+}
+

@@ -167,16 +167,8 @@ Task<> Monitor::togglePolarityJob(int channel, bool fromNetwork, std::function<v
 void Monitor::findPorts(QObject* observer, std::function<void(const PortSearchResult&)> found)
 {
     queue_.enqueueUnlessPending("search the ports", [this, observer = QPointer<QObject>(observer), found] {
-        return deliverPorts(ports_.findPorts(), observer, found);
+        return deliverTo(ports_.findPorts(), observer, found);
     });
-}
-
-Task<> Monitor::deliverPorts(Task<PortSearchResult> search, QPointer<QObject> observer,
-                             std::function<void(const PortSearchResult&)> found)
-{
-    const PortSearchResult result = co_await search;
-    if (observer)
-        found(result);
 }
 
 void Monitor::findZigbeeNode(int version)

@@ -142,8 +142,6 @@ private:
     Task<> togglePolarityJob(int channel, bool fromNetwork, std::function<void()> done);
     Task<> reconnectJob();
     Task<> findZigbeeNodeJob(int version);
-    static Task<> deliverPorts(Task<PortSearchResult> search, QPointer<QObject> observer,
-                               std::function<void(const PortSearchResult&)> found);
 
     SerialPort& port_;
     const Clock& clock_;

@@ -3,21 +3,6 @@
 
 #include "monitor/monitor.h"
 
-#include <QPointer>
-
-namespace {
-
-// Runs the action and hands its result to the caller, if the caller is still there.
-template <typename Result>
-Task<> deliver(Task<Result> action, QPointer<QObject> observer, MonitorSetup::Reply<Result> reply)
-{
-    const Result result = co_await action;
-    if (observer && reply)
-        reply(result);
-}
-
-} // namespace
-
 MonitorSetup::MonitorSetup(Monitor& monitor, QObject* parent)
     : QObject(parent),
       monitor_(monitor),
@@ -37,14 +22,14 @@ bool MonitorSetup::busy() const
 void MonitorSetup::readSettings(QObject* observer, Reply<std::optional<MonitorSettings>> read)
 {
     monitor_.exchanges().enqueue("read the monitor's settings", [this, observer = QPointer<QObject>(observer), read] {
-        return deliver(reader_.read(), observer, read);
+        return deliverTo(reader_.read(), observer, read);
     });
 }
 
 void MonitorSetup::sendAcknowledge(QObject* observer, Reply<AcknowledgeResponse> answered)
 {
     monitor_.exchanges().enqueue("send acknowledge", [this, observer = QPointer<QObject>(observer), answered] {
-        return deliver(reader_.sendAcknowledge(), observer, answered);
+        return deliverTo(reader_.sendAcknowledge(), observer, answered);
     });
 }
 
@@ -52,7 +37,7 @@ void MonitorSetup::writeCurrentTransformer(int channel, std::uint8_t type, std::
                                            Reply<WriteOutcome> written)
 {
     monitor_.exchanges().enqueue("write the CT setting", [=, this, observer = QPointer<QObject>(observer)] {
-        return deliver(writer_.currentTransformer(channel, type, range), observer, written);
+        return deliverTo(writer_.currentTransformer(channel, type, range), observer, written);
     });
 }
 
@@ -60,35 +45,35 @@ void MonitorSetup::writePotentialTransformer(std::uint8_t type, std::uint8_t ran
                                              Reply<WriteOutcome> written)
 {
     monitor_.exchanges().enqueue("write the PT setting", [=, this, observer = QPointer<QObject>(observer)] {
-        return deliver(writer_.potentialTransformer(type, range), observer, written);
+        return deliverTo(writer_.potentialTransformer(type, range), observer, written);
     });
 }
 
 void MonitorSetup::writeStorageInterval(std::uint8_t minutes, QObject* observer, Reply<WriteOutcome> written)
 {
     monitor_.exchanges().enqueue("write the storage interval", [=, this, observer = QPointer<QObject>(observer)] {
-        return deliver(writer_.storageInterval(minutes), observer, written);
+        return deliverTo(writer_.storageInterval(minutes), observer, written);
     });
 }
 
 void MonitorSetup::writeDeviceId(std::uint8_t id, QObject* observer, Reply<WriteOutcome> written)
 {
     monitor_.exchanges().enqueue("write the device ID", [=, this, observer = QPointer<QObject>(observer)] {
-        return deliver(writer_.deviceId(id), observer, written);
+        return deliverTo(writer_.deviceId(id), observer, written);
     });
 }
 
 void MonitorSetup::resetMonitor(QObject* observer, Reply<ResetOutcome> done)
 {
     monitor_.exchanges().enqueue("reset the monitor", [this, observer = QPointer<QObject>(observer), done] {
-        return deliver(reset_.run(), observer, done);
+        return deliverTo(reset_.run(), observer, done);
     });
 }
 
 void MonitorSetup::togglePolarity(int channel, QObject* observer, Reply<PolarityOutcome> done)
 {
     monitor_.exchanges().enqueue("toggle the polarity", [this, channel, observer = QPointer<QObject>(observer), done] {
-        return deliver(polarityJob(channel), observer, done);
+        return deliverTo(polarityJob(channel), observer, done);
     });
 }
 

@@ -232,6 +232,21 @@ TEST(ComPanel, firstRun_startOpensThePanel_andChoosingUsbCableThenExitLetsRealTi
     EXPECT_EQ(rig.store.values["ZigbeeVersion"], "0") << "the method is stored at the next load or at shut-down";
 }
 
+TEST(ComPanel, choosingAnotherMethod_forgetsTheNodeFoundForTheOldOne_andChoosingTheSameKeepsIt)
+{
+    PanelRig rig(Stored{{"ZigbeeVersion", "8"}});
+    rig.port.peer = [&rig](std::string_view bytes) { return rig.monitor.receive(bytes); };
+    rig.window.menuAction("MnuStartRTL").trigger();
+    rig.run();
+    ASSERT_TRUE(rig.program.monitor().state().ZigbeeFound) << "the cable needs no node";
+    COMpanel& panel = rig.open();
+
+    panel.Option2_Click(0);
+    EXPECT_TRUE(rig.program.monitor().state().ZigbeeFound) << "the same method";
+    panel.Option2_Click(1);
+    EXPECT_FALSE(rig.program.monitor().state().ZigbeeFound) << "a ZigBee dongle's node must be found first";
+}
+
 TEST(ComPanel, comPortBox_keepsItsNumberWhileOpenOrOutOfRange_andIgnoresText)
 {
     PanelRig rig(Stored{{"ZigbeeVersion", "8"}, {"ComPort", "3"}});
