@@ -195,6 +195,8 @@ Task<bool> RealTimeControl::stop()
         co_return false;
     }
     co_await parts_.waits.delay(kPauseBetweenStopCommandsMs);
+    // The monitor streams until "OFF": a packet that came during the pauses is not its answer.
+    commands.discardInput();
     const bool switchedOff = co_await commands.send(monitor_command::RealTimeOff, true);
     if (!switchedOff) {
         list.addLine("No response from \"OFF\" command. Click \"Start\" to try again.");

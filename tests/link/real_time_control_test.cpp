@@ -267,6 +267,18 @@ TEST_F(RealTimeStop, monitorAcknowledging_getsAttentionTogA40msPauseOffAndReport
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+TEST_F(RealTimeStop, aPacketArrivingDuringThePausesBeforeOff_isNotTakenForItsAnswer)
+{
+    openPort();
+    monitorAcknowledgesAll();
+    state.RealTimeOn = true;
+    // The monitor still streams after "TOG": a packet's bytes come 100 ms into the pauses.
+    port.feedAt(100, std::string("\xFE\xFF\x01\x09\x00", 5));
+
+    EXPECT_TRUE(run(control.stop()));
+    EXPECT_EQ(List1.lines, std::vector<std::string>{"Real Time has been disabled successfully."});
+}
+
 TEST_F(RealTimeStop, noAttentionReply_triesTwiceThenReportsAndLeavesTheInputFree)
 {
     openPort();

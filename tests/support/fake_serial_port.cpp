@@ -86,6 +86,8 @@ bool FakeSerialPort::write(std::string_view bytes)
     written += bytes;
     writes.emplace_back(bytes);
     writeTimesMs.push_back(clock_.elapsedMs());
+    // What arrived before this write comes before its reply.
+    takeDueArrivals();
     if (peer) {
         const std::string reply = peer(bytes);
         if (!reply.empty())
