@@ -56,15 +56,13 @@ void PacketReceiver::take(std::uint8_t byte)
     case Stage::Hunting:
         if (InByte == packet::kHeader0) {
             stage_ = Stage::AfterFirstHeaderByte;
-            headerLastSecond_ = clock_.secondOfMinute();
-            headerSecondsLeft_ = kByteTimeoutSeconds;
+            headerDeadline_ = SecondDeadline(clock_.secondOfMinute(), kByteTimeoutSeconds);
         }
         return;
     case Stage::AfterFirstHeaderByte:
         // Anything but 255 drops both bytes: hunting goes on with the next byte.
         stage_ = InByte == packet::kHeader1 ? Stage::AfterSecondHeaderByte : Stage::Hunting;
-        headerLastSecond_ = clock_.secondOfMinute();
-        headerSecondsLeft_ = kByteTimeoutSeconds;
+        headerDeadline_ = SecondDeadline(clock_.secondOfMinute(), kByteTimeoutSeconds);
         return;
     case Stage::AfterSecondHeaderByte:
         stage_ = Stage::Hunting;
@@ -88,10 +86,7 @@ void PacketReceiver::checkHeaderDeadline()
     headerCheck_ = 0;
     if (stage_ != Stage::AfterFirstHeaderByte && stage_ != Stage::AfterSecondHeaderByte)
         return;
-    const int second = clock_.secondOfMinute();
-    headerSecondsLeft_ -= (second - headerLastSecond_ + 60) % 60;
-    headerLastSecond_ = second;
-    if (headerSecondsLeft_ > 0 || (!held_ && port_.bytesWaiting() > 0)) {
+    if (!headerDeadline_.reachedAt(clock_.secondOfMinute()) || (!held_ && port_.bytesWaiting() > 0)) {
         watchHeaderDeadline();
         return;
     }

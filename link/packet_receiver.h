@@ -3,6 +3,7 @@
 // waiting whenever the port says some arrived, and never waits inside a handler.
 #pragma once
 
+#include "common/second_deadline.h"
 #include "link/packet_layout.h"
 #include "platform/event_loop.h"
 
@@ -63,8 +64,7 @@ private:
     PacketBytes PacketBytes_{};
     std::int16_t PacketChecksum = 0;
     std::uint8_t InByte = 0;
-    // The header's deadline, counted in seconds of the minute, and its check.
-    int headerLastSecond_ = 0;
-    int headerSecondsLeft_ = 0;
+    // The deadline for the header's next byte, and its check.
+    SecondDeadline headerDeadline_{0, 0};
     EventLoop::TimerId headerCheck_ = 0;
 };
