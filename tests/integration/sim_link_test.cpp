@@ -1,21 +1,15 @@
 // The real serial port on the simulator's pseudo-terminal, reached as a COM number, on
 // Qt's own event loop and clock: the command protocol on the wire, the start job of the
 // link, and packets decoded into the live readings.
-#include "recording_status_box.h"
 #include "recording_status_list.h"
 #include "scripted_dialogs.h"
 #include "sim_process.h"
 
-#include "link/command_exchange.h"
-#include "link/exchange_waits.h"
-#include "link/link_displays.h"
 #include "link/link_settings.h"
 #include "link/link_state.h"
 #include "link/packet_decoder.h"
 #include "link/packet_receiver.h"
-#include "link/port_manager.h"
-#include "link/real_time_control.h"
-#include "link/zigbee_discovery.h"
+#include "monitor/monitor.h"
 #include "platform/qt_clock.h"
 #include "platform/qt_event_loop.h"
 #include "platform/qt_serial_port.h"
@@ -160,7 +154,7 @@ TEST(SimulatorLink, responseModesFromTheCommandLine_shapeTheRepliesOnTheWire)
     }
 }
 
-// The link's start as a job on Qt's loop, over the pseudo-terminal: the handshake is
+// The monitor's start as a job on Qt's loop, over the pseudo-terminal: the handshake is
 // answered, the receiver is held while the start waits for data and takes the packets
 // once it is over.
 TEST(SimulatorLink, startJobOnTheRealPort_switchesTheMonitorOnAndItsPacketsDecode)
@@ -172,56 +166,24 @@ TEST(SimulatorLink, startJobOnTheRealPort_switchesTheMonitorOnAndItsPacketsDecod
     QtEventLoop events;
     QtClock clock;
     ScriptedDialogs dialogs;
-    LinkSettings settings{.CommMethod = comm_method::UsbCable, .ComPortNum = 6};
-    LinkState state;
+    const LinkSettings settings{.CommMethod = comm_method::UsbCable, .ComPortNum = 6};
+    Monitor monitor({.port = line.port, .clock = clock, .events = events, .dialogs = dialogs}, settings);
     RecordingStatusList List1;
-    RecordingStatusBox mainPortBox;
-    RecordingStatusBox mainRealTimeBox;
-    RecordingStatusBox webRealTimeBox;
-    RecordingStatusBox comPanelPortBox;
-    LinkDisplays displays{.List1 = List1,
-                          .mainPortBox = mainPortBox,
-                          .mainRealTimeBox = mainRealTimeBox,
-                          .webRealTimeBox = webRealTimeBox,
-                          .comPanelPortBox = comPanelPortBox};
-    ExchangeWaits waits{events, clock, line.port, dialogs};
-    PortManager ports{line.port, waits, settings, dialogs, displays};
-    CommandExchange commands{line.port, waits, List1, ports};
-    ZigbeeDiscovery discovery{line.port, waits, dialogs, ports};
-    RealTimeControl control{{.port = line.port,
-                             .clock = clock,
-                             .waits = waits,
-                             .dialogs = dialogs,
-                             .displays = displays,
-                             .ports = ports,
-                             .commands = commands,
-                             .discovery = discovery},
-                            settings,
-                            state};
-    PacketDecoder decoder{List1, clock};
-    PacketReceiver receiver{line.port, clock, events, state, List1, decoder};
+    QObject context;
+    monitor.statusList().mirrorTo(List1, &context);
     int decoded = 0;
-    QObject::connect(&receiver, &PacketReceiver::packetDecoded, [&] { ++decoded; });
-    line.port.setReceiveHandler([&] {
-        waits.bytesArrived();
-        receiver.onBytesArrived();
-    });
+    QObject::connect(&monitor, &Monitor::readingsDecoded, [&] { ++decoded; });
 
-    bool ended = false;
-    receiver.hold(true);
-    startTask(control.start(), [&](std::exception_ptr) {
-        ended = true;
-        receiver.hold(false);
-    });
-    ASSERT_TRUE(runLoopUntil([&] { return ended; }, kLoopGuardMs));
+    monitor.startRealTime();
+    ASSERT_TRUE(runLoopUntil([&] { return !monitor.busy(); }, kLoopGuardMs));
 
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(List1.lines, std::vector<std::string>{"Real-Time is ON"});
-    EXPECT_TRUE(state.RealTimeOn);
-    EXPECT_EQ(mainRealTimeBox.text, "Real-Time Data Active");
+    EXPECT_TRUE(monitor.state().RealTimeOn);
+    EXPECT_EQ(monitor.realTimeBox().text(), "Real-Time Data Active");
     runLoopUntil([&] { return decoded >= 2; }, kLoopGuardMs);
     EXPECT_GE(decoded, 2);
-    EXPECT_DOUBLE_EQ(decoder.readings().Volts, 231.0);
+    EXPECT_DOUBLE_EQ(monitor.readings().Volts, 231.0);
 }
 
 } // namespace

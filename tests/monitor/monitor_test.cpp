@@ -3,10 +3,7 @@
 // from run to run, the exchange queue (one job at a time, refusals, the end of the run),
 // the packet receiver held while a job owns the port, the timers, a lost device, and the
 // link's announcements passed on.
-#include "fake_clock.h"
-#include "fake_event_loop.h"
-#include "fake_serial_port.h"
-#include "scripted_dialogs.h"
+#include "monitor_on_fakes.h"
 
 #include "link/link_settings.h"
 #include "monitor/monitor.h"
@@ -44,15 +41,9 @@ MonitorState streamingMonitor()
     return state;
 }
 
-struct MonitorRig {
-    FakeClock clock;
-    FakeEventLoop events{clock};
-    FakeSerialPort port{clock, events};
-    ScriptedDialogs dialogs;
-    LinkSettings settings{.CommMethod = comm_method::UsbCable};
+struct MonitorRig : MonitorOnFakes {
     MonitorEmulator emulator;
     std::unique_ptr<ZigbeeDongle> dongle;
-    Monitor monitor{{.port = port, .clock = clock, .events = events, .dialogs = dialogs}, settings};
 
     // Copies of what readingsDecoded and powerFactorsDecoded carried, and the main list.
     std::vector<LiveReadings> decoded;

@@ -5,11 +5,8 @@
 // Header-only; a test that includes it links the setup and simulator libraries.
 #pragma once
 
-#include "fake_clock.h"
-#include "fake_event_loop.h"
-#include "fake_serial_port.h"
+#include "monitor_on_fakes.h"
 #include "recording_status_list.h"
-#include "scripted_dialogs.h"
 
 #include "link/link_settings.h"
 #include "monitor/monitor.h"
@@ -21,14 +18,8 @@
 #include <string>
 #include <vector>
 
-struct SetupRig {
-    FakeClock clock;
-    FakeEventLoop events{clock};
-    FakeSerialPort port{clock, events};
-    ScriptedDialogs dialogs;
-    LinkSettings settings{.CommMethod = comm_method::UsbCable};
+struct SetupRig : MonitorOnFakes {
     MonitorEmulator emulator;
-    Monitor monitor{{.port = port, .clock = clock, .events = events, .dialogs = dialogs}, settings};
     MonitorSetup setup{monitor};
 
     QObject observer; // stands for the window that asked
