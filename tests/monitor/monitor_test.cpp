@@ -341,14 +341,20 @@ TEST(MonitorQueue, endDuringAJob_endsItAtItsWaitWithNothingWrittenOrShownAfterwa
     }
 }
 
-TEST(MonitorQueue, questionStillOpenWhenTheJobIsCancelled_answeredLaterDoesNothing)
+// A start on a port that cannot open: its question (search for ports?) waits for a Yes.
+void startWithAnOpenQuestion(MonitorRig& rig)
 {
-    MonitorRig rig;
-    QSignalSpy searchWanted(&rig.monitor, &Monitor::portSearchWanted);
     rig.port.openSucceeds = false;
     rig.dialogs.holdAnswers = true;
     rig.dialogs.answers = {true};
     rig.monitor.startRealTime();
+}
+
+TEST(MonitorQueue, questionStillOpenWhenTheJobIsCancelled_answeredLaterDoesNothing)
+{
+    MonitorRig rig;
+    QSignalSpy searchWanted(&rig.monitor, &Monitor::portSearchWanted);
+    startWithAnOpenQuestion(rig);
     rig.events.runFor(100);
     ASSERT_EQ(rig.dialogs.open.size(), 1u) << "the start asks whether to search for ports";
 
@@ -367,10 +373,7 @@ TEST(MonitorQueue, questionAnsweredLater_letsTheJobGoOnFromWhereItWaited)
 {
     MonitorRig rig;
     QSignalSpy searchWanted(&rig.monitor, &Monitor::portSearchWanted);
-    rig.port.openSucceeds = false;
-    rig.dialogs.holdAnswers = true;
-    rig.dialogs.answers = {true};
-    rig.monitor.startRealTime();
+    startWithAnOpenQuestion(rig);
     rig.events.runFor(30'000);
     ASSERT_TRUE(rig.monitor.busy());
 
