@@ -43,7 +43,7 @@ void Companion::connectParts()
     connect(&monitor_, &Monitor::readingsDecoded, &webPosting_, &WebPostingController::PostReadings);
     connect(&monitor_, &Monitor::readingsDecoded, &mqtt_, &MqttPublisher::publishReadings);
     connect(&monitor_, &Monitor::readingsDecoded, &history_, &HistoryStore::record);
-    monitor_.webRealTimeBox().mirrorTo(webPosting_.realTimeBox(), &webPosting_);
+    connect(&monitor_, &Monitor::realTimeSwitched, &webPosting_, &WebPostingController::showRealTimeSwitched);
     connect(&monitor_, &Monitor::tcpServerStartWanted, &server_, &ResidentServer::listenUnlessServing);
     connect(&monitor_, &Monitor::tcpServerStartIfClosedWanted, &server_, &ResidentServer::listenIfClosed);
     connect(&monitor_, &Monitor::portLost, &server_, &ResidentServer::stopServingStaleReadings);

@@ -176,10 +176,20 @@ void COMpanel::showPortLook(bool open)
     portLook_->setLook(open ? status_look::Good : status_look::Stopped);
 }
 
+void COMpanel::showPortClosedByUser(bool wasOpen)
+{
+    // The box goes back to the port the settings name, whatever was typed into it.
+    if (wasOpen)
+        portLook_->show(std::to_string(context_.settings.values().ComPortNum), status_look::Stopped);
+}
+
 void COMpanel::Form_Load()
 {
     const SettingsValues& values = context_.settings.values();
-    context_.monitor.comPanelPortBox().mirrorTo(*portLook_, this);
+    connect(&context_.monitor, &Monitor::portOpened, this, [this] { showPortLook(true); });
+    for (auto closed : {&Monitor::portClosed, &Monitor::portLost})
+        connect(&context_.monitor, closed, this, [this] { showPortLook(false); });
+    connect(&context_.monitor, &Monitor::portCloseChosen, this, &COMpanel::showPortClosedByUser);
     context_.monitor.discoveryList().mirrorTo(*statusLines_, this);
     connect(&context_.monitor, &Monitor::busyChanged, this, &COMpanel::showMonitorBusy);
     showMonitorBusy(context_.monitor.busy());
@@ -284,9 +294,7 @@ void COMpanel::Command2_Click()
         return;
     }
     context_.monitor.openPort(this, [this](bool opened) {
-        if (opened)
-            showPortLook(true);
-        else
+        if (!opened)
             statusLines_->addLine("Error opening COM port");
     });
 }

@@ -71,6 +71,7 @@ private:
     void build();
     void Form_Load();
     void showPortLook(bool open);
+    void showPortClosedByUser(bool wasOpen);
     void listPorts(const PortSearchResult& found);
     // The buttons that start an exchange with the monitor show whether one runs.
     void showMonitorBusy(bool busy);

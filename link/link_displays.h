@@ -1,4 +1,5 @@
-// Where the monitor link shows its state.
+// Where the monitor link shows its state in the main window; other windows follow its
+// signals.
 #pragma once
 
 class StatusBox;
@@ -9,6 +10,4 @@ struct LinkDisplays {
     StatusList& List1;          // the main window's status list
     StatusBox& mainPortBox;     // the main window's Text1
     StatusBox& mainRealTimeBox; // the main window's Text2
-    StatusBox& webRealTimeBox;  // the web-posting window's Text1
-    StatusBox& comPanelPortBox; // the COM panel's Text1
 };

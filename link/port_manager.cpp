@@ -70,7 +70,6 @@ Task<bool> PortManager::open()
 Task<> PortManager::announceOpen()
 {
     displays_.mainPortBox.show("COM Port is Open", status_look::Good);
-    displays_.comPanelPortBox.setLook(status_look::Good);
     emit portOpened();
     co_await waits_.delay(kSettleAfterOpenMs);
 }
@@ -121,10 +120,8 @@ bool PortManager::portAvailable(int number)
 Task<PortSearchResult> PortManager::findPorts()
 {
     // The probe reuses the one port, so whatever was open is closed first, and shown so.
-    if (port_.isOpen()) {
+    if (port_.isOpen())
         close();
-        displays_.comPanelPortBox.setLook(status_look::Stopped);
-    }
     PortSearchResult result;
     dialogs_.setBusyPointer(true);
     for (int n = 1; n <= kHighestComPort; ++n) {
@@ -154,13 +151,12 @@ void PortManager::takePortLoss()
 
 void PortManager::closeChosenByUser()
 {
-    if (port_.isOpen()) {
+    const bool wasOpen = port_.isOpen();
+    if (wasOpen) {
         displays_.mainPortBox.show("COM Port is Closed", status_look::Stopped);
-        displays_.comPanelPortBox.show(std::to_string(settings_.ComPortNum), status_look::Stopped);
         closeAndAnnounce();
     }
-    displays_.webRealTimeBox.show("Real-Time Data Stopped", status_look::Stopped);
-    emit closeChosen();
+    emit closeChosen(wasOpen);
 }
 
 bool PortManager::isOpen() const

@@ -45,7 +45,7 @@ public:
     // true when it opened.
     Task<bool> reopenLostPort();
 
-    // "Close COM Port": the port closed and every box that shows it.
+    // "Close COM Port": the port closed and shown so.
     void closeChosenByUser();
 
 signals:
@@ -55,8 +55,9 @@ signals:
     void portClosed();
     // The port closed itself because its device went away.
     void portLost();
-    // The user chose "Close COM Port": the port is to stay closed.
-    void closeChosen();
+    // The user chose "Close COM Port": the port is to stay closed. wasOpen tells whether
+    // this closed it.
+    void closeChosen(bool wasOpen);
 
 private:
     void closeAndAnnounce();

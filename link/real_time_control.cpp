@@ -106,7 +106,7 @@ void RealTimeControl::startTcpServerIfListening()
 void RealTimeControl::showDataFlow(const std::string& text, StatusLook look)
 {
     parts_.displays.mainRealTimeBox.show(text, look);
-    parts_.displays.webRealTimeBox.show(text, look);
+    emit realTimeSwitched(look == status_look::Good);
 }
 
 Task<> RealTimeControl::start()

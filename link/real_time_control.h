@@ -87,6 +87,8 @@ signals:
     // The same, only when the server is closed (neither listening nor connected).
     void tcpServerStartIfClosedWanted();
     void realTimeChanged(bool on);
+    // A start saw the data flow, or a stop ended it (the web-posting window shows it).
+    void realTimeSwitched(bool on);
 
 private:
     void setRealTimeOn(bool on);
@@ -94,7 +96,7 @@ private:
     // Shared start of both handshakes; false when no connection method is chosen.
     Task<bool> preamble();
     void startTcpServerIfListening();
-    // Main Text2 and the web-posting window's Text1.
+    // Main Text2, and announced for the web-posting window.
     void showDataFlow(const std::string& text, StatusLook look);
     // Attention, "TOG", "PLR", then the wait for the first data; false at the first
     // step the monitor does not acknowledge.

@@ -70,10 +70,15 @@ void Monitor::connectSignals()
     connect(&ports_, &PortManager::portOpened, &reconnect_, &QTimer::stop);
     // A port the user closed stays closed, lost before or not.
     connect(&ports_, &PortManager::closeChosen, &reconnect_, &QTimer::stop);
+    connect(&ports_, &PortManager::closeChosen, this, [this](bool wasOpen) {
+        emit portCloseChosen(wasOpen);
+        emit realTimeSwitched(false);
+    });
     connect(&reconnect_, &QTimer::timeout, this,
             [this] { queue_.enqueueUnlessPending(kReconnectJob, [this] { return reconnectJob(); }); });
     connect(&ports_, &PortManager::portSearchWanted, this, &Monitor::portSearchWanted);
     connect(&realTime_, &RealTimeControl::realTimeChanged, this, &Monitor::realTimeChanged);
+    connect(&realTime_, &RealTimeControl::realTimeSwitched, this, &Monitor::realTimeSwitched);
     connect(&realTime_, &RealTimeControl::comPanelWanted, this, &Monitor::comPanelWanted);
     connect(&realTime_, &RealTimeControl::tcpServerStartWanted, this, &Monitor::tcpServerStartWanted);
     connect(&realTime_, &RealTimeControl::tcpServerStartIfClosedWanted, this,

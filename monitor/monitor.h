@@ -104,13 +104,11 @@ public:
     // The pre-reset offsets to 0; they reach the settings store with the next save.
     void clearPreResetValues() { decoder_.clearPreResetValues(); }
 
-    // The link's status list and boxes, for whoever shows them.
+    // The link's status list and the main window's boxes, for whoever shows them.
     const ObservableStatusList& statusList() const { return statusList_; }
     const ObservableStatusList& discoveryList() const { return discoveryList_; }
     const ObservableStatusBox& portBox() const { return portBox_; }
     const ObservableStatusBox& realTimeBox() const { return realTimeBox_; }
-    const ObservableStatusBox& webRealTimeBox() const { return webRealTimeBox_; }
-    const ObservableStatusBox& comPanelPortBox() const { return comPanelPortBox_; }
     StatusList& List1() { return statusList_; }
 
     void setAutomaticStartDiscovers(bool discovers) { realTime_.setAutomaticStartDiscovers(discovers); }
@@ -123,6 +121,10 @@ signals:
     void portClosed();
     void portLost();
     void realTimeChanged(bool on);
+    // A start saw the data flow, or a stop or "Close COM Port" ended it.
+    void realTimeSwitched(bool on);
+    // "Close COM Port" was chosen; wasOpen tells whether it closed the port.
+    void portCloseChosen(bool wasOpen);
     // A job began or the last one ended.
     void busyChanged(bool busy);
     // No connection method is chosen: the COM panel is to be shown.
@@ -151,13 +153,9 @@ private:
     ObservableStatusList discoveryList_;
     ObservableStatusBox portBox_;
     ObservableStatusBox realTimeBox_;
-    ObservableStatusBox webRealTimeBox_;
-    ObservableStatusBox comPanelPortBox_;
     LinkDisplays displays_{.List1 = statusList_,
                            .mainPortBox = portBox_,
-                           .mainRealTimeBox = realTimeBox_,
-                           .webRealTimeBox = webRealTimeBox_,
-                           .comPanelPortBox = comPanelPortBox_};
+                           .mainRealTimeBox = realTimeBox_};
     ExchangeWaits waits_;
     ExchangeQueue queue_;
     PortManager ports_;

@@ -67,6 +67,14 @@ void WebPostingController::setWriteEnable(bool on)
     sources_.settings.save(Setting::VexWriteEnable);
 }
 
+void WebPostingController::showRealTimeSwitched(bool on)
+{
+    if (on)
+        realTimeBox_.show("Real-Time Data Active", status_look::Good);
+    else
+        realTimeBox_.show("Real-Time Data Stopped", status_look::Stopped);
+}
+
 void WebPostingController::showRealTimeState()
 {
     if (sources_.link.RealTimeOn)

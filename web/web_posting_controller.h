@@ -45,6 +45,8 @@ public:
 
     // The real-time state on the posting window's Text1, as its RefreshTextBoxes shows it.
     void showRealTimeState();
+    // The monitor's start saw data flow, or a stop ended it.
+    void showRealTimeSwitched(bool on);
 
     // The posting window's Text1, and the log its ListView1 shows.
     ObservableStatusBox& realTimeBox() { return realTimeBox_; }

@@ -312,7 +312,17 @@ TEST(ComPanel, closePort_showsBothBoxesClosedAndTheWebPostingStopped)
     EXPECT_EQ(rig.box("Text1")->palette().color(QPalette::Base), QColor(255, 0, 0));
     EXPECT_EQ(rig.box("Text1")->text(), QStringLiteral("2"));
     EXPECT_EQ(rig.text("Text1"), QStringLiteral("COM Port is Closed"));
-    EXPECT_EQ(rig.program.monitor().webRealTimeBox().text(), "Real-Time Data Stopped");
+    EXPECT_EQ(rig.program.companion().webPosting().realTimeBox().text(), "Real-Time Data Stopped");
+}
+
+TEST(ComPanel, aLostPort_showsItsBoxClosed)
+{
+    PanelRig rig(Stored{{"ZigbeeVersion", "8"}, {"ComPort", "2"}});
+    COMpanel& panel = rig.open();
+    panel.Command2_Click();
+    rig.run();
+    rig.port.loseDevice();
+    EXPECT_EQ(rig.box("Text1")->palette().color(QPalette::Base), QColor(255, 0, 0));
 }
 
 TEST(ComPanel, findE2_discoversTheNodeInThePanelsList_withoutSettingZigbeeFound)

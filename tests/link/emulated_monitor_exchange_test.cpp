@@ -69,7 +69,7 @@ TEST(EmulatedMonitorExchange, start_switchesTheMonitorOnAndItsPacketsKeepRealTim
     EXPECT_EQ(link.List1.lines, std::vector<std::string>{"Real-Time is ON"});
     // Packets arrived during the wait for the first data.
     EXPECT_EQ(link.mainRealTimeBox.text, "Real-Time Data Active");
-    EXPECT_EQ(link.webRealTimeBox.text, "Real-Time Data Active");
+    EXPECT_EQ(link.realTimeSwitches, std::vector<bool>{true});
 
     for (int second = 0; second < 5; ++second) {
         link.events.runFor(1000);

@@ -39,13 +39,7 @@ struct LinkRig {
     RecordingStatusList List1;
     RecordingStatusBox mainPortBox;
     RecordingStatusBox mainRealTimeBox;
-    RecordingStatusBox webRealTimeBox;
-    RecordingStatusBox comPanelPortBox;
-    LinkDisplays displays{.List1 = List1,
-                          .mainPortBox = mainPortBox,
-                          .mainRealTimeBox = mainRealTimeBox,
-                          .webRealTimeBox = webRealTimeBox,
-                          .comPanelPortBox = comPanelPortBox};
+    LinkDisplays displays{.List1 = List1, .mainPortBox = mainPortBox, .mainRealTimeBox = mainRealTimeBox};
 
     ExchangeWaits waits{events, clock, port, dialogs};
     PortManager ports{port, waits, settings, dialogs, displays};
@@ -68,6 +62,8 @@ struct LinkRig {
     int tcpServerStarts = 0;   // tcpServerStartWanted
     int tcpServerStartsIfClosed = 0;
     std::vector<bool> realTimeChanges;
+    std::vector<bool> realTimeSwitches;
+    std::vector<bool> closesChosen; // whether each closed the port
     int portsOpened = 0;
     int portsClosed = 0;
     int portsLost = 0;
@@ -82,6 +78,9 @@ struct LinkRig {
                          [this] { ++tcpServerStartsIfClosed; });
         QObject::connect(&control, &RealTimeControl::realTimeChanged,
                          [this](bool on) { realTimeChanges.push_back(on); });
+        QObject::connect(&control, &RealTimeControl::realTimeSwitched,
+                         [this](bool on) { realTimeSwitches.push_back(on); });
+        QObject::connect(&ports, &PortManager::closeChosen, [this](bool wasOpen) { closesChosen.push_back(wasOpen); });
         QObject::connect(&ports, &PortManager::portSearchWanted, [this] { ++comPanelListings; });
         QObject::connect(&ports, &PortManager::portOpened, [this] { ++portsOpened; });
         QObject::connect(&ports, &PortManager::portClosed, [this] { ++portsClosed; });
