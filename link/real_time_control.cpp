@@ -1,5 +1,5 @@
-// The real-time start and stop handshakes, the polarity toggle, the data-flow
-// watchdog and the automatic start.
+// The real-time start and stop handshakes, the data-flow watchdog and the automatic
+// start.
 #include "link/real_time_control.h"
 
 #include "common/second_deadline.h"
@@ -27,7 +27,6 @@ constexpr int kSettleBeforeStartMs = 1000;
 constexpr int kFirstDataWaitSeconds = 3;
 constexpr int kFirstDataLookMs = 50;
 constexpr int kPauseBetweenStopCommandsMs = 40;
-constexpr int kPauseBetweenPolarityWritesMs = 20;
 
 // The watchdog counts to here at most, then steps back, so the counter never overflows.
 constexpr int kNoDataCap = 30000;
@@ -35,25 +34,10 @@ constexpr std::int16_t kNoDataRestart = 20000;
 // Ticks without a packet byte that still count as data flowing.
 constexpr int kNoDataTolerance = 2;
 
-// Our number for a write that the open port refuses: the "Device I/O error" of the
-// BASIC run-time tradition (a closed port has its own message).
-constexpr int kWriteFailedError = 57;
-
 const std::string kStartFailed =
     "An error occured while attempting to start Real-Time data. Please verify your COM port or connection";
-const std::string kPortClosedForToggle =
-    "Open COM port and establish communication with monitor befor using this command.";
 const std::string kDataActive = "Real-Time Data Active";
 const std::string kDataStopped = "Real-Time Data Stopped";
-
-std::string_view negateCommand(int channel)
-{
-    switch (channel) {
-    case 1: return monitor_command::NegateChannel1;
-    case 2: return monitor_command::NegateChannel2;
-    default: return {};
-    }
-}
 
 bool isZigbee(std::uint8_t method)
 {
@@ -119,7 +103,7 @@ Task<> RealTimeControl::start()
     bool started = false;
     if (opened)
         started = co_await startHandshake();
-    heldAfterStop_ = false;
+    state_.releaseInputHold();
     if (!started)
         parts_.dialogs.message(kStartFailed);
 }
@@ -146,7 +130,7 @@ Task<bool> RealTimeControl::startHandshake()
         list.addLine("Error turning Real-Time ON");
         co_return false;
     }
-    realTimeWanted_ = true;
+    state_.lastRequest = RealTimeRequest::Started;
     list.clear();
     list.addLine("Real-Time is ON");
     startTcpServerIfListening();
@@ -202,10 +186,9 @@ Task<bool> RealTimeControl::stop()
         list.addLine("No response from \"OFF\" command. Click \"Start\" to try again.");
         co_return false;
     }
-    realTimeWanted_ = false;
     // The receiver stays away until the next sequence hands the port back; the
     // watchdog notices that the packets have stopped.
-    heldAfterStop_ = true;
+    state_.lastRequest = RealTimeRequest::Stopped;
     list.addLine("Real Time has been disabled successfully.");
     showDataFlow(kDataStopped, status_look::Stopped);
     co_return true;
@@ -233,7 +216,7 @@ Task<> RealTimeControl::restoreAfterSetup(bool wasOn, StatusList& callerList)
         callerList.addLine("Restoring Real-Time back to its ON state.");
         co_await start();
     }
-    heldAfterStop_ = false;
+    state_.releaseInputHold();
 }
 
 Task<bool> RealTimeControl::stopIfStillOn()
@@ -244,34 +227,9 @@ Task<bool> RealTimeControl::stopIfStillOn()
     co_return true;
 }
 
-Task<std::optional<std::string>> RealTimeControl::togglePolarity(int channel)
-{
-    std::optional<std::string> failure;
-    bool sent = false;
-    if (parts_.port.isOpen())
-        sent = co_await sendPolarityToggle(channel);
-    if (!sent)
-        failure = parts_.port.isOpen() ? "Error " + std::to_string(kWriteFailedError) : kPortClosedForToggle;
-    else if (parts_.port.bytesWaiting() == 0)
-        failure = "Toggle operation failed. Try again";
-    heldAfterStop_ = false;
-    co_return failure;
-}
-
 void RealTimeControl::showRealTimeStopped()
 {
     parts_.displays.mainRealTimeBox.show(kDataStopped, status_look::Stopped);
-}
-
-Task<bool> RealTimeControl::sendPolarityToggle(int channel)
-{
-    parts_.commands.discardInput();
-    for (const std::string_view part : {monitor_command::Attention, monitor_command::Set, negateCommand(channel)}) {
-        if (!part.empty() && !parts_.port.write(part))
-            co_return false;
-        co_await parts_.waits.delay(kPauseBetweenPolarityWritesMs);
-    }
-    co_return true;
 }
 
 void RealTimeControl::watchdogTick()

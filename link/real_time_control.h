@@ -1,9 +1,10 @@
-// Switching the monitor's real-time mode on and off, the polarity toggle, and the
-// watchdog that tells from the data flow whether real time is running. The switches
-// are steps of exchange jobs; the watchdog is a tick of its own.
+// Switching the monitor's real-time mode on and off, and the watchdog that tells from
+// the data flow whether real time is running. The switches are steps of exchange jobs;
+// the watchdog is a tick of its own.
 #pragma once
 
 #include "common/task.h"
+#include "link/link_state.h"
 
 #include <QObject>
 #include <optional>
@@ -19,7 +20,6 @@ class StatusList;
 class ZigbeeDiscovery;
 struct LinkDisplays;
 struct LinkSettings;
-struct LinkState;
 struct StatusLook;
 
 class RealTimeControl : public QObject {
@@ -53,9 +53,6 @@ public:
     // A setup action that finds real time still flowing stops it; true when it did.
     Task<bool> stopIfStillOn();
 
-    // The polarity toggle; the text of its failure, if any.
-    Task<std::optional<std::string>> togglePolarity(int channel);
-
     // The automatic start after start-up: the start, unless a ZigBee node is needed
     // and not found (then a box says so).
     Task<> automaticStart();
@@ -74,10 +71,10 @@ public:
 
     // The monitor acknowledged the last start and no stop since. Unlike RealTimeOn,
     // which follows the data, it stays up while the start itself holds the packets back.
-    bool realTimeWanted() const { return realTimeWanted_; }
+    bool realTimeWanted() const { return state_.lastRequest == RealTimeRequest::Started; }
     // A successful stop keeps the packet receiver away until the next sequence ends.
-    bool inputHeldAfterStop() const { return heldAfterStop_; }
-    void releaseInput() { heldAfterStop_ = false; }
+    bool inputHeldAfterStop() const { return state_.lastRequest == RealTimeRequest::Stopped; }
+    void releaseInput() { state_.releaseInputHold(); }
 
 signals:
     // No connection method is chosen: the COM panel is to be shown.
@@ -102,13 +99,9 @@ private:
     // step the monitor does not acknowledge.
     Task<bool> startHandshake();
     Task<> awaitFirstData();
-    // Discards waiting input and writes the toggle; false when a write fails.
-    Task<bool> sendPolarityToggle(int channel);
 
     Parts parts_;
     const LinkSettings& settings_;
     LinkState& state_;
-    bool realTimeWanted_ = false;
-    bool heldAfterStop_ = false;
     bool automaticStartDiscovers_ = false;
 };

@@ -30,6 +30,7 @@ Monitor::Monitor(const MonitorPlatform& platform, const LinkSettings& settings, 
       realTime_({.port = platform.port, .clock = platform.clock, .waits = waits_, .dialogs = platform.dialogs,
                  .displays = displays_, .ports = ports_, .commands = commands_, .discovery = discovery_},
                 settings, state_),
+      polarity_(platform.port, waits_, commands_, state_),
       decoder_(statusList_, platform.clock),
       receiver_(platform.port, platform.clock, platform.events, state_, statusList_, decoder_)
 {
@@ -160,7 +161,7 @@ void Monitor::togglePolarityFromNetwork(int channel, std::function<void()> done)
 
 Task<> Monitor::togglePolarityJob(int channel, bool fromNetwork, std::function<void()> done)
 {
-    const auto failure = co_await realTime_.togglePolarity(channel);
+    const auto failure = co_await polarity_.toggle(channel);
     if (failure && fromNetwork)
         statusList_.addLine(*failure);
     else if (failure)

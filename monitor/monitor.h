@@ -11,6 +11,7 @@
 #include "link/link_state.h"
 #include "link/packet_decoder.h"
 #include "link/packet_receiver.h"
+#include "link/polarity_toggle.h"
 #include "link/port_manager.h"
 #include "link/real_time_control.h"
 #include "link/zigbee_discovery.h"
@@ -96,6 +97,7 @@ public:
     ExchangeWaits& waits() { return waits_; }
     CommandExchange& commands() { return commands_; }
     RealTimeControl& realTime() { return realTime_; }
+    PolarityToggle& polarity() { return polarity_; }
     PortManager& ports() { return ports_; }
     SerialPort& port() { return port_; }
     Dialogs& dialogs() { return dialogs_; }
@@ -162,6 +164,7 @@ private:
     CommandExchange commands_;
     ZigbeeDiscovery discovery_;
     RealTimeControl realTime_;
+    PolarityToggle polarity_;
     PacketDecoder decoder_;
     PacketReceiver receiver_;
     std::int64_t packetsDecoded_ = 0;

@@ -83,7 +83,7 @@ Task<PolarityOutcome> MonitorSetup::polarityJob(int channel)
     const bool confirmed = co_await question;
     if (!confirmed)
         co_return PolarityOutcome::Declined;
-    const auto failure = co_await monitor_.realTime().togglePolarity(channel);
+    const auto failure = co_await monitor_.polarity().toggle(channel);
     if (!failure)
         co_return PolarityOutcome::Toggled;
     monitor_.dialogs().message(*failure);

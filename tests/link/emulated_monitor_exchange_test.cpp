@@ -126,7 +126,7 @@ TEST(EmulatedMonitorExchange, togglePolarity_reversesOnlyThatChannelAndLeavesThe
     EmulatedLink link;
     link.openPort();
 
-    EXPECT_EQ(link.job(link.control.togglePolarity(2)), std::nullopt);
+    EXPECT_EQ(link.job(link.polarity.toggle(2)), std::nullopt);
     EXPECT_FALSE(link.emulator.state().polarityReversed[0]);
     EXPECT_TRUE(link.emulator.state().polarityReversed[1]);
     EXPECT_TRUE(link.dialogs.messages.empty());

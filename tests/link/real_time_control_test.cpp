@@ -1,5 +1,5 @@
-// Real-time start and stop, switching off around setup commands, the polarity toggle,
-// the data-flow watchdog and the automatic start, against a scripted monitor (and a
+// Real-time start and stop, switching off around setup commands, the data-flow
+// watchdog and the automatic start, against a scripted monitor (and a
 // scripted ZigBee dongle in front of it), on virtual time.
 #include "link_rig.h"
 
@@ -13,8 +13,6 @@ const std::string kAck = WordPeer::attentionWord();
 const std::string kStartFailed =
     "An error occured while attempting to start Real-Time data. Please verify your COM port or connection";
 const std::string kNoMethod = "A communication method has not been selected. Select method before proceeding.";
-const std::string kPortClosedForToggle =
-    "Open COM port and establish communication with monitor befor using this command.";
 // The attention byte of a start follows the open's 500 ms and the start's own 1000 ms.
 constexpr std::int64_t kStartAttentionAtMs = 1500;
 
@@ -43,7 +41,6 @@ protected:
 using RealTimeStart = RealTimeTest;
 using RealTimeStop = RealTimeTest;
 using SwitchOffForSetup = RealTimeTest;
-using TogglePolarity = RealTimeTest;
 using Watchdog = RealTimeTest;
 using AutomaticStart = RealTimeTest;
 
@@ -397,91 +394,6 @@ TEST_F(SwitchOffForSetup, stopIfStillOn_stopsOnlyFlowingRealTime)
         EXPECT_EQ(rig.run(rig.control.stopIfStillOn()), on);
         EXPECT_EQ(rig.port.written, on ? kAck + "TOGOFF" : "");
     }
-}
-
-TEST_F(TogglePolarity, channels1And2_writeAttentionSetAndTheirCommand20msApart)
-{
-    for (const auto& [channel, command] : {std::pair{1, "NG1"}, std::pair{2, "NG2"}}) {
-        SCOPED_TRACE(channel);
-        LinkRig rig;
-        rig.openPort();
-        rig.monitorAnswers(peer_script::acknowledgeAllBut({}));
-
-        EXPECT_EQ(rig.run(rig.control.togglePolarity(channel)), std::nullopt);
-        EXPECT_EQ(rig.port.writes, (std::vector<std::string>{kAck, "SET", command}));
-        EXPECT_EQ(rig.port.writeTimesMs, (std::vector<std::int64_t>{0, 20, 40}));
-        EXPECT_EQ(rig.clock.elapsedMs(), 60);
-        // The replies are left for whoever reads next.
-        EXPECT_EQ(rig.port.unread(), 3u);
-    }
-}
-
-TEST_F(TogglePolarity, channel3_writesAttentionAndSetOnly)
-{
-    openPort();
-    monitorAcknowledgesAll();
-
-    EXPECT_EQ(run(control.togglePolarity(3)), std::nullopt);
-    EXPECT_EQ(port.written, kAck + "SET");
-}
-
-TEST_F(TogglePolarity, waitingInput_isDiscardedBeforeTheAttentionByte)
-{
-    openPort();
-    port.feed("\x01\x02\x03");
-    monitorAcknowledgesAll();
-
-    run(control.togglePolarity(1));
-    EXPECT_EQ(port.unread(), 3u);
-    EXPECT_EQ(port.readByte(), 252);
-}
-
-TEST_F(TogglePolarity, failures_areNamedAndTheInputIsFreeAfterwards)
-{
-    struct Case {
-        const char* name;
-        std::function<void(LinkRig&)> arrange;
-        std::string written;
-        std::string failure;
-    };
-    const Case cases[] = {
-        {"no reply", [](LinkRig& rig) { rig.openPort(); }, kAck + "SETNG1", "Toggle operation failed. Try again"},
-        {"port closed", [](LinkRig&) {}, "", kPortClosedForToggle},
-        {"port closed during the first pause",
-         [](LinkRig& rig) {
-             rig.openPort();
-             rig.events.callAfter(10, [&rig] { rig.port.close(); });
-         },
-         kAck, kPortClosedForToggle},
-        {"write refused by the open port",
-         [](LinkRig& rig) {
-             rig.openPort();
-             rig.port.writeSucceeds = false;
-         },
-         "", "Error 57"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        LinkRig rig;
-        c.arrange(rig);
-        const std::size_t opensBefore = rig.port.opens.size();
-
-        EXPECT_EQ(rig.run(rig.control.togglePolarity(1)), std::optional<std::string>(c.failure));
-        EXPECT_EQ(rig.port.written, c.written);
-        EXPECT_EQ(rig.port.opens.size(), opensBefore) << "the toggle never opens the port";
-        EXPECT_FALSE(rig.control.inputHeldAfterStop());
-    }
-}
-
-TEST_F(TogglePolarity, afterASuccessfulStop_releasesTheInput)
-{
-    openPort();
-    monitorAcknowledgesAll();
-    ASSERT_TRUE(run(control.stop()));
-    ASSERT_TRUE(control.inputHeldAfterStop());
-
-    run(control.togglePolarity(1));
-    EXPECT_FALSE(control.inputHeldAfterStop());
 }
 
 TEST_F(Watchdog, bytesEverySecond_keepRealTimeOn)

@@ -18,6 +18,7 @@
 #include "link/link_displays.h"
 #include "link/link_settings.h"
 #include "link/link_state.h"
+#include "link/polarity_toggle.h"
 #include "link/port_manager.h"
 #include "link/real_time_control.h"
 #include "link/zigbee_discovery.h"
@@ -55,6 +56,7 @@ struct LinkRig {
                              .discovery = discovery},
                             settings,
                             state};
+    PolarityToggle polarity{port, waits, exchange, state};
 
     // What the link announced.
     int comPanelShown = 0;     // comPanelWanted
