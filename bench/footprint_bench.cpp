@@ -1,10 +1,10 @@
 // Resident memory and processor time of the service kvo7730d and of the windowed
 // kvo7730 (its live readings window hidden, then shown), measured in one run: each on
-// its own simulated monitor streaming one packet a second, each asked GETALL ten times
-// a second by a TCP client.
+// its own simulated monitor streaming one packet a second, then forty, each asked
+// GETALL ten times a second by a TCP client.
 //
 //   kvo7730-footprint-bench [seconds] [other build folder]
-// Seconds default to 60. With another build folder (an earlier version built elsewhere),
+// Seconds (at each rate) default to 60. With another build folder (an earlier version built elsewhere),
 // its kvo7730d and kvo7730 run beside these in the same run, and the ratios compare them.
 #include "loopback_client.h"
 #include "process_figures.h"
@@ -36,7 +36,7 @@ struct Subject {
 // One program with its own settings folder and simulated monitor.
 class Running {
 public:
-    explicit Running(const Subject& subject) : subject_(subject)
+    Running(const Subject& subject, int packetsPerSecond) : subject_(subject)
     {
         QSettings settings(config_.filePath("DARavev/DARavev.ini"), QSettings::IniFormat);
         settings.beginGroup("startup");
@@ -55,8 +55,9 @@ public:
             process->setProcessEnvironment(environment);
             process->setStandardErrorFile(QProcess::nullDevice());
         }
-        simulator_.start(KVO_SIM_PATH, {"--com", QString::number(subject.comPort), "--volts", "230", "--watts1",
-                                        "1500", "--pf1", "0.9", "--watts2", "300", "--pf2", "0.8"});
+        simulator_.start(KVO_SIM_PATH, {"--com", QString::number(subject.comPort), "--rate",
+                                        QString::number(packetsPerSecond), "--volts", "230", "--watts1", "1500",
+                                        "--pf1", "0.9", "--watts2", "300", "--pf2", "0.8"});
         simulator_.waitForReadyRead(5000);
         program_.start(subject.program, {});
         program_.waitForStarted(5000);
@@ -99,31 +100,20 @@ struct Figures {
     long roundTrips = 0;
 };
 
-} // namespace
-
-int main(int argc, char* argv[])
+// Runs every subject at once for `seconds` at one rate and prints its figures; false
+// when a program does not serve readings.
+bool measure(const std::vector<Subject>& subjects, int seconds, int packetsPerSecond, bool compared)
 {
-    QCoreApplication app(argc, argv);
-    const int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
-    const QString other = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
-    std::vector<Subject> subjects = {{"kvo7730d", KVO_SERVICE_PATH, 41, 31741},
-                                     {"kvo7730 (offscreen)", KVO_PROGRAM_PATH, 42, 31742},
-                                     {"kvo7730, readings shown", KVO_PROGRAM_PATH, 43, 31743, true}};
-    if (!other.isEmpty()) {
-        subjects.push_back({"other kvo7730d", other + "/service/kvo7730d", 44, 31744});
-        subjects.push_back({"other kvo7730 (offscreen)", other + "/app/kvo7730", 45, 31745});
-    }
-
     std::vector<std::unique_ptr<Running>> running;
     std::vector<std::unique_ptr<LoopbackClient>> clients;
     for (const Subject& subject : subjects)
-        running.push_back(std::make_unique<Running>(subject));
+        running.push_back(std::make_unique<Running>(subject, packetsPerSecond));
     for (const auto& program : running) {
         clients.push_back(connectWhenStreaming(program->subject().tcpPort));
         if (!clients.back()) {
             std::fprintf(stderr, "%s does not serve readings on port %d\n", program->subject().name,
                          program->subject().tcpPort);
-            return 1;
+            return false;
         }
     }
 
@@ -146,7 +136,7 @@ int main(int argc, char* argv[])
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double ticksPerSecond = static_cast<double>(::sysconf(_SC_CLK_TCK));
 
-    std::printf("%d s, one packet a second, GETALL ten times a second\n", seconds);
+    std::printf("%d s, %d packet(s) a second, GETALL ten times a second\n", seconds, packetsPerSecond);
     std::printf("%-26s %14s %14s %12s\n", "program", "peak RSS (MB)", "CPU (% core)", "round trips");
     for (std::size_t i = 0; i < running.size(); ++i) {
         figures[i].corePercent = 100.0 * static_cast<double>(cpuTicks(running[i]->pid()) - startTicks[i])
@@ -160,9 +150,31 @@ int main(int argc, char* argv[])
     };
     ratios("windowed / service", 1, 0);
     ratios("live readings window shown / hidden", 2, 1);
-    if (!other.isEmpty()) {
+    if (compared) {
         ratios("kvo7730d, this / other", 0, 3);
         ratios("kvo7730, this / other", 1, 4);
+    }
+    std::printf("\n");
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
+    const QString other = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    std::vector<Subject> subjects = {{"kvo7730d", KVO_SERVICE_PATH, 41, 31741},
+                                     {"kvo7730 (offscreen)", KVO_PROGRAM_PATH, 42, 31742},
+                                     {"kvo7730, readings shown", KVO_PROGRAM_PATH, 43, 31743, true}};
+    if (!other.isEmpty()) {
+        subjects.push_back({"other kvo7730d", other + "/service/kvo7730d", 44, 31744});
+        subjects.push_back({"other kvo7730 (offscreen)", other + "/app/kvo7730", 45, 31745});
+    }
+    for (const int packetsPerSecond : {1, 40}) {
+        if (!measure(subjects, seconds, packetsPerSecond, !other.isEmpty()))
+            return 1;
     }
     return 0;
 }

@@ -4,8 +4,8 @@
 #include "common/number_text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
@@ -48,9 +48,10 @@ std::string formatNumber(double value, std::string_view pattern, NumberSymbols s
     const Pattern parsed = parsePattern(pattern);
     // All digits of the rounded magnitude, the last `decimals` of them after the point.
     const double scaled = std::round(std::fabs(value) * std::pow(10.0, parsed.decimals));
+    // Room for every digit of the largest double.
     char buffer[400];
-    std::snprintf(buffer, sizeof buffer, "%.0f", scaled);
-    std::string digits = buffer;
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, scaled, std::chars_format::fixed, 0);
+    std::string digits(buffer, written.ptr);
     if (static_cast<int>(digits.size()) <= parsed.decimals)
         digits.insert(0, static_cast<std::size_t>(parsed.decimals + 1) - digits.size(), '0');
     std::string integer = digits.substr(0, digits.size() - static_cast<std::size_t>(parsed.decimals));

@@ -4,18 +4,20 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
 // printf's %g with the given precision, then the exponent tidied to "E+16" form.
+// to_chars writes what printf would, at a fraction of its cost: the TCP server formats
+// a dozen numbers for every GETALL.
 std::string generalText(double value, int significantDigits)
 {
     if (value == 0.0)
         return "0";
     char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.*g", significantDigits, value);
-    std::string text = buffer;
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general,
+                                       significantDigits);
+    std::string text(buffer, written.ptr);
     const auto e = text.find('e');
     if (e == std::string::npos)
         return text;
