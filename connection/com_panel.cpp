@@ -159,7 +159,7 @@ void COMpanel::build()
     // some styles raise on the same single click as itemClicked.
     connect(portsList_, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { List1_Click(portsList_->row(item)); });
-    for (const QKeySequence key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
         auto* choose = new QShortcut(key, portsList_, nullptr, nullptr, Qt::WidgetShortcut);
         connect(choose, &QShortcut::activated, this, [this] { List1_Click(portsList_->currentRow()); });
     }

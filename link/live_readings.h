@@ -1,6 +1,8 @@
 // The one record of current readings and energy counters, written by the packet decoder.
 #pragma once
 
+#include "link/energy_flow.h"
+
 #include <cstdint>
 
 // Watt-seconds in one kilowatt-hour.
@@ -42,6 +44,16 @@ struct LiveReadings {
     double PreResetValP2 = 0;
 
     int KVOresetCount = 0;
+
+    // Energy bought from and sold to the grid per channel: the program's own totals,
+    // which never fall. The direction of each channel's last step, and its power with
+    // that sign (negative while generating).
+    EnergyTotals Energy1;
+    EnergyTotals Energy2;
+    EnergyDirection Direction1 = EnergyDirection::Consuming;
+    EnergyDirection Direction2 = EnergyDirection::Consuming;
+    double SignedWatts1 = 0;
+    double SignedWatts2 = 0;
 };
 
 // The part of the readings that is kept in the settings store from run to run, so
@@ -55,6 +67,8 @@ struct StoredCounters {
     double PrevAbsWs2 = 0;  // "E2B"
     int KVOresetCount = 0;
     std::int32_t SecondsCounter = 0;  // "KVOCounter"
+    EnergyTotals Energy1;
+    EnergyTotals Energy2;
 
     bool operator==(const StoredCounters&) const = default;
 };

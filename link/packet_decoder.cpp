@@ -46,13 +46,15 @@ void PacketDecoder::restore(const StoredCounters& counters)
     readings_.PrevAbsWs2 = counters.PrevAbsWs2;
     readings_.KVOresetCount = counters.KVOresetCount;
     readings_.SecondsCounter = counters.SecondsCounter;
+    readings_.Energy1 = counters.Energy1;
+    readings_.Energy2 = counters.Energy2;
 }
 
 StoredCounters PacketDecoder::stored() const
 {
     const LiveReadings& r = readings_;
-    return {r.PreResetVal1, r.PreResetVal2, r.PreResetValP1, r.PreResetValP2,
-            r.PrevAbsWs1,   r.PrevAbsWs2,   r.KVOresetCount, r.SecondsCounter};
+    return {r.PreResetVal1, r.PreResetVal2,   r.PreResetValP1,  r.PreResetValP2, r.PrevAbsWs1,
+            r.PrevAbsWs2,   r.KVOresetCount, r.SecondsCounter, r.Energy1,       r.Energy2};
 }
 
 void PacketDecoder::takeResetCount(const PacketBytes& bytes)
@@ -68,6 +70,7 @@ void PacketDecoder::takeResetCount(const PacketBytes& bytes)
         // since the previous reset as well; the totals keep growing across any number of resets.
         r.PreResetVal1 += r.PrevAbsWs1;
         r.PreResetVal2 += r.PrevAbsWs2;
+        resetSinceLastStep_ = true;
     }
 }
 
@@ -84,10 +87,12 @@ PacketDecoder::Outcome PacketDecoder::takeSecondsCounter(const PacketBytes& byte
         return Outcome::CounterUnchanged;
     if (r.SecondsCounter > r.PrevSecondsCounter) {
         r.DeltaSeconds = r.SecondsCounter - r.PrevSecondsCounter;
+        secondsSinceLastStep_ += r.DeltaSeconds;
         return Outcome::Finished;
     }
     if (top == 0 && WrapPending) {
         r.DeltaSeconds = r.SecondsCounter + kSecondsCounterSpan - r.PrevSecondsCounter;
+        secondsSinceLastStep_ += r.DeltaSeconds;
         WrapPending = false;
         statusList_.addLine("Error.... Last second counter value is greater than the current value.");
         statusList_.addLine("Last counter = " + std::to_string(r.PrevSecondsCounter)
@@ -140,7 +145,35 @@ PacketDecoder::Outcome PacketDecoder::decode(const PacketBytes& bytes)
     r.PrevAbsWs2 = r.AbsWs2;
     r.KWh1 = r.AbsWs1 / 3600 * 0.001;
     r.KWh2 = r.AbsWs2 / 3600 * 0.001;
+    countEnergyFlow();
     return Outcome::Finished;
+}
+
+void PacketDecoder::countEnergyFlow()
+{
+    LiveReadings& r = readings_;
+    const struct {
+        ChannelCounters counters;
+        EnergyTotals& totals;
+        EnergyDirection& direction;
+        double watts;
+        double& signedWatts;
+    } channels[] = {{{r.AbsWs1, r.PolWs1}, r.Energy1, r.Direction1, r.Watts1, r.SignedWatts1},
+                    {{r.AbsWs2, r.PolWs2}, r.Energy2, r.Direction2, r.Watts2, r.SignedWatts2}};
+    for (std::size_t i = 0; i < std::size(channels); ++i) {
+        const auto& c = channels[i];
+        const auto step =
+            EnergyFlow::advance(c.totals, c.counters, resetSinceLastStep_, secondsSinceLastStep_, c.direction);
+        if (step == EnergyFlow::Step::Implausible && !implausibleStepSaid_[i]) {
+            implausibleStepSaid_[i] = true;
+            statusList_.addLine("Channel " + std::to_string(i + 1)
+                                + ": the energy counters moved further than any line carries in the time; "
+                                  "that step is left out of the energy bought and sold.");
+        }
+        c.signedWatts = c.direction == EnergyDirection::Generating ? -std::fabs(c.watts) : c.watts;
+    }
+    resetSinceLastStep_ = false;
+    secondsSinceLastStep_ = 0;
 }
 
 void PacketDecoder::clearPreResetValues()

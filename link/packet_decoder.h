@@ -44,6 +44,8 @@ public:
 private:
     void takeResetCount(const PacketBytes& bytes);
     Outcome takeSecondsCounter(const PacketBytes& bytes);
+    // The energy bought and sold since the last packet that counted it.
+    void countEnergyFlow();
 
     LiveReadings readings_;
     StatusList& statusList_;
@@ -51,4 +53,9 @@ private:
     PowerFactorTexts powerFactorTexts_;
     // The counter's top byte has been seen at 255, so a smaller value next is a wrap.
     bool WrapPending = false;
+    // Since the energy flow was last counted: a monitor reset, and the seconds passed.
+    bool resetSinceLastStep_ = false;
+    std::int32_t secondsSinceLastStep_ = 0;
+    // A step that cannot be real is said once a run per channel.
+    bool implausibleStepSaid_[2] = {false, false};
 };

@@ -93,6 +93,33 @@ SettingKey textKey(Setting id, std::string_view name, std::string_view defaultTe
             [field](const SettingsValues& s) { return field(s); }};
 }
 
+// The counters the energy totals have counted up to, "absolute;polarised", or empty
+// before the first packet.
+template <typename Field>
+SettingKey energyBaseKey(Setting id, std::string_view name, Field field)
+{
+    return {id, name, "",
+            [field](SettingsValues& s, std::string_view text) {
+                if (text.empty()) {
+                    field(s).reset();
+                    return true;
+                }
+                const auto separator = text.find(';');
+                if (separator == std::string_view::npos)
+                    return false;
+                const auto absolute = parseNumber(text.substr(0, separator));
+                const auto polarised = parseNumber(text.substr(separator + 1));
+                if (!absolute || !polarised || *absolute < 0 || *polarised < 0)
+                    return false;
+                field(s) = ChannelCounters{*absolute, *polarised};
+                return true;
+            },
+            [field](const SettingsValues& s) {
+                const auto& base = field(s);
+                return base ? generalNumberText(base->absWs) + ";" + generalNumberText(base->polWs) : std::string();
+            }};
+}
+
 std::vector<SettingKey> makeTable()
 {
     return {
@@ -132,18 +159,24 @@ std::vector<SettingKey> makeTable()
         textKey(Setting::MqttTopic, "MqttTopic", "", [](auto& s) -> auto& { return s.MqttTopic; }, mqttTopicText),
         booleanKey(Setting::MqttDiscovery, "MqttDiscovery", [](auto& s) -> auto& { return s.MqttDiscovery; }, "True"),
         booleanKey(Setting::ShowReadingsAtStart, "ShowReadingsAtStart", [](auto& s) -> auto& { return s.ShowReadingsAtStart; }),
+        numberKey(Setting::ImportWs1, "ImportWs1", "0", [](auto& s) -> auto& { return s.counters.Energy1.importedWs; }),
+        numberKey(Setting::ExportWs1, "ExportWs1", "0", [](auto& s) -> auto& { return s.counters.Energy1.exportedWs; }),
+        numberKey(Setting::ImportWs2, "ImportWs2", "0", [](auto& s) -> auto& { return s.counters.Energy2.importedWs; }),
+        numberKey(Setting::ExportWs2, "ExportWs2", "0", [](auto& s) -> auto& { return s.counters.Energy2.exportedWs; }),
+        energyBaseKey(Setting::EnergyBase1, "EnergyBase1", [](auto& s) -> auto& { return s.counters.Energy1.last; }),
+        energyBaseKey(Setting::EnergyBase2, "EnergyBase2", [](auto& s) -> auto& { return s.counters.Energy2.last; }),
     };
 }
 
 using S = Setting;
 
-constexpr std::array<Setting, 36> kStartupLoadOrder = {S::ComPort, S::TCPport, S::ZigbeeVersion, S::Rate, S::StartupComIsOn, S::StartupRTLisOn, S::StartupServerIsOn, S::StartupListen, S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::E1B, S::E2B, S::E1BP, S::E2BP, S::KVOresetCount, S::KVOCounter, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable, S::AutoWriteLocal, S::WebHost, S::TCPlocalOnly, S::MqttEnable, S::MqttHost, S::MqttPort, S::MqttTLS, S::MqttCAFile, S::MqttUser, S::MqttPassword, S::MqttTopic, S::MqttDiscovery, S::ShowReadingsAtStart};
+constexpr std::array<Setting, 42> kStartupLoadOrder = {S::ComPort, S::TCPport, S::ZigbeeVersion, S::Rate, S::StartupComIsOn, S::StartupRTLisOn, S::StartupServerIsOn, S::StartupListen, S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::E1B, S::E2B, S::E1BP, S::E2BP, S::KVOresetCount, S::KVOCounter, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable, S::AutoWriteLocal, S::WebHost, S::TCPlocalOnly, S::MqttEnable, S::MqttHost, S::MqttPort, S::MqttTLS, S::MqttCAFile, S::MqttUser, S::MqttPassword, S::MqttTopic, S::MqttDiscovery, S::ShowReadingsAtStart, S::ImportWs1, S::ExportWs1, S::ImportWs2, S::ExportWs2, S::EnergyBase1, S::EnergyBase2};
 
 constexpr std::array<Setting, 9> kMqttSettings = {S::MqttEnable, S::MqttHost, S::MqttPort, S::MqttTLS, S::MqttCAFile, S::MqttUser, S::MqttPassword, S::MqttTopic, S::MqttDiscovery};
 
-constexpr std::array<Setting, 20> kShutdownSaveOrder = {S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::StartupComIsOn, S::StartupRTLisOn, S::ZigbeeVersion, S::E1B, S::E2B, S::E1BP, S::E2BP, S::KVOresetCount, S::KVOCounter, S::Rate, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable, S::WebHost};
+constexpr std::array<Setting, 26> kShutdownSaveOrder = {S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::StartupComIsOn, S::StartupRTLisOn, S::ZigbeeVersion, S::E1B, S::E2B, S::E1BP, S::E2BP, S::KVOresetCount, S::KVOCounter, S::Rate, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable, S::WebHost, S::ImportWs1, S::ExportWs1, S::ImportWs2, S::ExportWs2, S::EnergyBase1, S::EnergyBase2};
 
-constexpr std::array<Setting, 15> kPeriodicSaveOrder = {S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::E1BP, S::E2BP, S::E1B, S::E2B, S::KVOresetCount, S::KVOCounter, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable};
+constexpr std::array<Setting, 21> kPeriodicSaveOrder = {S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::E1BP, S::E2BP, S::E1B, S::E2B, S::KVOresetCount, S::KVOCounter, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable, S::ImportWs1, S::ExportWs1, S::ImportWs2, S::ExportWs2, S::EnergyBase1, S::EnergyBase2};
 
 } // namespace
 

@@ -46,6 +46,12 @@ enum class Setting {
     MqttTopic,
     MqttDiscovery,
     ShowReadingsAtStart,
+    ImportWs1,
+    ExportWs1,
+    ImportWs2,
+    ExportWs2,
+    EnergyBase1,
+    EnergyBase2,
 };
 
 struct SettingKey {

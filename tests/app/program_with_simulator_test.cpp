@@ -127,7 +127,7 @@ TEST(ProgramWithSimulator, startupOptions_openThePortAndStartRealTime_andReading
     const auto stopped = [&] { return listHolds(window, "Real Time has been disabled successfully."); };
     for (int attempt = 0; attempt < 3 && !stopped(); ++attempt) {
         window.menuAction("MnuStopRTL").trigger();
-        QTest::qWaitFor([&] { return stopped() || !program.monitor().busy(); }, 10000);
+        (void)QTest::qWaitFor([&] { return stopped() || !program.monitor().busy(); }, 10000);
     }
     EXPECT_TRUE(stopped());
     EXPECT_EQ(textOf(window, "Text2"), QStringLiteral("Real-Time Data Stopped"));

@@ -561,13 +561,16 @@ TEST(PacketDecoder, storedCounters_roundTripAndFollowTheDecodedPackets)
                               .PrevAbsWs1 = 5000,
                               .PrevAbsWs2 = 6000,
                               .KVOresetCount = 3,
-                              .SecondsCounter = 100};
+                              .SecondsCounter = 100,
+                              .Energy1 = {.importedWs = 10, .exportedWs = 20, .last = ChannelCounters{5000, 0}},
+                              .Energy2 = {.importedWs = 30, .exportedWs = 40, .last = ChannelCounters{6000, 0}}};
 
     decoder.restore(kept);
     ASSERT_EQ(decoder.stored(), kept);
 
     MonitorEmulator monitor = monitorAt(110);
     monitor.state().absWs = {8000, 7000};
+    monitor.state().polWs = {0, 500};
     monitor.state().resetCount = 3;
     ASSERT_EQ(decoder.decode(test_packet::positions(monitor.packet())), PacketDecoder::Outcome::Finished);
 
@@ -575,7 +578,12 @@ TEST(PacketDecoder, storedCounters_roundTripAndFollowTheDecodedPackets)
     expected.PrevAbsWs1 = 8000;
     expected.PrevAbsWs2 = 7000;
     expected.SecondsCounter = 110;
+    // Channel 2 sold half of what flowed on it.
+    expected.Energy1 = {.importedWs = 3010, .exportedWs = 20, .last = ChannelCounters{8000, 0}};
+    expected.Energy2 = {.importedWs = 530, .exportedWs = 540, .last = ChannelCounters{7000, 500}};
     EXPECT_EQ(decoder.stored(), expected);
+    EXPECT_EQ(decoder.readings().Direction2, EnergyDirection::Generating);
+    EXPECT_DOUBLE_EQ(decoder.readings().SignedWatts2, -100);
     EXPECT_DOUBLE_EQ(decoder.readings().TotalWs1, 8000 + 1.5e9);
     EXPECT_DOUBLE_EQ(decoder.readings().Watts2, 100);  // (7000 - 6000) / 10
 

@@ -149,7 +149,7 @@ std::int64_t timeOutAtMs(ReceiverRig& rig)
 TEST(PacketReceiver, headerCutShort_timesOutWithItsMessageOneToTwoSecondsAfterItsLastByte)
 {
     const std::string packet = runningMonitor().packet();
-    for (const std::string partial : {std::string("\xFE"), std::string("\xFE\xFF")}) {
+    for (const std::string& partial : {std::string("\xFE"), std::string("\xFE\xFF")}) {
         for (const int offsetMs : {0, 1, 400, 999}) {
             SCOPED_TRACE(testing::Message() << partial.size() << " header bytes, " << offsetMs << " ms into the second");
             ReceiverRig rig;

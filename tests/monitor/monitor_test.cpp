@@ -178,6 +178,9 @@ TEST(Monitor, restoredCounters_roundTripAndCarryIntoTheNextPacketsTotals)
     next.PrevAbsWs1 = 6500;
     next.PrevAbsWs2 = 6200;
     next.SecondsCounter = 101;
+    // The first packet of the run sets where the energy bought and sold counts from.
+    next.Energy1.last = ChannelCounters{6500, 5500};
+    next.Energy2.last = ChannelCounters{6200, 500};
     EXPECT_EQ(rig.monitor.counters(), next);
 }
 

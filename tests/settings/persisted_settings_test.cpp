@@ -48,7 +48,9 @@ void setEveryValue(PersistedSettings& s)
                    .PrevAbsWs1 = 1099511627775.0,
                    .PrevAbsWs2 = 5,
                    .KVOresetCount = 7,
-                   .SecondsCounter = 16777215});
+                   .SecondsCounter = 16777215,
+                   .Energy1 = {.importedWs = 8e9, .exportedWs = 0.5, .last = ChannelCounters{123, 45}},
+                   .Energy2 = {.importedWs = 9, .exportedWs = 10}});
     s.set(&SettingsValues::PrevPolWs1, 6);
     s.set(&SettingsValues::PrevPolWs2, 7);
     s.set(&SettingsValues::VexThresT, 300);
@@ -131,21 +133,21 @@ TEST(PersistedSettings, eachSequence_touchesItsKeysInItsOwnOrder)
                     "VexThres1", "VexThres2", "VexUser", "VexWriteEnable", "AutoWriteLocal",
                     "WebHost", "TCPlocalOnly", "MqttEnable", "MqttHost", "MqttPort", "MqttTLS", "MqttCAFile",
                     "MqttUser", "MqttPassword", "MqttTopic", "MqttDiscovery",
-                    "ShowReadingsAtStart"}));
+                    "ShowReadingsAtStart", "ImportWs1", "ExportWs1", "ImportWs2", "ExportWs2", "EnergyBase1", "EnergyBase2"}));
 
     rig.settings.saveAtShutdown();
     EXPECT_EQ(rig.store.writes,
               (Keys{"PreResetVal1", "PreResetVal2", "PreResetValP1", "PreResetValP2", "StartupComIsOn",
                     "StartupRTLisOn", "ZigbeeVersion", "E1B", "E2B", "E1BP", "E2BP", "KVOresetCount",
                     "KVOCounter", "Rate", "VexThresT", "VexThres1", "VexThres2", "VexUser", "VexWriteEnable",
-                    "WebHost"}));
+                    "WebHost", "ImportWs1", "ExportWs1", "ImportWs2", "ExportWs2", "EnergyBase1", "EnergyBase2"}));
 
     rig.store.writes.clear();
     rig.settings.SaveCounters();
     EXPECT_EQ(rig.store.writes,
               (Keys{"PreResetVal1", "PreResetVal2", "PreResetValP1", "PreResetValP2", "E1BP", "E2BP", "E1B",
                     "E2B", "KVOresetCount", "KVOCounter", "VexThresT", "VexThres1", "VexThres2", "VexUser",
-                    "VexWriteEnable"}));
+                    "VexWriteEnable", "ImportWs1", "ExportWs1", "ImportWs2", "ExportWs2", "EnergyBase1", "EnergyBase2"}));
 }
 
 TEST(PersistedSettings, savedValues_areTheirPlainTexts)
@@ -163,7 +165,8 @@ TEST(PersistedSettings, savedValues_areTheirPlainTexts)
         {"PreResetValP1", "3000"}, {"PreResetValP2", "4000"}, {"E1B", "1099511627775"}, {"E2B", "5"},
         {"E1BP", "6"}, {"E2BP", "7"}, {"KVOresetCount", "7"}, {"KVOCounter", "16777215"}, {"VexThresT", "300"},
         {"VexThres1", "140"}, {"VexThres2", "120"}, {"VexUser", "meter user"}, {"VexWriteEnable", "True"},
-        {"AutoWriteLocal", "1"}, {"WebHost", "127.0.0.1:8080"}};
+        {"AutoWriteLocal", "1"}, {"WebHost", "127.0.0.1:8080"}, {"ImportWs1", "8000000000"}, {"ExportWs1", "0.5"},
+        {"ImportWs2", "9"}, {"ExportWs2", "10"}, {"EnergyBase1", "123;45"}, {"EnergyBase2", ""}};
     EXPECT_EQ(rig.store.values, expected);
 
     SettingsRig fresh;
@@ -238,6 +241,11 @@ TEST(PersistedSettings, storedTexts_loadWhenTheyConvertAndGiveTheDefaultWhenNot)
         {S::E1BP, "-6", "0"},
         {S::KVOCounter, "-1", "0"},
         {S::Rate, "-0.1", "0.126"},
+        {S::ImportWs1, "-5", "0"},
+        {S::EnergyBase1, "1000;20", "1000;20"},
+        {S::EnergyBase1, "1000", ""},
+        {S::EnergyBase1, "1000;-20", ""},
+        {S::EnergyBase2, "", ""},
         {S::Rate, "0", "0"},
         // The trigger push box's three states.
         {S::AutoWriteLocal, "2", "2"},
