@@ -12,22 +12,30 @@ struct Sensor {
     std::string_view key;          // object id, and the unique id's last part
     std::string_view name;
     std::string_view field;        // the state message's member, "chN." for a channel's
-    std::string_view deviceClass;
+    std::string_view deviceClass;  // empty for none
     std::string_view unit;         // empty for none
     std::string_view stateClass;
 };
 
-constexpr std::array<Sensor, 6> kChannelSensors = {{
+constexpr std::array<Sensor, 9> kChannelSensors = {{
     {"power", "power", "watts", "power", "W", "measurement"},
+    // Negative while the channel generates.
+    {"power_signed", "power signed", "signed_watts", "power", "W", "measurement"},
     {"current", "current", "amps", "current", "A", "measurement"},
     {"power_factor", "power factor", "power_factor", "power_factor", "", "measurement"},
     {"energy", "energy", "kwh", "energy", "kWh", "total_increasing"},
     {"energy_total", "energy total", "total_kwh", "energy", "kWh", "total_increasing"},
-    // The polarised counter runs down while power flows back, so it is a total that may fall.
-    {"energy_polarised", "energy polarised", "total_pol_kwh", "energy", "kWh", "total"},
+    // What the Energy dashboard needs per grid connection: bought and sold, never falling.
+    {"energy_imported", "energy imported", "imported_kwh", "energy", "kWh", "total_increasing"},
+    {"energy_exported", "energy exported", "exported_kwh", "energy", "kWh", "total_increasing"},
+    // The monitor's own polarised counter starts again at a reset: without an energy class,
+    // so that the Energy dashboard does not offer it.
+    {"energy_polarised", "energy polarised", "total_pol_kwh", "", "kWh", "total"},
 }};
 
 constexpr Sensor kVoltage{"voltage", "Voltage", "volts", "voltage", "V", "measurement"};
+
+constexpr std::string_view kSupportUrl = "https://kvo7730.example.org";
 
 class ConfigWriter {
 public:
@@ -38,6 +46,11 @@ public:
                       .text("name", "KVO-7730 " + topics.base)
                       .text("model", "KVO-7730")
                       .text("sw_version", version)
+                      .str()),
+          origin_(JsonObject()
+                      .text("name", "kvo7730")
+                      .text("sw_version", version)
+                      .text("support_url", kSupportUrl)
                       .str())
     {
     }
@@ -48,15 +61,17 @@ public:
         payload.text("name", name)
             .text("unique_id", node_ + "_" + std::string(key))
             .text("state_topic", topics_.state())
-            .text("value_template", "{{ value_json." + std::string(valuePath) + " }}")
-            .text("device_class", s.deviceClass);
+            .text("value_template", "{{ value_json." + std::string(valuePath) + " }}");
+        if (!s.deviceClass.empty())
+            payload.text("device_class", s.deviceClass);
         if (!s.unit.empty())
             payload.text("unit_of_measurement", s.unit);
         payload.text("state_class", s.stateClass)
             .text("availability_topic", topics_.availability())
             .text("payload_available", "online")
             .text("payload_not_available", "offline")
-            .raw("device", device_);
+            .raw("device", device_)
+            .raw("origin", origin_);
         return {std::string(kDiscoveryPrefix) + "/sensor/" + node_ + "/" + std::string(key) + "/config", payload.str()};
     }
 
@@ -64,6 +79,7 @@ private:
     const MqttTopics& topics_;
     std::string node_;
     std::string device_;
+    std::string origin_;
 };
 
 } // namespace

@@ -120,6 +120,7 @@ void MosquittoClient::connectTo(const std::string& host)
     }
     mosquitto_connect_callback_set(client_, &MosquittoClient::onConnect);
     mosquitto_disconnect_callback_set(client_, &MosquittoClient::onDisconnect);
+    mosquitto_message_callback_set(client_, &MosquittoClient::onMessage);
     // A state message goes out at once, not held back until the last one is acknowledged.
     int code = mosquitto_int_option(client_, MOSQ_OPT_TCP_NODELAY, 1);
     if (code == MOSQ_ERR_SUCCESS && !endpoint.user.empty())
@@ -165,6 +166,15 @@ bool MosquittoClient::publish(const MqttMessage& message)
     return code == MOSQ_ERR_SUCCESS;
 }
 
+bool MosquittoClient::subscribe(const std::string& topic)
+{
+    if (!connected_)
+        return false;
+    const int code = mosquitto_subscribe(client_, nullptr, topic.c_str(), 0);
+    writer_->setEnabled(mosquitto_want_write(client_));
+    return code == MOSQ_ERR_SUCCESS;
+}
+
 void MosquittoClient::close()
 {
     if (connected_)
@@ -181,6 +191,13 @@ void MosquittoClient::onDisconnect(mosquitto*, void* self, int code)
 {
     const int error = errno;
     static_cast<MosquittoClient*>(self)->lost_ = reasonOf(code, error);
+}
+
+void MosquittoClient::onMessage(mosquitto*, void* self, const struct mosquitto_message* message)
+{
+    const auto* payload = static_cast<const char*>(message->payload);
+    static_cast<MosquittoClient*>(self)->arrived_.push_back(
+        {message->topic, std::string(payload, payload + message->payloadlen), message->retain});
 }
 
 void MosquittoClient::service()
@@ -215,6 +232,10 @@ void MosquittoClient::service()
         return;
     }
     writer_->setEnabled(mosquitto_want_write(client_));
+    // Handed on after the library's loop, whose callbacks must not see this client change.
+    const std::vector<MqttMessage> arrived = std::exchange(arrived_, {});
+    for (const MqttMessage& message : arrived)
+        emit messageArrived(message);
 }
 
 void MosquittoClient::drop()
@@ -232,6 +253,7 @@ void MosquittoClient::drop()
     connected_ = false;
     connack_.reset();
     lost_.reset();
+    arrived_.clear();
 }
 
 void MosquittoClient::fail(const std::string& reason)

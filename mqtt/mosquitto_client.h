@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct mosquitto;
 
@@ -42,6 +43,8 @@ public:
     // Hands a message over; the socket takes it at once when it can. False while
     // there is no connection.
     bool publish(const MqttMessage& message);
+    // Asks the broker for the messages of a topic; false while there is no connection.
+    bool subscribe(const std::string& topic);
     // Says goodbye to the broker (which then keeps the last will to itself) and drops the connection.
     void close();
     bool isConnected() const { return connected_; }
@@ -51,10 +54,13 @@ signals:
     void refused(const std::string& reason);
     // The connection could not be made, or it was lost.
     void failed(const std::string& reason);
+    // A message of a subscribed topic.
+    void messageArrived(const MqttMessage& message);
 
 private:
     static void onConnect(mosquitto* client, void* self, int code);
     static void onDisconnect(mosquitto* client, void* self, int code);
+    static void onMessage(mosquitto* client, void* self, const struct mosquitto_message* message);
 
     void takeLookup(const QHostInfo& info);
     // Connects to the host, a name or an address, as the library takes it.
@@ -78,4 +84,5 @@ private:
     // What the library's callbacks said during a loop run, acted on after it.
     std::optional<int> connack_;
     std::optional<std::string> lost_;
+    std::vector<MqttMessage> arrived_;
 };

@@ -38,6 +38,7 @@ MqttPublisher::MqttPublisher(const SettingsValues& settings, MqttTiming timing, 
     connect(&client_, &MosquittoClient::connected, this, &MqttPublisher::takeConnection);
     connect(&client_, &MosquittoClient::refused, this, &MqttPublisher::takeRefusal);
     connect(&client_, &MosquittoClient::failed, this, &MqttPublisher::takeFailure);
+    connect(&client_, &MosquittoClient::messageArrived, this, &MqttPublisher::takeMessage);
 }
 
 void MqttPublisher::start()
@@ -86,11 +87,25 @@ void MqttPublisher::takeConnection()
     wasConnected_ = true;
     say("MQTT: connected to the broker " + broker_ + "; publishing under \"" + topics_.base + "\".");
     client_.publish({topics_.availability(), kOnline});
-    if (settings_.MqttDiscovery)
-        for (const MqttMessage& message : discoveryMessages(topics_, KVO_VERSION))
-            client_.publish(message);
+    if (settings_.MqttDiscovery) {
+        client_.subscribe(std::string(kHomeAssistantStatus));
+        publishDiscovery();
+    }
     if (heldState_ && client_.publish({topics_.state(), *heldState_}))
         heldState_.reset();
+}
+
+void MqttPublisher::publishDiscovery()
+{
+    for (const MqttMessage& message : discoveryMessages(topics_, KVO_VERSION))
+        client_.publish(message);
+}
+
+void MqttPublisher::takeMessage(const MqttMessage& message)
+{
+    // Home Assistant has started again and may have lost configs that were not kept.
+    if (message.topic == kHomeAssistantStatus && message.payload == "online" && settings_.MqttDiscovery)
+        publishDiscovery();
 }
 
 void MqttPublisher::takeRefusal(const std::string& reason)

@@ -44,6 +44,8 @@ public:
 private:
     void connectToBroker();
     void takeConnection();
+    void takeMessage(const MqttMessage& message);
+    void publishDiscovery();
     void takeRefusal(const std::string& reason);
     void takeFailure(const std::string& reason);
     void retryLater(const std::string& line);

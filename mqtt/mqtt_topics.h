@@ -5,6 +5,8 @@
 #include <string_view>
 
 inline constexpr std::string_view kDiscoveryPrefix = "homeassistant";
+// Where Home Assistant says "online" when it starts: the discovery configs are sent again.
+inline constexpr std::string_view kHomeAssistantStatus = "homeassistant/status";
 
 struct MqttTopics {
     // "kvo7730/com7" unless the user set another.

@@ -219,9 +219,13 @@ std::string MonitorEmulator::nextPacket()
 void MonitorEmulator::advance(int seconds)
 {
     for (int channel = 0; channel < 2; ++channel) {
+        // Power flowing back to the grid is what the monitor sees as generated: the
+        // polarised counter moves only then, the absolute counter always.
         const double sign = state_.polarityReversed[channel] ? -1.0 : 1.0;
-        state_.absWs[channel] += std::fabs(state_.watts[channel]) * seconds;
-        state_.polWs[channel] = std::max(0.0, state_.polWs[channel] + sign * state_.watts[channel] * seconds);
+        const double energy = std::fabs(state_.watts[channel]) * seconds;
+        state_.absWs[channel] += energy;
+        if (sign * state_.watts[channel] < 0)
+            state_.polWs[channel] += energy;
     }
     state_.secondsCounter = (state_.secondsCounter + static_cast<std::uint32_t>(seconds)) & kSecondsCounterMask;
 }

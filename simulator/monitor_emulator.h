@@ -15,13 +15,14 @@
 
 struct MonitorState {
     double volts = 120.0;
-    // Per channel: average power (negative runs the polarised counter down) and power factor.
+    // Per channel: average power (negative while generating) and power factor.
     std::array<double, 2> watts{0, 0};
     std::array<double, 2> powerFactor{1, 1};
     // Per channel: the polarity has been toggled, so power flows into the polarised
     // counter with the opposite sign.
     std::array<bool, 2> polarityReversed{false, false};
-    // Watt-second counters: absolute (counts every watt-second) and polarised (signed).
+    // Watt-second counters: absolute (counts every watt-second) and polarised (counts
+    // only what is generated).
     std::array<double, 2> absWs{0, 0};
     std::array<double, 2> polWs{0, 0};
     std::uint32_t secondsCounter = 0;  // 24-bit on the wire

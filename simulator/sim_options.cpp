@@ -30,7 +30,7 @@ int whole(double value)
 const NumberOption kNumberOptions[] = {
     {"volts", "V", "Line voltage (default 120).", 0, 3276.7, false,
      [](SimOptions& o, double v) { o.state.volts = v; }},
-    {"watts1", "W", "Channel 1 power; negative runs its polarised counter down.", -1e6, 1e6, false,
+    {"watts1", "W", "Channel 1 power; negative while generating (both counters move).", -1e6, 1e6, false,
      [](SimOptions& o, double v) { o.state.watts[0] = v; }},
     {"watts2", "W", "Channel 2 power.", -1e6, 1e6, false,
      [](SimOptions& o, double v) { o.state.watts[1] = v; }},
@@ -120,7 +120,11 @@ SimCommandLine parseSimCommandLine(const QStringList& arguments)
                                     "interval=MINUTES firmware=VERSION id=ID, blank-separated or repeated "
                                     "(default ct1=100,5 ct2=167,4 pt=1,2 interval=15 firmware=1.234 id=33).",
                                     "SETTINGS");
-    parser.addOptions({realTime, silent, ackOnly, dongleFault, noAck, config});
+    const QCommandLineOption generate("generate",
+                                      "Channel CH returns W watts to the grid, as solar panels do (CH=W, for "
+                                      "example 2=1500; the same as a negative --wattsCH).",
+                                      "CH=W");
+    parser.addOptions({realTime, silent, ackOnly, dongleFault, noAck, config, generate});
     for (const NumberOption& number : kNumberOptions)
         parser.addOption(QCommandLineOption(number.name, number.description, number.valueName));
 
@@ -151,6 +155,18 @@ SimCommandLine parseSimCommandLine(const QStringList& arguments)
             return result;
         }
         number.apply(options, value);
+    }
+    for (const QString& assignment : parser.values(generate)) {
+        const QStringList parts = assignment.split('=');
+        bool channelOk = false;
+        bool wattsOk = false;
+        const int channel = parts.size() == 2 ? parts[0].toInt(&channelOk) : 0;
+        const double watts = parts.size() == 2 ? parts[1].toDouble(&wattsOk) : 0;
+        if (!channelOk || !wattsOk || (channel != 1 && channel != 2) || watts < 0 || watts > 1e6) {
+            result.message = "Invalid value for --generate: " + assignment + " (CH=W, CH 1 or 2, W from 0 to 1000000)";
+            return result;
+        }
+        options.state.watts[static_cast<std::size_t>(channel - 1)] = -watts;
     }
     if (parser.isSet("step-watts1") != parser.isSet("step-after")) {
         result.message = "--step-watts1 and --step-after go together";

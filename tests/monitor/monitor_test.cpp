@@ -118,7 +118,7 @@ TEST(Monitor, decodedPacket_isAnnouncedOnceWithItsReadings)
     EXPECT_FLOAT_EQ(r.Amps1, 1500.0f / 0.5f / 230.0f);
     EXPECT_EQ(r.SecondsCounter, 2);
     EXPECT_DOUBLE_EQ(r.TotalWs1, 3000);
-    EXPECT_DOUBLE_EQ(r.TotalPolWs2, 0);
+    EXPECT_DOUBLE_EQ(r.TotalPolWs2, 400);  // channel 2 generates
     EXPECT_EQ(rig.factorTexts.back().Text3, "0.5");
     EXPECT_EQ(rig.factorTexts.back().Text5, "32768");
     // What was announced is what the monitor holds.
@@ -167,8 +167,8 @@ TEST(Monitor, restoredCounters_roundTripAndCarryIntoTheNextPacketsTotals)
     const LiveReadings& r = rig.decoded.back();
     EXPECT_DOUBLE_EQ(r.TotalWs1, 6500 + 1e6);
     EXPECT_DOUBLE_EQ(r.TotalWs2, 6200 + 2e6);
-    EXPECT_DOUBLE_EQ(r.TotalPolWs1, 5500 + 3e6);
-    EXPECT_DOUBLE_EQ(r.TotalPolWs2, 500 + 4e6);
+    EXPECT_DOUBLE_EQ(r.TotalPolWs1, 4000 + 3e6);
+    EXPECT_DOUBLE_EQ(r.TotalPolWs2, 900 + 4e6);
     // Measured from the kept counters: one second since 100, 1500 Ws more.
     EXPECT_EQ(r.DeltaSeconds, 1);
     EXPECT_DOUBLE_EQ(r.Watts1, 1500);
@@ -179,8 +179,8 @@ TEST(Monitor, restoredCounters_roundTripAndCarryIntoTheNextPacketsTotals)
     next.PrevAbsWs2 = 6200;
     next.SecondsCounter = 101;
     // The first packet of the run sets where the energy bought and sold counts from.
-    next.Energy1.last = ChannelCounters{6500, 5500};
-    next.Energy2.last = ChannelCounters{6200, 500};
+    next.Energy1.last = ChannelCounters{6500, 4000};
+    next.Energy2.last = ChannelCounters{6200, 900};
     EXPECT_EQ(rig.monitor.counters(), next);
 }
 

@@ -101,15 +101,15 @@ TEST(CommandProtocol, setThenNg_togglesThatChannelsPolarity)
     EXPECT_EQ(monitor.state().polarityReversed, (std::array<bool, 2>{false, true}));
 }
 
-TEST(CommandProtocol, reversedPolarity_runsThePolarisedCounterTheOtherWay)
+TEST(CommandProtocol, reversedPolarity_makesTheConsumedPowerCountAsGenerated)
 {
     MonitorEmulator monitor;
     monitor.state().watts = {100, 100};
     monitor.advance(10);
     monitor.receive("SETNG1");
     monitor.advance(3);
-    EXPECT_DOUBLE_EQ(monitor.state().polWs[0], 700);
-    EXPECT_DOUBLE_EQ(monitor.state().polWs[1], 1300);
+    EXPECT_DOUBLE_EQ(monitor.state().polWs[0], 300);
+    EXPECT_DOUBLE_EQ(monitor.state().polWs[1], 0);
     EXPECT_DOUBLE_EQ(monitor.state().absWs[0], 1300);
 }
 

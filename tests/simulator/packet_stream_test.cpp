@@ -76,9 +76,15 @@ TEST(PacketStream, streamedPackets_decodeToTheMonitorsReadings)
     EXPECT_FLOAT_EQ(r.PowerFactor2, 0.75f);
     EXPECT_EQ(r.SecondsCounter, 2);
     EXPECT_DOUBLE_EQ(r.AbsWs1, 1000);
-    EXPECT_DOUBLE_EQ(r.PolWs1, 1000);
-    EXPECT_DOUBLE_EQ(r.PolWs2, 0);  // negative flow runs the polarised counter down to zero
+    // The polarised counter moves only with what channel 2 generates.
+    EXPECT_DOUBLE_EQ(r.PolWs1, 0);
+    EXPECT_DOUBLE_EQ(r.PolWs2, 400);
     EXPECT_DOUBLE_EQ(r.KWh1, 1000.0 / 3600 * 0.001);
+    // The first packet sets where bought and sold count from; the second adds its second.
+    EXPECT_DOUBLE_EQ(r.Energy1.importedWs, 500);
+    EXPECT_DOUBLE_EQ(r.Energy2.exportedWs, 200);
+    EXPECT_DOUBLE_EQ(r.Energy2.importedWs, 0);
+    EXPECT_DOUBLE_EQ(r.SignedWatts2, -200);
 }
 
 TEST(PacketStream, offCommand_stopsTheStreamAndPlrStartsItAgain)
@@ -96,7 +102,7 @@ TEST(PacketStream, polarityToggle_showsInTheDecodedPolarisedCounter)
     MonitorEmulator monitor = runningMonitor();
     ReceiverRig rig;
     rig.deliver(monitor.tick(4));
-    ASSERT_DOUBLE_EQ(rig.readings().PolWs1, 2000);
+    ASSERT_DOUBLE_EQ(rig.readings().PolWs1, 0);
     monitor.receive("\xFCSETNG1");
     rig.deliver(monitor.tick(2));
     EXPECT_DOUBLE_EQ(rig.readings().PolWs1, 1000);

@@ -67,12 +67,21 @@ TEST(SimOptions, outOfRangeOrMalformedValues_areRefusedWithTheOptionNamed)
         {"--step-after", "0", "--step-watts1", "100"}, {"--step-watts1", "2e6", "--step-after", "3"},
         {"--step-after", "2.5", "--step-watts1", "100"}, {"--zigbee", "3"}, {"--zigbee", "0"},
         {"--dongle-fault", "silent"}, {"--dongle-fault", "loud", "--zigbee", "1"},
+        {"--generate", "3=100"}, {"--generate", "2"}, {"--generate", "2=-5"}, {"--generate", "1=sun"},
     };
     for (const QStringList& arguments : refused) {
         const SimCommandLine line = parse(arguments);
         EXPECT_FALSE(line.options) << arguments.join(' ').toStdString();
         EXPECT_TRUE(line.message.contains(arguments[0])) << line.message.toStdString();
     }
+}
+
+TEST(SimOptions, generate_turnsTheChannelsPowerBackToTheGrid)
+{
+    const SimCommandLine line = parse({"--watts2", "300", "--generate", "2=1500"});
+    ASSERT_TRUE(line.options) << line.message.toStdString();
+    EXPECT_DOUBLE_EQ(line.options->state.watts[1], -1500);
+    EXPECT_DOUBLE_EQ(line.options->state.watts[0], 0);
 }
 
 TEST(SimOptions, zigbee_putsADongleForThatNodeInFront_withItsFault)
