@@ -43,21 +43,23 @@ std::string csvHeader(HistoryRows rows)
 {
     if (rows == HistoryRows::Minutes)
         return "time,packets,volts_avg,watts1_avg,watts1_min,watts1_max,watts2_avg,watts2_min,watts2_max,"
-               "energy1_ws,energy2_ws,kwh1,kwh2\n";
-    return "time,volts,watts1,watts2,amps1,amps2,power_factor1,power_factor2,energy1_ws,energy2_ws,kwh1,kwh2\n";
+               "energy1_ws,energy2_ws,kwh1,kwh2,imported1_ws,exported1_ws,imported2_ws,exported2_ws\n";
+    return "time,volts,watts1,watts2,amps1,amps2,power_factor1,power_factor2,energy1_ws,energy2_ws,kwh1,kwh2,"
+           "imported1_ws,exported1_ws,imported2_ws,exported2_ws\n";
 }
 
 std::string csvLine(const MinuteRow& r)
 {
     return line(r.time, {static_cast<double>(r.packets), r.averageVolts, r.channel1.averageWatts,
                          r.channel1.minimumWatts, r.channel1.maximumWatts, r.channel2.averageWatts,
-                         r.channel2.minimumWatts, r.channel2.maximumWatts, r.energyWs1, r.energyWs2, r.kWh1, r.kWh2});
+                         r.channel2.minimumWatts, r.channel2.maximumWatts, r.energyWs1, r.energyWs2, r.kWh1, r.kWh2,
+                         r.importedWs1, r.exportedWs1, r.importedWs2, r.exportedWs2});
 }
 
 std::string csvLine(const PacketRow& r)
 {
     return line(r.time, {r.volts, r.watts1, r.watts2, r.amps1, r.amps2, r.powerFactor1, r.powerFactor2, r.energyWs1,
-                         r.energyWs2, r.kWh1, r.kWh2});
+                         r.energyWs2, r.kWh1, r.kWh2, r.importedWs1, r.exportedWs1, r.importedWs2, r.exportedWs2});
 }
 
 std::string exportHistoryCsv(HistoryStore& store, HistoryRows rows, EpochSeconds from, EpochSeconds to,

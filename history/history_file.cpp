@@ -8,17 +8,23 @@
 #include <QSqlQuery>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 namespace {
 
 const char* const kSchema[] = {
     "CREATE TABLE IF NOT EXISTS minutes(time INTEGER PRIMARY KEY, packets INTEGER NOT NULL, volts REAL,"
     " watts1_avg REAL, watts1_min REAL, watts1_max REAL, watts2_avg REAL, watts2_min REAL, watts2_max REAL,"
-    " energy_ws1 REAL, energy_ws2 REAL, kwh1 REAL, kwh2 REAL)",
+    " energy_ws1 REAL, energy_ws2 REAL, kwh1 REAL, kwh2 REAL, imported_ws1 REAL, exported_ws1 REAL,"
+    " imported_ws2 REAL, exported_ws2 REAL)",
     "CREATE TABLE IF NOT EXISTS packets(time INTEGER NOT NULL, volts REAL, watts1 REAL, watts2 REAL,"
-    " amps1 REAL, amps2 REAL, pf1 REAL, pf2 REAL, energy_ws1 REAL, energy_ws2 REAL, kwh1 REAL, kwh2 REAL)",
+    " amps1 REAL, amps2 REAL, pf1 REAL, pf2 REAL, energy_ws1 REAL, energy_ws2 REAL, kwh1 REAL, kwh2 REAL,"
+    " imported_ws1 REAL, exported_ws1 REAL, imported_ws2 REAL, exported_ws2 REAL)",
     "CREATE INDEX IF NOT EXISTS packets_by_time ON packets(time)",
 };
+
+// Columns added since the first version; a file made before them gains them at open.
+const char* const kAddedColumns[] = {"imported_ws1", "exported_ws1", "imported_ws2", "exported_ws2"};
 
 // SQLite's companions of a WAL database belong to it and move with it.
 const char* const kCompanionSuffixes[] = {"-wal", "-shm"};
@@ -101,7 +107,37 @@ std::string HistoryFile::prepare(QSqlDatabase& db)
         if (!query.exec(QString::fromLatin1(statement)))
             return reason(query.lastError());
     }
-    return {};
+    return addMissingColumns(db);
+}
+
+std::string HistoryFile::addMissingColumns(QSqlDatabase& db)
+{
+    QSqlQuery query(db);
+    std::vector<QString> statements;
+    for (const QString& table : {QStringLiteral("minutes"), QStringLiteral("packets")}) {
+        if (!query.exec(QStringLiteral("PRAGMA table_info(%1)").arg(table)))
+            return reason(query.lastError());
+        QStringList present;
+        while (query.next())
+            present << query.value(1).toString();
+        for (const char* column : kAddedColumns) {
+            if (!present.contains(QLatin1String(column)))
+                statements.push_back(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 REAL").arg(table, QLatin1String(column)));
+        }
+    }
+    if (statements.empty())
+        return {};
+    // All or nothing: a file is never left half migrated.
+    if (!db.transaction())
+        return reason(db.lastError());
+    for (const QString& statement : statements) {
+        if (!query.exec(statement)) {
+            const std::string why = reason(query.lastError());
+            db.rollback();
+            return why;
+        }
+    }
+    return db.commit() ? std::string() : reason(db.lastError());
 }
 
 void HistoryFile::close()

@@ -33,6 +33,8 @@ private:
     std::string tryOpen();
     // Checks the file and makes its tables; empty when all went well.
     static std::string prepare(QSqlDatabase& db);
+    // Brings a file made by an earlier version up to today's columns, keeping every row.
+    static std::string addMissingColumns(QSqlDatabase& db);
     void close();
     bool setAside(const std::string& stamp, const Report& report);
 

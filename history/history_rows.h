@@ -22,6 +22,11 @@ struct PacketRow {
     double energyWs2 = 0;
     double kWh1 = 0;
     double kWh2 = 0;
+    // Energy bought and sold, the program's totals that never fall, in watt-seconds.
+    double importedWs1 = 0;
+    double exportedWs1 = 0;
+    double importedWs2 = 0;
+    double exportedWs2 = 0;
 
     bool operator==(const PacketRow&) const = default;
 };
@@ -47,6 +52,11 @@ struct MinuteRow {
     double energyWs2 = 0;
     double kWh1 = 0;
     double kWh2 = 0;
+    // Energy bought and sold, the program's totals that never fall, in watt-seconds.
+    double importedWs1 = 0;
+    double exportedWs1 = 0;
+    double importedWs2 = 0;
+    double exportedWs2 = 0;
 
     bool operator==(const MinuteRow&) const = default;
 };

@@ -17,7 +17,8 @@ namespace {
 // A minute written twice (a flush, a restart within the minute) is merged by packet count.
 const char* const kInsertMinute =
     "INSERT INTO minutes(time, packets, volts, watts1_avg, watts1_min, watts1_max, watts2_avg, watts2_min, watts2_max,"
-    " energy_ws1, energy_ws2, kwh1, kwh2) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?)"
+    " energy_ws1, energy_ws2, kwh1, kwh2, imported_ws1, exported_ws1, imported_ws2, exported_ws2)"
+    " VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"
     " ON CONFLICT(time) DO UPDATE SET"
     " volts = (volts * packets + excluded.volts * excluded.packets) / (packets + excluded.packets),"
     " watts1_avg = (watts1_avg * packets + excluded.watts1_avg * excluded.packets) / (packets + excluded.packets),"
@@ -25,10 +26,12 @@ const char* const kInsertMinute =
     " watts1_min = min(watts1_min, excluded.watts1_min), watts1_max = max(watts1_max, excluded.watts1_max),"
     " watts2_min = min(watts2_min, excluded.watts2_min), watts2_max = max(watts2_max, excluded.watts2_max),"
     " energy_ws1 = excluded.energy_ws1, energy_ws2 = excluded.energy_ws2, kwh1 = excluded.kwh1,"
-    " kwh2 = excluded.kwh2, packets = packets + excluded.packets";
+    " kwh2 = excluded.kwh2, imported_ws1 = excluded.imported_ws1, exported_ws1 = excluded.exported_ws1,"
+    " imported_ws2 = excluded.imported_ws2, exported_ws2 = excluded.exported_ws2, packets = packets + excluded.packets";
 
 const char* const kInsertPacket = "INSERT INTO packets(time, volts, watts1, watts2, amps1, amps2, pf1, pf2, energy_ws1,"
-                                  " energy_ws2, kwh1, kwh2) VALUES(?,?,?,?,?,?,?,?,?,?,?,?)";
+                                  " energy_ws2, kwh1, kwh2, imported_ws1, exported_ws1, imported_ws2, exported_ws2)"
+                                  " VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
 
 QString connectionName(const void* owner)
 {
@@ -45,13 +48,15 @@ void bindMinute(QSqlQuery& query, const MinuteRow& m)
 {
     bind(query, {qint64(m.time), qint64(m.packets), m.averageVolts, m.channel1.averageWatts, m.channel1.minimumWatts,
                  m.channel1.maximumWatts, m.channel2.averageWatts, m.channel2.minimumWatts, m.channel2.maximumWatts,
-                 m.energyWs1, m.energyWs2, m.kWh1, m.kWh2});
+                 m.energyWs1, m.energyWs2, m.kWh1, m.kWh2, m.importedWs1, m.exportedWs1, m.importedWs2,
+                 m.exportedWs2});
 }
 
 void bindPacket(QSqlQuery& query, const PacketRow& p)
 {
     bind(query, {qint64(p.time), p.volts, p.watts1, p.watts2, p.amps1, p.amps2, p.powerFactor1, p.powerFactor2,
-                 p.energyWs1, p.energyWs2, p.kWh1, p.kWh2});
+                 p.energyWs1, p.energyWs2, p.kWh1, p.kWh2, p.importedWs1, p.exportedWs1, p.importedWs2,
+                 p.exportedWs2});
 }
 
 double real(const QSqlQuery& query, int column)
@@ -64,7 +69,8 @@ PacketRow packetAt(const QSqlQuery& q)
     return PacketRow{.time = q.value(0).toLongLong(), .volts = real(q, 1), .watts1 = real(q, 2),
                      .watts2 = real(q, 3), .amps1 = real(q, 4), .amps2 = real(q, 5), .powerFactor1 = real(q, 6),
                      .powerFactor2 = real(q, 7), .energyWs1 = real(q, 8), .energyWs2 = real(q, 9),
-                     .kWh1 = real(q, 10), .kWh2 = real(q, 11)};
+                     .kWh1 = real(q, 10), .kWh2 = real(q, 11), .importedWs1 = real(q, 12),
+                     .exportedWs1 = real(q, 13), .importedWs2 = real(q, 14), .exportedWs2 = real(q, 15)};
 }
 
 MinuteRow minuteAt(const QSqlQuery& q)
@@ -73,7 +79,9 @@ MinuteRow minuteAt(const QSqlQuery& q)
                      .averageVolts = real(q, 2),
                      .channel1 = {real(q, 3), real(q, 4), real(q, 5)},
                      .channel2 = {real(q, 6), real(q, 7), real(q, 8)},
-                     .energyWs1 = real(q, 9), .energyWs2 = real(q, 10), .kWh1 = real(q, 11), .kWh2 = real(q, 12)};
+                     .energyWs1 = real(q, 9), .energyWs2 = real(q, 10), .kWh1 = real(q, 11), .kWh2 = real(q, 12),
+                     .importedWs1 = real(q, 13), .exportedWs1 = real(q, 14), .importedWs2 = real(q, 15),
+                     .exportedWs2 = real(q, 16)};
 }
 
 } // namespace
@@ -190,7 +198,8 @@ std::vector<PacketRow> HistoryStore::packets(EpochSeconds from, EpochSeconds to)
         QSqlQuery query(file_->database());
         query.setForwardOnly(true);
         query.prepare(QStringLiteral("SELECT time, volts, watts1, watts2, amps1, amps2, pf1, pf2, energy_ws1,"
-                                     " energy_ws2, kwh1, kwh2 FROM packets WHERE time >= ? AND time < ? ORDER BY time"));
+                                     " energy_ws2, kwh1, kwh2, imported_ws1, exported_ws1, imported_ws2, exported_ws2"
+                                     " FROM packets WHERE time >= ? AND time < ? ORDER BY time"));
         bind(query, {qint64(from), qint64(to)});
         query.exec();
         while (query.next())
@@ -211,7 +220,8 @@ std::vector<MinuteRow> HistoryStore::minutes(EpochSeconds from, EpochSeconds to)
     QSqlQuery query(file_->database());
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT time, packets, volts, watts1_avg, watts1_min, watts1_max, watts2_avg,"
-                                 " watts2_min, watts2_max, energy_ws1, energy_ws2, kwh1, kwh2 FROM minutes"
+                                 " watts2_min, watts2_max, energy_ws1, energy_ws2, kwh1, kwh2, imported_ws1,"
+                                 " exported_ws1, imported_ws2, exported_ws2 FROM minutes"
                                  " WHERE time >= ? AND time < ? ORDER BY time"));
     bind(query, {qint64(from), qint64(to)});
     query.exec();

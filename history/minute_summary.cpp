@@ -18,7 +18,11 @@ PacketRow packetRow(const LiveReadings& r, EpochSeconds time)
                      .energyWs1 = r.TotalWs1,
                      .energyWs2 = r.TotalWs2,
                      .kWh1 = r.TotalWs1 / kWsPerKWh,
-                     .kWh2 = r.TotalWs2 / kWsPerKWh};
+                     .kWh2 = r.TotalWs2 / kWsPerKWh,
+                     .importedWs1 = r.Energy1.importedWs,
+                     .exportedWs1 = r.Energy1.exportedWs,
+                     .importedWs2 = r.Energy2.importedWs,
+                     .exportedWs2 = r.Energy2.exportedWs};
 }
 
 void MinuteSummary::Channel::add(double watts, bool first)
@@ -59,5 +63,9 @@ std::optional<MinuteRow> MinuteSummary::row() const
                      .energyWs1 = last_.energyWs1,
                      .energyWs2 = last_.energyWs2,
                      .kWh1 = last_.kWh1,
-                     .kWh2 = last_.kWh2};
+                     .kWh2 = last_.kWh2,
+                     .importedWs1 = last_.importedWs1,
+                     .exportedWs1 = last_.exportedWs1,
+                     .importedWs2 = last_.importedWs2,
+                     .exportedWs2 = last_.exportedWs2};
 }

@@ -52,13 +52,16 @@ TEST(HistoryCsv, minuteAndPacketRowsReadBackExactlyWithPointDecimalsInACommaLoca
                                                    m.channel1.averageWatts, m.channel1.minimumWatts,
                                                    m.channel1.maximumWatts, m.channel2.averageWatts,
                                                    m.channel2.minimumWatts, m.channel2.maximumWatts, m.energyWs1,
-                                                   m.energyWs2, m.kWh1, m.kWh2}));
+                                                   m.energyWs2, m.kWh1, m.kWh2, m.importedWs1, m.exportedWs1,
+                                                   m.importedWs2, m.exportedWs2}));
     }
     const auto packets = readCsv(packetsFile, header);
     EXPECT_EQ(header, csvHeader(HistoryRows::Packets));
     ASSERT_EQ(packets.size(), 160u);
     EXPECT_EQ(packets[7][2], 1000.0 / 3 + 7);
     EXPECT_EQ(packets[7][8], 7 * 1234.5);
+    EXPECT_EQ((std::vector<double>(packets[7].begin() + 12, packets[7].end())),
+              (std::vector<double>{7 * 1234.5 * 0.75, 7 * 1234.5 * 0.25, 7 * 1234.5 * 0.5, 7 * 1234.5 * 0.125}));
 }
 
 TEST(HistoryCsv, aFileThatCannotBeWrittenIsSaidAndNothingIsLeftBehind)

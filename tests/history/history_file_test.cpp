@@ -54,6 +54,64 @@ TEST(HistoryFile, aKillInTheMiddleOfWritingLeavesAWholeFileWithEveryMinuteSaidWr
     EXPECT_LE(minutes, written + 1) << "at most the minute in flight is more";
 }
 
+// A file as the version before energy bought and sold made it: its tables, one minute
+// and two packets.
+void writeFileOfTheEarlierVersion(const QString& path)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("earlier"));
+        db.setDatabaseName(path);
+        db.open();
+        QSqlQuery query(db);
+        for (const char* statement : {
+                 "PRAGMA journal_mode=WAL",
+                 "CREATE TABLE minutes(time INTEGER PRIMARY KEY, packets INTEGER NOT NULL, volts REAL,"
+                 " watts1_avg REAL, watts1_min REAL, watts1_max REAL, watts2_avg REAL, watts2_min REAL,"
+                 " watts2_max REAL, energy_ws1 REAL, energy_ws2 REAL, kwh1 REAL, kwh2 REAL)",
+                 "CREATE TABLE packets(time INTEGER NOT NULL, volts REAL, watts1 REAL, watts2 REAL, amps1 REAL,"
+                 " amps2 REAL, pf1 REAL, pf2 REAL, energy_ws1 REAL, energy_ws2 REAL, kwh1 REAL, kwh2 REAL)",
+                 "CREATE INDEX packets_by_time ON packets(time)",
+                 "INSERT INTO minutes VALUES(60, 2, 230, 100, 90, 110, 20, 10, 30, 7200, 3600, 0.002, 0.001)",
+                 "INSERT INTO packets VALUES(60, 230, 90, 10, 0.5, 0.1, 0.9, 0.8, 7100, 3590, 0.00197, 0.000997)",
+                 "INSERT INTO packets VALUES(61, 230, 110, 30, 0.6, 0.2, 0.9, 0.8, 7200, 3600, 0.002, 0.001)"})
+            EXPECT_TRUE(query.exec(statement)) << statement;
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("earlier"));
+}
+
+TEST(HistoryFile, aFileOfTheEarlierVersion_gainsTheNewColumnsKeepingEveryRow)
+{
+    HistoryRig rig;
+    const QString earlier = rig.folder.filePath("earlier.sqlite");
+    writeFileOfTheEarlierVersion(earlier);
+
+    rig.store.open(earlier);
+    ASSERT_TRUE(rig.store.isOpen()) << testing::PrintToString(rig.report.lines);
+    EXPECT_TRUE(rig.report.lines.empty());
+    const std::vector<MinuteRow> minutes = rig.store.minutes(0, 120);
+    ASSERT_EQ(minutes.size(), 1u);
+    EXPECT_EQ(minutes[0].packets, 2);
+    EXPECT_EQ(minutes[0].energyWs1, 7200);
+    EXPECT_EQ(minutes[0].importedWs1, 0) << "an earlier row knows nothing of energy bought";
+    const std::vector<PacketRow> packets = rig.store.packets(0, 120);
+    ASSERT_EQ(packets.size(), 2u);
+    EXPECT_EQ(packets[1].watts2, 30);
+
+    // New rows keep what was bought and sold.
+    rig.packet(500, 0, 9000);
+    rig.store.flush();
+    const std::vector<PacketRow> now = rig.store.packets(rig.store.now() - 5, rig.store.now());
+    ASSERT_EQ(now.size(), 1u);
+    EXPECT_EQ(now[0].importedWs1, 9000 * 0.75);
+    EXPECT_EQ(now[0].exportedWs2, 9000 * 0.125);
+
+    // Opened again, it is already up to date.
+    rig.store.open(earlier);
+    EXPECT_TRUE(rig.store.isOpen());
+    EXPECT_TRUE(rig.report.lines.empty());
+    EXPECT_EQ(checkFile(earlier), std::make_pair(2, QStringLiteral("ok")));
+}
+
 struct Damage {
     const char* name;
     void (*apply)(const QString& path);

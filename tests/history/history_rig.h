@@ -26,6 +26,9 @@ struct HistoryRig {
         r.Watts1 = watts1;
         r.Watts2 = watts2;
         r.TotalWs1 = totalWs1;
+        // Every total different, so that a column swapped on the way shows.
+        r.Energy1 = {.importedWs = totalWs1 * 0.75, .exportedWs = totalWs1 * 0.25};
+        r.Energy2 = {.importedWs = totalWs1 * 0.5, .exportedWs = totalWs1 * 0.125};
         store.record(r);
         clock.advanceMs(1000);
     }

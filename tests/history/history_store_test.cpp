@@ -24,7 +24,10 @@ TEST(HistoryStore, aMinuteRowSumsUpItsPacketsWhenTheNextMinuteBegins)
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0], (MinuteRow{.time = minute, .packets = 3, .averageVolts = 230,
                                   .channel1 = {250, 100, 400}, .channel2 = {20, 10, 30},
-                                  .energyWs1 = 9'000'000, .kWh1 = 2.5}));
+                                  .energyWs1 = 9'000'000, .kWh1 = 2.5,
+                                  // Bought and sold as of the minute's last packet.
+                                  .importedWs1 = 6'750'000, .exportedWs1 = 2'250'000,
+                                  .importedWs2 = 4'500'000, .exportedWs2 = 1'125'000}));
     EXPECT_EQ(rig.store.packets(0, minute + 3600).size(), 4u) << "three written and one in progress";
     EXPECT_TRUE(rig.report.lines.empty());
 }
