@@ -4,15 +4,30 @@
 
 namespace {
 
-ChannelTexts channelTexts(double watts, double amps, double powerFactor, double totalWs, double rate,
-                          NumberSymbols symbols)
+struct ChannelValues {
+    double watts;
+    double amps;
+    double powerFactor;
+    double totalWs;
+    const EnergyTotals& energy;
+    EnergyDirection direction;
+};
+
+ChannelTexts channelTexts(const ChannelValues& c, double rate, NumberSymbols symbols)
 {
-    const double kWh = totalWs / kWsPerKWh;
-    return {.watts = formatNumber(watts, "###,##0", symbols),
-            .amps = formatNumber(amps, "##0.00", symbols),
-            .powerFactor = formatNumber(powerFactor, "0.00", symbols),
-            .kWh = formatNumber(kWh, "###,##0.000", symbols),
-            .cost = formatNumber(kWh * rate, "###,##0.00", symbols)};
+    const auto energyText = [symbols](double kWh) { return formatNumber(kWh, "###,##0.000", symbols); };
+    const auto costText = [symbols, rate](double kWh) { return formatNumber(kWh * rate, "###,##0.00", symbols); };
+    const double kWh = c.totalWs / kWsPerKWh;
+    const double boughtKWh = c.energy.importedWs / kWsPerKWh;
+    return {.watts = formatNumber(c.watts, "###,##0", symbols),
+            .amps = formatNumber(c.amps, "##0.00", symbols),
+            .powerFactor = formatNumber(c.powerFactor, "0.00", symbols),
+            .kWh = energyText(kWh),
+            .cost = costText(kWh),
+            .boughtKWh = energyText(boughtKWh),
+            .soldKWh = energyText(c.energy.exportedWs / kWsPerKWh),
+            .boughtCost = costText(boughtKWh),
+            .direction = c.direction == EnergyDirection::Generating ? "Generating" : "Consuming"};
 }
 
 } // namespace
@@ -20,8 +35,10 @@ ChannelTexts channelTexts(double watts, double amps, double powerFactor, double 
 ReadingTexts readingTexts(const LiveReadings& r, double rate, NumberSymbols symbols)
 {
     return {.volts = formatNumber(r.Volts, "##0.0", symbols),
-            .channels = {channelTexts(r.Watts1, r.Amps1, r.PowerFactor1, r.TotalWs1, rate, symbols),
-                         channelTexts(r.Watts2, r.Amps2, r.PowerFactor2, r.TotalWs2, rate, symbols)}};
+            .channels = {channelTexts({r.Watts1, r.Amps1, r.PowerFactor1, r.TotalWs1, r.Energy1, r.Direction1}, rate,
+                                      symbols),
+                         channelTexts({r.Watts2, r.Amps2, r.PowerFactor2, r.TotalWs2, r.Energy2, r.Direction2}, rate,
+                                      symbols)}};
 }
 
 std::string noDataText(const FeedState& state)

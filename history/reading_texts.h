@@ -17,6 +17,11 @@ struct ChannelTexts {
     std::string powerFactor;
     std::string kWh;
     std::string cost;
+    // Energy bought from and sold to the grid, and what the bought energy cost.
+    std::string boughtKWh;
+    std::string soldKWh;
+    std::string boughtCost;
+    std::string direction;  // "Consuming" or "Generating"
 };
 
 struct ReadingTexts {
@@ -25,7 +30,7 @@ struct ReadingTexts {
 };
 
 // The kWh are the program's totals (they carry the monitor's resets); the cost is
-// the kWh at the rate.
+// the kWh at the rate, and so is the cost of what was bought.
 ReadingTexts readingTexts(const LiveReadings& readings, double rate, NumberSymbols symbols);
 
 struct FeedState {

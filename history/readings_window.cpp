@@ -35,6 +35,25 @@ QLabel* valueLabel(const QString& name, double scale = kLargeFont)
     return label;
 }
 
+// The table's rows: caption, what a screen reader hears after the channel, and the text.
+struct ReadingRow {
+    const char* caption;
+    const char* kind;
+    std::string ChannelTexts::*text;
+};
+
+constexpr ReadingRow kRows[] = {
+    {"Power (W)", "power", &ChannelTexts::watts},
+    {"Current (A)", "current", &ChannelTexts::amps},
+    {"Power factor", "power factor", &ChannelTexts::powerFactor},
+    {"Energy (kWh)", "energy", &ChannelTexts::kWh},
+    {"Cost", "cost", &ChannelTexts::cost},
+    {"Bought (kWh)", "bought", &ChannelTexts::boughtKWh},
+    {"Sold (kWh)", "sold", &ChannelTexts::soldKWh},
+    {"Cost of bought", "cost of bought", &ChannelTexts::boughtCost},
+    {"Direction", "direction", &ChannelTexts::direction},
+};
+
 } // namespace
 
 EpochSeconds rangeSeconds(ChartRange range)
@@ -69,28 +88,28 @@ ReadingsWindow::ReadingsWindow(QWidget* parent)
     feedLine_->setStyleSheet(QStringLiteral("color: #a00000; font-weight: bold"));
 
     auto* grid = new QGridLayout;
-    const char* rows[] = {"Power (W)", "Current (A)", "Power factor", "Energy (kWh)", "Cost"};
-    const char* kinds[] = {"power", "current", "power factor", "energy", "cost"};
-    for (int row = 0; row < 5; ++row)
-        grid->addWidget(new QLabel(QString::fromLatin1(rows[row])), row + 1, 0);
+    constexpr int kRowCount = static_cast<int>(std::size(kRows));
+    static_assert(std::tuple_size_v<ChannelLabels> == std::size(kRows));
+    for (int row = 0; row < kRowCount; ++row)
+        grid->addWidget(new QLabel(QString::fromLatin1(kRows[row].caption)), row + 1, 0);
     for (int channel = 0; channel < 2; ++channel) {
         const QString prefix = QStringLiteral("Channel %1 ").arg(channel + 1);
         auto* heading = new QLabel(QStringLiteral("Channel %1").arg(channel + 1));
         heading->setAlignment(Qt::AlignRight);
         grid->addWidget(heading, 0, channel + 1);
         ChannelLabels& labels = channels_[static_cast<std::size_t>(channel)];
-        QLabel** cells[] = {&labels.watts, &labels.amps, &labels.powerFactor, &labels.kWh, &labels.cost};
-        for (int row = 0; row < 5; ++row) {
-            *cells[row] = valueLabel(prefix + QString::fromLatin1(kinds[row]));
-            grid->addWidget(*cells[row], row + 1, channel + 1);
+        for (int row = 0; row < kRowCount; ++row) {
+            const auto index = static_cast<std::size_t>(row);
+            labels[index] = valueLabel(prefix + QString::fromLatin1(kRows[row].kind), row < 5 ? kLargeFont : 1.2);
+            grid->addWidget(labels[index], row + 1, channel + 1);
         }
     }
-    grid->addWidget(new QLabel(QStringLiteral("Voltage (V)")), 6, 0);
-    grid->addWidget(volts_, 6, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Last packet")), 7, 0);
-    grid->addWidget(packetTime_, 7, 1, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Real-time data")), 8, 0);
-    grid->addWidget(realTime_, 8, 1, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Voltage (V)")), kRowCount + 1, 0);
+    grid->addWidget(volts_, kRowCount + 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Last packet")), kRowCount + 2, 0);
+    grid->addWidget(packetTime_, kRowCount + 2, 1, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Real-time data")), kRowCount + 3, 0);
+    grid->addWidget(realTime_, kRowCount + 3, 1, 1, 2);
 
     rangeBox_->setObjectName(QStringLiteral("ChartRange"));
     rangeBox_->addItems({QStringLiteral("Last hour (live)"), QStringLiteral("Last 24 hours"),
@@ -116,7 +135,7 @@ ReadingsWindow::ReadingsWindow(QWidget* parent)
     chart_->setMinimumHeight(260);
     layout->addWidget(chart_, 1);
     layout->addLayout(bottom);
-    resize(640, 720);
+    resize(640, 820);
 }
 
 void ReadingsWindow::showReadings(const ReadingTexts& texts, const std::string& packetTime)
@@ -125,11 +144,8 @@ void ReadingsWindow::showReadings(const ReadingTexts& texts, const std::string& 
     for (std::size_t channel = 0; channel < 2; ++channel) {
         const ChannelTexts& values = texts.channels[channel];
         const ChannelLabels& labels = channels_[channel];
-        labels.watts->setText(qText(values.watts));
-        labels.amps->setText(qText(values.amps));
-        labels.powerFactor->setText(qText(values.powerFactor));
-        labels.kWh->setText(qText(values.kWh));
-        labels.cost->setText(qText(values.cost));
+        for (std::size_t row = 0; row < labels.size(); ++row)
+            labels[row]->setText(qText(values.*kRows[row].text));
     }
     packetTime_->setText(qText(packetTime));
 }

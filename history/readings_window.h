@@ -37,13 +37,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    struct ChannelLabels {
-        QLabel* watts;
-        QLabel* amps;
-        QLabel* powerFactor;
-        QLabel* kWh;
-        QLabel* cost;
-    };
+    // One label per row of the table, in the order of its rows.
+    using ChannelLabels = std::array<QLabel*, 9>;
 
     QLabel* feedLine_;
     QLabel* volts_;

@@ -34,11 +34,18 @@ TEST(ReadingTexts, energyAndCostComeFromTheProgramsTotalsInTheLocalesNumbers)
     r.KWh1 = 0.001; // the monitor's own counter, restarted by a reset
     r.TotalWs1 = 9'000'000;
     r.Amps2 = 1.5;
+    r.Energy2 = {.importedWs = 7'200'000, .exportedWs = 1'800'000};
+    r.Direction2 = EnergyDirection::Generating;
     const ReadingTexts texts = readingTexts(r, 0.2, {.decimal = ',', .group = '.'});
     EXPECT_EQ(texts.channels[0].watts, "1.234");
     EXPECT_EQ(texts.channels[0].kWh, "2,500");
     EXPECT_EQ(texts.channels[0].cost, "0,50");
+    EXPECT_EQ(texts.channels[0].direction, "Consuming");
     EXPECT_EQ(texts.channels[1].amps, "1,50");
+    EXPECT_EQ(texts.channels[1].boughtKWh, "2,000");
+    EXPECT_EQ(texts.channels[1].soldKWh, "0,500");
+    EXPECT_EQ(texts.channels[1].boughtCost, "0,40");
+    EXPECT_EQ(texts.channels[1].direction, "Generating");
 }
 
 TEST(PowerChart, theLiveHourDropsOlderPointsAndKeepsAtMostItsCap)
