@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -119,11 +120,15 @@ TEST(PacketDecoder, resetsInARow_totalsNeverFallAndThePowerStaysTrue)
     ReceiverRig rig;
     const LiveReadings& r = rig.readings();
     MonitorEmulator monitor;
-    monitor.state().watts = {1500, 300};
+    // Channel 2 generates: the energy it sells carries across the resets as well.
+    monitor.state().watts = {1500, -300};
     double lastTotal = 0;
+    std::optional<std::pair<double, double>> firstTotals;
     for (int reset = 1; reset <= 9; ++reset) {
         monitor.advance(10);
         rig.deliver(monitor.packet());
+        if (!firstTotals)
+            firstTotals = {r.TotalWs1, r.TotalWs2};
         EXPECT_GT(r.TotalWs1, lastTotal);
         lastTotal = r.TotalWs1;
         // The monitor restarts its counters just after a packet; the next one shows the count moved on.
@@ -136,6 +141,27 @@ TEST(PacketDecoder, resetsInARow_totalsNeverFallAndThePowerStaysTrue)
         EXPECT_DOUBLE_EQ(r.TotalWs1, lastTotal + 9 * 1500) << "reset " << reset;
         lastTotal = r.TotalWs1;
     }
+    EXPECT_DOUBLE_EQ(r.Energy1.importedWs, r.TotalWs1 - firstTotals->first);
+    EXPECT_DOUBLE_EQ(r.Energy1.exportedWs, 0);
+    EXPECT_DOUBLE_EQ(r.Energy2.exportedWs, r.TotalWs2 - firstTotals->second);
+    EXPECT_DOUBLE_EQ(r.Energy2.importedWs, 0);
+    EXPECT_DOUBLE_EQ(r.SignedWatts2, -300);
+    EXPECT_TRUE(rig.statusList.lines.empty());
+}
+
+TEST(PacketDecoder, countersThatCannotBeReal_addNothingToBoughtAndSold_andAreSaidOncePerChannel)
+{
+    ReceiverRig rig;
+    const LiveReadings& r = rig.readings();
+    rig.deliver(packetWith(10, 5000, 5000));
+    rig.deliver(packetWith(11, 4000, 9000));  // channel 1 steps back
+    rig.deliver(packetWith(12, 3000, 9500));  // and again
+    rig.deliver(packetWith(13, 3500, 9600));
+    EXPECT_DOUBLE_EQ(r.Energy1.importedWs, 500);
+    EXPECT_DOUBLE_EQ(r.Energy2.importedWs, 4600);
+    EXPECT_EQ(rig.statusList.lines,
+              std::vector<std::string>{"Channel 1: the energy counters moved further than any line carries in the "
+                                       "time; that step is left out of the energy bought and sold."});
 }
 
 // ---- Energy counters ----------------------------------------------------------------------
