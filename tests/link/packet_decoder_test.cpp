@@ -623,6 +623,17 @@ TEST(PacketDecoder, storedCounters_roundTripAndFollowTheDecodedPackets)
     EXPECT_DOUBLE_EQ(afterReset.PreResetVal2, 2.5e9 + 7000);
     EXPECT_DOUBLE_EQ(afterReset.PreResetValP1, 3.5e9);
     EXPECT_EQ(afterReset.SecondsCounter, 120);
+    EXPECT_EQ(afterReset.Energy1.importedWs, 3010) << "nothing flowed since";
+
+    // Clearing the offsets makes the totals fall; what was bought and sold stays.
+    decoder.clearPreResetValues();
+    monitor.state().watts = {100, 0};
+    monitor.advance(10);
+    ASSERT_EQ(decoder.decode(test_packet::positions(monitor.packet())), PacketDecoder::Outcome::Finished);
+    EXPECT_DOUBLE_EQ(decoder.readings().TotalWs1, 1000);
+    EXPECT_DOUBLE_EQ(decoder.readings().Energy1.importedWs, 3010 + 1000);
+    EXPECT_DOUBLE_EQ(decoder.readings().Energy2.exportedWs, 540);
+    EXPECT_TRUE(statusList.lines.empty());
 }
 
 } // namespace
