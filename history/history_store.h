@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QTimer>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class Clock;
@@ -22,6 +23,8 @@ public:
     static constexpr EpochSeconds kPacketKeepSeconds = 48 * 3600;
     // How often a minute that ended without a packet after it is looked for.
     static constexpr int kMinuteCheckMs = 15000;
+    // Packets written together before their minute ends.
+    static constexpr std::size_t kPacketBatch = 50;
 
     // Failures go to the status list as lines.
     HistoryStore(const Clock& clock, StatusList& report, QObject* parent = nullptr);
@@ -53,7 +56,8 @@ signals:
 
 private:
     void flushIfMinuteEnded();
-    bool write(const MinuteRow& row);
+    // The packets waiting, and the minute's row when there is one, in one transaction.
+    bool write(const std::optional<MinuteRow>& row);
     void reportWriteFailure(const std::string& reason);
 
     const Clock& clock_;

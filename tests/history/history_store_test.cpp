@@ -1,6 +1,8 @@
 // The history over a real SQLite file: minute rows, packet rows and their trim.
 #include "history_rig.h"
 
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -29,6 +31,47 @@ TEST(HistoryStore, aMinuteRowSumsUpItsPacketsWhenTheNextMinuteBegins)
                                   .importedWs1 = 6'750'000, .exportedWs1 = 2'250'000,
                                   .importedWs2 = 4'500'000, .exportedWs2 = 1'125'000}));
     EXPECT_EQ(rig.store.packets(0, minute + 3600).size(), 4u) << "three written and one in progress";
+    EXPECT_TRUE(rig.report.lines.empty());
+}
+
+// Rows of a table as the file holds them, read through a connection of its own.
+int rowsInFile(const QString& path, const char* table)
+{
+    int rows = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("reader"));
+        db.setDatabaseName(path);
+        db.open();
+        QSqlQuery query(db);
+        if (query.exec(QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table))) && query.next())
+            rows = query.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("reader"));
+    return rows;
+}
+
+TEST(HistoryStore, fortyPacketsASecond_reachTheFileInBatchesBeforeTheirMinuteEnds)
+{
+    HistoryRig rig;
+    rig.nextMinute();
+    const EpochSeconds minute = rig.store.now();
+    const int batch = static_cast<int>(HistoryStore::kPacketBatch);
+    LiveReadings r;
+    for (int packet = 0; packet < 2 * batch + 20; ++packet) {
+        r.Watts1 = packet;
+        rig.store.record(r);
+        rig.clock.advanceMs(25);
+    }
+    EXPECT_EQ(rowsInFile(rig.path, "packets"), 2 * batch);
+    EXPECT_EQ(rowsInFile(rig.path, "minutes"), 0) << "the minute is not over";
+    EXPECT_EQ(rig.store.packets(minute, minute + 60).size(), static_cast<std::size_t>(2 * batch + 20));
+
+    rig.store.flush();
+    EXPECT_EQ(rowsInFile(rig.path, "packets"), 2 * batch + 20);
+    const std::vector<MinuteRow> rows = rig.store.minutes(minute, minute + 60);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].packets, 2 * batch + 20);
+    EXPECT_EQ(rows[0].channel1.maximumWatts, 2 * batch + 19);
     EXPECT_TRUE(rig.report.lines.empty());
 }
 
