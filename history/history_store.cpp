@@ -133,7 +133,9 @@ void HistoryStore::record(const LiveReadings& readings)
     pending_.push_back(packet);
     // At 40 packets a second a minute's packets took some 30 ms to write in one go, and the
     // TCP server's replies waited meanwhile; a batch takes well under a millisecond.
-    if (pending_.size() >= kPacketBatch && write(std::nullopt))
+    // A batch that cannot be written waits for the next one (or the minute's end), not
+    // for the next packet.
+    if (pending_.size() % kPacketBatch == 0 && write(std::nullopt))
         pending_.clear();
 }
 

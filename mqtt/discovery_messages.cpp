@@ -35,8 +35,6 @@ constexpr std::array<Sensor, 9> kChannelSensors = {{
 
 constexpr Sensor kVoltage{"voltage", "Voltage", "volts", "voltage", "V", "measurement"};
 
-constexpr std::string_view kSupportUrl = "https://kvo7730.example.org";
-
 class ConfigWriter {
 public:
     ConfigWriter(const MqttTopics& topics, std::string_view version)
@@ -50,7 +48,7 @@ public:
           origin_(JsonObject()
                       .text("name", "kvo7730")
                       .text("sw_version", version)
-                      .text("support_url", kSupportUrl)
+                      .text("support_url", KVO_HOME_PAGE)
                       .str())
     {
     }
