@@ -29,6 +29,7 @@ Companion::Companion(const CompanionPlatform& platform, QObject* parent)
                   this),
       mqtt_(settings_.values(), MqttTiming{}, this),
       history_(platform.clock, monitor_.List1(), this),
+      dashboard_(monitor_, history_, settings_.values(), platform.clock, this),
       historyFile_(platform.historyFile)
 {
     server_.setParent(this);
@@ -70,6 +71,7 @@ void Companion::begin()
     periodicSaveTimer_.start();
     server_.startStatusTimer();
     mqtt_.start();
+    dashboard_.start();
 }
 
 void Companion::openPortAtStartup()
@@ -99,6 +101,7 @@ bool Companion::beginEnd()
     ending_ = true;
     periodicSaveTimer_.stop();
     monitor_.end();
+    dashboard_.stop();
     return true;
 }
 

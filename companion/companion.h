@@ -1,9 +1,10 @@
 // The program without its windows: the settings, the monitor, the TCP server, web
-// posting and the MQTT publisher, wired together, with the start-up options and the shut-down that
+// posting, the MQTT publisher and the dashboard's HTTP server, wired together, with the start-up options and the shut-down that
 // the windowed program and the service share.
 #pragma once
 
 #include "history/history_store.h"
+#include "http/dashboard_server.h"
 #include "monitor/monitor.h"
 #include "monitor_setup/monitor_setup.h"
 #include "mqtt/mqtt_publisher.h"
@@ -79,6 +80,7 @@ public:
     WebPostingController& webPosting() { return webPosting_; }
     MqttPublisher& mqtt() { return mqtt_; }
     HistoryStore& history() { return history_; }
+    DashboardServer& dashboard() { return dashboard_; }
 
 private:
     void connectParts();
@@ -95,6 +97,7 @@ private:
     WebPostingController webPosting_;
     MqttPublisher mqtt_;
     HistoryStore history_;
+    DashboardServer dashboard_;
     QString historyFile_;
     PeriodicSave periodicSave_;
     QTimer periodicSaveTimer_; // Timer4

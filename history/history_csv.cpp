@@ -7,7 +7,6 @@
 #include <QSaveFile>
 #include <array>
 #include <charconv>
-#include <initializer_list>
 
 namespace {
 
@@ -19,7 +18,8 @@ void appendNumber(std::string& line, double value)
     line.append(digits.data(), end);
 }
 
-std::string line(EpochSeconds time, std::initializer_list<double> values)
+template <std::size_t N>
+std::string line(EpochSeconds time, const std::array<double, N>& values)
 {
     std::string text = isoText(time);
     for (double value : values)
@@ -27,6 +27,13 @@ std::string line(EpochSeconds time, std::initializer_list<double> values)
     text += '\n';
     return text;
 }
+
+constexpr std::array<std::string_view, 17> kMinuteColumns = {
+    "time", "packets", "volts_avg", "watts1_avg", "watts1_min", "watts1_max", "watts2_avg", "watts2_min", "watts2_max",
+    "energy1_ws", "energy2_ws", "kwh1", "kwh2", "imported1_ws", "exported1_ws", "imported2_ws", "exported2_ws"};
+constexpr std::array<std::string_view, 16> kPacketColumns = {
+    "time", "volts", "watts1", "watts2", "amps1", "amps2", "power_factor1", "power_factor2", "energy1_ws",
+    "energy2_ws", "kwh1", "kwh2", "imported1_ws", "exported1_ws", "imported2_ws", "exported2_ws"};
 
 template <typename Row>
 void writeRows(QSaveFile& file, const std::vector<Row>& rows)
@@ -39,27 +46,44 @@ void writeRows(QSaveFile& file, const std::vector<Row>& rows)
 
 } // namespace
 
-std::string csvHeader(HistoryRows rows)
+std::span<const std::string_view> historyColumns(HistoryRows rows)
 {
     if (rows == HistoryRows::Minutes)
-        return "time,packets,volts_avg,watts1_avg,watts1_min,watts1_max,watts2_avg,watts2_min,watts2_max,"
-               "energy1_ws,energy2_ws,kwh1,kwh2,imported1_ws,exported1_ws,imported2_ws,exported2_ws\n";
-    return "time,volts,watts1,watts2,amps1,amps2,power_factor1,power_factor2,energy1_ws,energy2_ws,kwh1,kwh2,"
-           "imported1_ws,exported1_ws,imported2_ws,exported2_ws\n";
+        return kMinuteColumns;
+    return kPacketColumns;
+}
+
+std::array<double, 16> rowValues(const MinuteRow& r)
+{
+    return {static_cast<double>(r.packets), r.averageVolts, r.channel1.averageWatts, r.channel1.minimumWatts,
+            r.channel1.maximumWatts, r.channel2.averageWatts, r.channel2.minimumWatts, r.channel2.maximumWatts,
+            r.energyWs1, r.energyWs2, r.kWh1, r.kWh2, r.importedWs1, r.exportedWs1, r.importedWs2, r.exportedWs2};
+}
+
+std::array<double, 15> rowValues(const PacketRow& r)
+{
+    return {r.volts, r.watts1, r.watts2, r.amps1, r.amps2, r.powerFactor1, r.powerFactor2, r.energyWs1,
+            r.energyWs2, r.kWh1, r.kWh2, r.importedWs1, r.exportedWs1, r.importedWs2, r.exportedWs2};
+}
+
+std::string csvHeader(HistoryRows rows)
+{
+    std::string header;
+    for (const std::string_view column : historyColumns(rows)) {
+        header += header.empty() ? "" : ",";
+        header += column;
+    }
+    return header + '\n';
 }
 
 std::string csvLine(const MinuteRow& r)
 {
-    return line(r.time, {static_cast<double>(r.packets), r.averageVolts, r.channel1.averageWatts,
-                         r.channel1.minimumWatts, r.channel1.maximumWatts, r.channel2.averageWatts,
-                         r.channel2.minimumWatts, r.channel2.maximumWatts, r.energyWs1, r.energyWs2, r.kWh1, r.kWh2,
-                         r.importedWs1, r.exportedWs1, r.importedWs2, r.exportedWs2});
+    return line(r.time, rowValues(r));
 }
 
 std::string csvLine(const PacketRow& r)
 {
-    return line(r.time, {r.volts, r.watts1, r.watts2, r.amps1, r.amps2, r.powerFactor1, r.powerFactor2, r.energyWs1,
-                         r.energyWs2, r.kWh1, r.kWh2, r.importedWs1, r.exportedWs1, r.importedWs2, r.exportedWs2});
+    return line(r.time, rowValues(r));
 }
 
 std::string exportHistoryCsv(HistoryStore& store, HistoryRows rows, EpochSeconds from, EpochSeconds to,

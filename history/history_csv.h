@@ -6,11 +6,18 @@
 #include "history/history_rows.h"
 
 #include <QString>
+#include <array>
+#include <span>
 #include <string>
+#include <string_view>
 
 class HistoryStore;
 
-enum class HistoryRows { Minutes, Packets };
+// The names of a kind of row's columns, time first, as the CSV header and the JSON API give them.
+std::span<const std::string_view> historyColumns(HistoryRows rows);
+// A row's values after its time, in the columns' order.
+std::array<double, 16> rowValues(const MinuteRow& row);
+std::array<double, 15> rowValues(const PacketRow& row);
 
 std::string csvHeader(HistoryRows rows);
 std::string csvLine(const MinuteRow& row);

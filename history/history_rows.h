@@ -61,6 +61,9 @@ struct MinuteRow {
     bool operator==(const MinuteRow&) const = default;
 };
 
+// The two kinds of row.
+enum class HistoryRows { Minutes, Packets };
+
 // Both channels' power at one time, for the chart.
 struct PowerPoint {
     EpochSeconds time = 0;

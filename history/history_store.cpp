@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 #include <QSqlQuery>
 #include <QVariant>
+#include <algorithm>
 
 namespace {
 
@@ -255,4 +256,56 @@ std::vector<PowerPoint> HistoryStore::power(EpochSeconds from, EpochSeconds to, 
     while (query.next())
         points.push_back({.time = query.value(0).toLongLong(), .watts1 = real(query, 1), .watts2 = real(query, 2)});
     return points;
+}
+
+std::vector<PowerPoint> HistoryStore::packetPower(EpochSeconds from, EpochSeconds to, EpochSeconds bucketSeconds) const
+{
+    bucketSeconds = std::max<EpochSeconds>(bucketSeconds, 1);
+    std::vector<PowerPoint> points;
+    std::vector<std::int64_t> counts;
+    const auto add = [&](EpochSeconds time, double watts1, double watts2, std::int64_t count) {
+        if (points.empty() || time / bucketSeconds != points.back().time / bucketSeconds) {
+            points.push_back({.time = time, .watts1 = 0, .watts2 = 0});
+            counts.push_back(0);
+        }
+        PowerPoint& point = points.back();
+        const double total = static_cast<double>(counts.back() + count);
+        point.watts1 += (watts1 - point.watts1) * static_cast<double>(count) / total;
+        point.watts2 += (watts2 - point.watts2) * static_cast<double>(count) / total;
+        counts.back() += count;
+    };
+    if (isOpen()) {
+        QSqlQuery query(file_->database());
+        query.setForwardOnly(true);
+        query.prepare(QStringLiteral("SELECT min(time), avg(watts1), avg(watts2), count(*) FROM packets"
+                                     " WHERE time >= ? AND time < ? GROUP BY time / ? ORDER BY 1"));
+        bind(query, {qint64(from), qint64(to), qint64(bucketSeconds)});
+        query.exec();
+        while (query.next())
+            add(query.value(0).toLongLong(), real(query, 1), real(query, 2), query.value(3).toLongLong());
+    }
+    for (const PacketRow& packet : pending_) {
+        if (packet.time >= from && packet.time < to)
+            add(packet.time, packet.watts1, packet.watts2, 1);
+    }
+    return points;
+}
+
+std::int64_t HistoryStore::countRows(HistoryRows rows, EpochSeconds from, EpochSeconds to, std::int64_t limit) const
+{
+    std::int64_t count = 0;
+    if (isOpen()) {
+        QSqlQuery query(file_->database());
+        query.setForwardOnly(true);
+        query.prepare(rows == HistoryRows::Minutes
+                          ? QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM minutes WHERE time >= ? AND time < ? LIMIT ?)")
+                          : QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM packets WHERE time >= ? AND time < ? LIMIT ?)"));
+        bind(query, {qint64(from), qint64(to), qint64(limit)});
+        if (query.exec() && query.next())
+            count = query.value(0).toLongLong();
+    }
+    if (rows == HistoryRows::Packets)
+        count += std::count_if(pending_.begin(), pending_.end(),
+                               [&](const PacketRow& p) { return p.time >= from && p.time < to; });
+    return std::min(count, limit);
 }

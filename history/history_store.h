@@ -47,8 +47,12 @@ public:
     // Rows with from <= time < to, oldest first; the packets include the minute in progress.
     std::vector<PacketRow> packets(EpochSeconds from, EpochSeconds to) const;
     std::vector<MinuteRow> minutes(EpochSeconds from, EpochSeconds to) const;
-    // The minutes' average power over buckets of the given length, for a chart.
+    // The average power over buckets of the given length, for a chart: from the minutes, or
+    // from the packets (the minute in progress included).
     std::vector<PowerPoint> power(EpochSeconds from, EpochSeconds to, EpochSeconds bucketSeconds) const;
+    std::vector<PowerPoint> packetPower(EpochSeconds from, EpochSeconds to, EpochSeconds bucketSeconds) const;
+    // The rows with from <= time < to, counted up to the limit, so that counting a long range stays quick.
+    std::int64_t countRows(HistoryRows rows, EpochSeconds from, EpochSeconds to, std::int64_t limit) const;
 
 signals:
     // A minute row was written (the chart's long ranges follow it).

@@ -8,7 +8,8 @@ packages=(build-essential cmake qt6-base-dev qt6-serialport-dev qt6-qpa-plugins 
           libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
           qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite
           librsvg2-bin dpkg-dev file desktop-file-utils appstream
-          pkg-config libmosquitto-dev mosquitto mosquitto-clients openssl)
+          pkg-config libmosquitto-dev mosquitto mosquitto-clients openssl
+          qt6-httpserver-dev qt6-websockets-dev libjs-chart.js)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -11,6 +11,7 @@ Service::Service(const CompanionPlatform& platform, ConsoleLog& log)
     monitor.statusList().mirrorTo(statusList_, this);
     server.statusList().mirrorTo(statusList_, this);
     companion_.mqtt().statusList().mirrorTo(statusList_, this);
+    companion_.dashboard().statusList().mirrorTo(statusList_, this);
     monitor.portBox().mirrorTo(portBox_, this);
     monitor.realTimeBox().mirrorTo(realTimeBox_, this);
     server.statusBox().mirrorTo(serverBox_, this);

@@ -3,6 +3,7 @@
 
 #include "link/live_readings.h"
 #include "platform/dialogs.h"
+#include "settings/http_option_fields.h"
 #include "settings/mqtt_option_fields.h"
 #include "settings/persisted_settings.h"
 
@@ -125,6 +126,7 @@ void OptionsFrm::connectControls()
     connect(controls_.polarityDoneButton, &QPushButton::clicked, this, &OptionsFrm::Command4_Click);
     connect(&Timer1_, &QTimer::timeout, this, &OptionsFrm::Timer1_Timer);
     connect(controls_.mqtt.applyButton, &QPushButton::clicked, this, &OptionsFrm::applyMqtt);
+    connect(controls_.http.applyButton, &QPushButton::clicked, this, &OptionsFrm::applyHttp);
 }
 
 void OptionsFrm::Form_Load()
@@ -145,6 +147,7 @@ void OptionsFrm::Form_Load()
     controls_.readingsAtStartBox->setChecked(state.ShowReadingsAtStart);
     controls_.rateBox->setText(qText(rateText(state.Rate, context_.symbols)));
     loadMqtt();
+    loadHttp();
 }
 
 void OptionsFrm::loadMqtt()
@@ -191,6 +194,33 @@ void OptionsFrm::applyMqtt()
     c.message->setText(verdict.settings->MqttEnable ? QStringLiteral("Saved; publishing starts anew with these settings.")
                                                     : QStringLiteral("Saved; publishing is off."));
     emit mqttSettingsSaved();
+}
+
+void OptionsFrm::loadHttp()
+{
+    const SettingsValues& state = context_.settings.values();
+    const HttpControls& c = controls_.http;
+    c.enableBox->setChecked(state.HttpEnable);
+    c.portBox->setText(QString::number(state.HttpPort));
+    c.localOnlyBox->setChecked(state.HttpLocalOnly);
+}
+
+void OptionsFrm::applyHttp()
+{
+    const HttpControls& c = controls_.http;
+    const HttpVerdict verdict = checkHttpEntries(
+        {.enable = c.enableBox->isChecked(), .port = boxText(*c.portBox), .localOnly = c.localOnlyBox->isChecked()},
+        context_.settings.values().TCPportNum);
+    if (!verdict.settings) {
+        c.message->setText(qText(verdict.message));
+        c.portBox->setFocus();
+        return;
+    }
+    context_.settings.saveHttp(*verdict.settings);
+    loadHttp();
+    c.message->setText(verdict.settings->HttpEnable ? QStringLiteral("Saved; the dashboard listens anew with these settings.")
+                                                    : QStringLiteral("Saved; the dashboard is off."));
+    emit httpSettingsSaved();
 }
 
 void OptionsFrm::setTriggerPushBox(bool ticked)

@@ -43,6 +43,8 @@ signals:
     void webPostingRefreshWanted();
     // "Apply" of the MQTT tab saved its settings: the publisher is to start anew.
     void mqttSettingsSaved();
+    // "Apply" of the dashboard tab saved its settings: the HTTP server is to listen anew.
+    void httpSettingsSaved();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -67,6 +69,8 @@ private:
     void Timer1_Timer();
     void loadMqtt();
     void applyMqtt();
+    void loadHttp();
+    void applyHttp();
 
     OptionsContext context_;
     OptionsWindowControls controls_;

@@ -212,6 +212,30 @@ QWidget* mqttTab(MqttControls& c)
     return page(layout);
 }
 
+QWidget* httpTab(HttpControls& c)
+{
+    c.enableBox = namedCheckBox("HttpEnable", "&Serve the dashboard and the HTTP API",
+                                "A web page with the live readings and the history, JSON and Prometheus metrics.");
+    c.portBox = textBox("HttpPort", "The port browsers connect to: http://this-computer:port/");
+    c.localOnlyBox = namedCheckBox("HttpLocalOnly", "Only &this computer may connect",
+                                   "Clear it to reach the dashboard from other machines of your network.");
+    c.applyButton = button("HttpApply", "&Apply");
+    c.message = named(new QLabel, "HttpMessage");
+    c.message->setWordWrap(true);
+
+    auto* server = new QGridLayout;
+    addLabelledBox(*server, "P&ort:", c.portBox);
+    server->addWidget(c.localOnlyBox, server->rowCount(), 1);
+
+    auto* layout = new QVBoxLayout;
+    layout->addWidget(c.enableBox);
+    layout->addWidget(frame("HTTP server", server));
+    layout->addWidget(c.applyButton);
+    layout->addWidget(c.message);
+    layout->addStretch();
+    return page(layout);
+}
+
 } // namespace
 
 OptionsWindowControls buildOptionsWindowControls(QWidget& parent)
@@ -222,6 +246,7 @@ OptionsWindowControls buildOptionsWindowControls(QWidget& parent)
     c.tabs->addTab(webServerTab(c), QStringLiteral("Web Server"));
     c.tabs->addTab(polarityTab(c), QStringLiteral("Solar/Wind Systems"));
     c.tabs->addTab(mqttTab(c.mqtt), QStringLiteral("MQTT"));
+    c.tabs->addTab(httpTab(c.http), QStringLiteral("Dashboard"));
     auto* layout = new QVBoxLayout(&parent);
     layout->addWidget(c.tabs);
     return c;

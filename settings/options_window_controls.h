@@ -1,4 +1,4 @@
-// The options window's controls: four tabs of check boxes, text boxes and buttons.
+// The options window's controls: five tabs of check boxes, text boxes and buttons.
 #pragma once
 
 class QCheckBox;
@@ -24,6 +24,15 @@ struct MqttControls {
     QLabel* message;
 };
 
+// The dashboard tab, named after its settings' keys likewise.
+struct HttpControls {
+    QCheckBox* enableBox;
+    QLineEdit* portBox;
+    QCheckBox* localOnlyBox;
+    QPushButton* applyButton;
+    QLabel* message;
+};
+
 struct OptionsWindowControls {
     QTabWidget* tabs;
     QCheckBox* listenAtStartBox;
@@ -46,6 +55,7 @@ struct OptionsWindowControls {
     QPushButton* polarityTestButton;
     QPushButton* polarityDoneButton;
     MqttControls mqtt;
+    HttpControls http;
 };
 
 // Builds the tabs inside the given widget, every control named by its object name.

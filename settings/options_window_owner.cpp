@@ -19,6 +19,7 @@ OptionsFrm& OptionsWindowOwner::window()
         connect(window_, &OptionsFrm::unloaded, window_, [this] { window_.clear(); });
         connect(window_, &OptionsFrm::webPostingRefreshWanted, this, &OptionsWindowOwner::webPostingRefreshWanted);
         connect(window_, &OptionsFrm::mqttSettingsSaved, this, &OptionsWindowOwner::mqttSettingsSaved);
+        connect(window_, &OptionsFrm::httpSettingsSaved, this, &OptionsWindowOwner::httpSettingsSaved);
     }
     return *window_;
 }

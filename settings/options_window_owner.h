@@ -36,6 +36,8 @@ signals:
     void webPostingRefreshWanted();
     // The MQTT tab's settings were applied and saved.
     void mqttSettingsSaved();
+    // The dashboard tab's settings were applied and saved.
+    void httpSettingsSaved();
 
 private:
     OptionsContext context_;

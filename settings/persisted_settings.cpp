@@ -40,6 +40,13 @@ void PersistedSettings::saveMqtt(const MqttSettings& mqtt)
         save(id);
 }
 
+void PersistedSettings::saveHttp(const HttpSettings& http)
+{
+    static_cast<HttpSettings&>(values_) = http;
+    for (const Setting id : httpSettings())
+        save(id);
+}
+
 bool PersistedSettings::storeSound() const
 {
     return !store_.failure();

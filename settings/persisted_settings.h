@@ -28,6 +28,8 @@ public:
 
     // The MQTT settings as the options window applies them: all in memory and in the store at once.
     void saveMqtt(const MqttSettings& mqtt);
+    // The HTTP server's settings, likewise.
+    void saveHttp(const HttpSettings& http);
 
     // The monitor's counters, handed over before they are saved.
     void setCounters(const StoredCounters& counters) { values_.counters = counters; }

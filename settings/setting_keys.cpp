@@ -165,14 +165,19 @@ std::vector<SettingKey> makeTable()
         numberKey(Setting::ExportWs2, "ExportWs2", "0", [](auto& s) -> auto& { return s.counters.Energy2.exportedWs; }),
         energyBaseKey(Setting::EnergyBase1, "EnergyBase1", [](auto& s) -> auto& { return s.counters.Energy1.last; }),
         energyBaseKey(Setting::EnergyBase2, "EnergyBase2", [](auto& s) -> auto& { return s.counters.Energy2.last; }),
+        booleanKey(Setting::HttpEnable, "HttpEnable", [](auto& s) -> auto& { return s.HttpEnable; }, "True"),
+        wholeKey<std::int32_t>(Setting::HttpPort, "HttpPort", "7730", [](auto& s) -> auto& { return s.HttpPort; }, 1, 65535),
+        booleanKey(Setting::HttpLocalOnly, "HttpLocalOnly", [](auto& s) -> auto& { return s.HttpLocalOnly; }, "True"),
     };
 }
 
 using S = Setting;
 
-constexpr std::array<Setting, 42> kStartupLoadOrder = {S::ComPort, S::TCPport, S::ZigbeeVersion, S::Rate, S::StartupComIsOn, S::StartupRTLisOn, S::StartupServerIsOn, S::StartupListen, S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::E1B, S::E2B, S::E1BP, S::E2BP, S::KVOresetCount, S::KVOCounter, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable, S::AutoWriteLocal, S::WebHost, S::TCPlocalOnly, S::MqttEnable, S::MqttHost, S::MqttPort, S::MqttTLS, S::MqttCAFile, S::MqttUser, S::MqttPassword, S::MqttTopic, S::MqttDiscovery, S::ShowReadingsAtStart, S::ImportWs1, S::ExportWs1, S::ImportWs2, S::ExportWs2, S::EnergyBase1, S::EnergyBase2};
+constexpr std::array<Setting, 45> kStartupLoadOrder = {S::ComPort, S::TCPport, S::ZigbeeVersion, S::Rate, S::StartupComIsOn, S::StartupRTLisOn, S::StartupServerIsOn, S::StartupListen, S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::E1B, S::E2B, S::E1BP, S::E2BP, S::KVOresetCount, S::KVOCounter, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable, S::AutoWriteLocal, S::WebHost, S::TCPlocalOnly, S::MqttEnable, S::MqttHost, S::MqttPort, S::MqttTLS, S::MqttCAFile, S::MqttUser, S::MqttPassword, S::MqttTopic, S::MqttDiscovery, S::ShowReadingsAtStart, S::ImportWs1, S::ExportWs1, S::ImportWs2, S::ExportWs2, S::EnergyBase1, S::EnergyBase2, S::HttpEnable, S::HttpPort, S::HttpLocalOnly};
 
 constexpr std::array<Setting, 9> kMqttSettings = {S::MqttEnable, S::MqttHost, S::MqttPort, S::MqttTLS, S::MqttCAFile, S::MqttUser, S::MqttPassword, S::MqttTopic, S::MqttDiscovery};
+
+constexpr std::array<Setting, 3> kHttpSettings = {S::HttpEnable, S::HttpPort, S::HttpLocalOnly};
 
 constexpr std::array<Setting, 26> kShutdownSaveOrder = {S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::StartupComIsOn, S::StartupRTLisOn, S::ZigbeeVersion, S::E1B, S::E2B, S::E1BP, S::E2BP, S::KVOresetCount, S::KVOCounter, S::Rate, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable, S::WebHost, S::ImportWs1, S::ExportWs1, S::ImportWs2, S::ExportWs2, S::EnergyBase1, S::EnergyBase2};
 
@@ -210,4 +215,9 @@ std::span<const Setting> periodicSaveOrder()
 std::span<const Setting> mqttSettings()
 {
     return kMqttSettings;
+}
+
+std::span<const Setting> httpSettings()
+{
+    return kHttpSettings;
 }

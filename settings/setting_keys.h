@@ -52,6 +52,9 @@ enum class Setting {
     ExportWs2,
     EnergyBase1,
     EnergyBase2,
+    HttpEnable,
+    HttpPort,
+    HttpLocalOnly,
 };
 
 struct SettingKey {
@@ -75,3 +78,5 @@ std::span<const Setting> shutdownSaveOrder();
 std::span<const Setting> periodicSaveOrder();
 // The MQTT keys, written together when the options window applies them.
 std::span<const Setting> mqttSettings();
+// The HTTP server's keys, written together when the options window applies them.
+std::span<const Setting> httpSettings();

@@ -132,11 +132,12 @@ TEST(OptionsWindowLayout, tabsControlsCaptionsAndTipsAreThere)
 {
     OptionsRig rig;
     auto& tabs = *rig.window().findChild<QTabWidget*>("SSTab1");
-    ASSERT_EQ(tabs.count(), 4);
+    ASSERT_EQ(tabs.count(), 5);
     EXPECT_EQ(tabs.tabText(0), QStringLiteral("General"));
     EXPECT_EQ(tabs.tabText(1), QStringLiteral("Web Server"));
     EXPECT_EQ(tabs.tabText(2), QStringLiteral("Solar/Wind Systems"));
     EXPECT_EQ(tabs.tabText(3), QStringLiteral("MQTT"));
+    EXPECT_EQ(tabs.tabText(4), QStringLiteral("Dashboard"));
 
     struct Caption {
         const char* name;
@@ -643,4 +644,29 @@ TEST(OptionsWindowMqtt, aWrongEntry_isSaidInTheWindowAndNothingIsSaved_aRightOne
     EXPECT_EQ(rig.store.values["MqttPassword"], "secret");
     EXPECT_EQ(announced, 1);
     EXPECT_EQ(rig.box("MqttPassword").echoMode(), QLineEdit::Password);
+}
+
+TEST(OptionsWindowDashboard, aRefusedPortIsSaidAndNothingSaved_aRightOneSavesTheThreeKeysAndIsAnnounced)
+{
+    OptionsRig rig;
+    int announced = 0;
+    QObject::connect(&rig.owner, &OptionsWindowOwner::httpSettingsSaved, &rig.owner, [&announced] { ++announced; });
+    rig.showActive();
+    EXPECT_EQ(rig.box("HttpPort").text(), QStringLiteral("7730"));
+    rig.box("HttpPort").setText("1234");
+    rig.button("HttpApply").click();
+    QApplication::processEvents();
+    EXPECT_EQ(rig.window().findChild<QLabel*>("HttpMessage")->text(),
+              QStringLiteral("The dashboard's port must differ from the TCP server's port (1234)."));
+    EXPECT_TRUE(rig.focusIn("HttpPort"));
+    EXPECT_TRUE(rig.store.writes.empty());
+    EXPECT_EQ(announced, 0);
+
+    rig.box("HttpPort").setText(" 8080 ");
+    rig.check("HttpLocalOnly").setChecked(false);
+    rig.button("HttpApply").click();
+    EXPECT_EQ(rig.store.writes, (std::vector<std::string>{"HttpEnable", "HttpPort", "HttpLocalOnly"}));
+    EXPECT_EQ(rig.store.values["HttpPort"], "8080");
+    EXPECT_EQ(rig.store.values["HttpLocalOnly"], "False");
+    EXPECT_EQ(announced, 1);
 }

@@ -119,6 +119,8 @@ TEST(PersistedSettings, firstRunOnAnEmptyStore_givesEveryDefault)
     EXPECT_EQ(s.WebHost, "www.kvo7730.com");
     EXPECT_EQ(static_cast<const MqttSettings&>(s), MqttSettings{}) << "publishing off, port 1883, discovery on";
     EXPECT_TRUE(s.MqttDiscovery);
+    EXPECT_EQ(static_cast<const HttpSettings&>(s), HttpSettings{}) << "dashboard on, port 7730, loopback only";
+    EXPECT_TRUE(s.HttpLocalOnly);
     EXPECT_TRUE(rig.store.writes.empty()) << "loading must not write";
 }
 
@@ -133,7 +135,8 @@ TEST(PersistedSettings, eachSequence_touchesItsKeysInItsOwnOrder)
                     "VexThres1", "VexThres2", "VexUser", "VexWriteEnable", "AutoWriteLocal",
                     "WebHost", "TCPlocalOnly", "MqttEnable", "MqttHost", "MqttPort", "MqttTLS", "MqttCAFile",
                     "MqttUser", "MqttPassword", "MqttTopic", "MqttDiscovery",
-                    "ShowReadingsAtStart", "ImportWs1", "ExportWs1", "ImportWs2", "ExportWs2", "EnergyBase1", "EnergyBase2"}));
+                    "ShowReadingsAtStart", "ImportWs1", "ExportWs1", "ImportWs2", "ExportWs2", "EnergyBase1", "EnergyBase2",
+                    "HttpEnable", "HttpPort", "HttpLocalOnly"}));
 
     rig.settings.saveAtShutdown();
     EXPECT_EQ(rig.store.writes,
@@ -246,6 +249,9 @@ TEST(PersistedSettings, storedTexts_loadWhenTheyConvertAndGiveTheDefaultWhenNot)
         {S::EnergyBase1, "1000", ""},
         {S::EnergyBase1, "1000;-20", ""},
         {S::EnergyBase2, "", ""},
+        {S::HttpPort, "0", "7730"},
+        {S::HttpPort, "8080", "8080"},
+        {S::HttpLocalOnly, "False", "False"},
         {S::Rate, "0", "0"},
         // The trigger push box's three states.
         {S::AutoWriteLocal, "2", "2"},

@@ -1,5 +1,6 @@
-// The MQTT tab's check: each kind of wrong entry is refused with its message and its
-// box, and a right one gives the settings to save, tidied.
+// The checks of the MQTT and dashboard tabs: each kind of wrong entry is refused with its
+// message (and box), and a right one gives the settings to save, tidied.
+#include "settings/http_option_fields.h"
 #include "settings/mqtt_option_fields.h"
 
 #include <gtest/gtest.h>
@@ -51,6 +52,22 @@ TEST(MqttOptionCheck, rightEntries_giveTheSettingsTrimmed_andNoHostIsFineWhilePu
                                               .MqttUser = "meter", .MqttPassword = "pw", .MqttTopic = "house/kvo"}))
         << verdict.message;
     EXPECT_TRUE(checkMqttEntries({.port = "1883"}).settings.has_value());
+}
+
+TEST(HttpOptionCheck, thePortMustBeWholeInRangeAndNotTheTcpServers)
+{
+    const struct {
+        const char* port;
+        std::optional<std::int32_t> saved;
+    } cases[] = {{"7730", 7730}, {" 80 ", 80}, {"65535", 65535}, {"0", std::nullopt}, {"65536", std::nullopt},
+                 {"80.0", std::nullopt}, {"8e3", std::nullopt}, {"", std::nullopt}, {"1234", std::nullopt}};
+    for (const auto& c : cases) {
+        const HttpVerdict verdict = checkHttpEntries({.enable = true, .port = c.port, .localOnly = false}, 1234);
+        EXPECT_EQ(verdict.settings ? std::optional(verdict.settings->HttpPort) : std::nullopt, c.saved) << c.port;
+        EXPECT_EQ(verdict.message.empty(), c.saved.has_value()) << c.port;
+        if (verdict.settings)
+            EXPECT_FALSE(verdict.settings->HttpLocalOnly);
+    }
 }
 
 } // namespace

@@ -1,0 +1,132 @@
+#include "http/history_response.h"
+
+#include "history/history_csv.h"
+#include "history/history_store.h"
+#include "history/history_time.h"
+#include "http/api_json.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QHttpServerResponder>
+#include <QTimer>
+
+namespace {
+
+// Windows of time that hold a page's rows or fewer: a minute of packets is at most a
+// few thousand, even at the fastest rate a monitor can send.
+EpochSeconds windowSeconds(HistoryRows rows)
+{
+    return rows == HistoryRows::Minutes ? HistoryResponse::kPageRows * 60 : 60;
+}
+
+QByteArray fileName(const HistoryRequest& request)
+{
+    const auto day = [](EpochSeconds time) {
+        return QDateTime::fromSecsSinceEpoch(time).toString(QStringLiteral("yyyyMMdd-HHmm")).toLatin1();
+    };
+    return "attachment; filename=\"kvo7730-history-" + day(request.from) + "-" + day(request.to) + ".csv\"";
+}
+
+std::string jsonHead(const HistoryRequest& request)
+{
+    return "{\"resolution\":\"" + std::string(request.rows == HistoryRows::Minutes ? "minute" : "packet")
+        + "\",\"from\":\"" + isoText(request.from) + "\",\"to\":\"" + isoText(request.to) + "\",\"rows\":[";
+}
+
+} // namespace
+
+void HistoryResponse::start(QHttpServerResponder&& responder, const HistoryStore& store, const HistoryRequest& request)
+{
+    using Status = QHttpServerResponder::StatusCode;
+    if (store.countRows(request.rows, request.from, request.to, kMaxRows + 1) > kMaxRows) {
+        responder.write(QByteArray::fromStdString(errorJson("The range holds more than " + std::to_string(kMaxRows)
+                                                            + " rows; ask for a shorter one.")),
+                        "application/json", Status::BadRequest);
+        return;
+    }
+    QTcpSocket* socket = responder.socket();
+    responder.writeStatusLine();
+    if (request.csv)
+        responder.writeHeaders({{"Content-Type", "text/csv; charset=utf-8"},
+                                {"Content-Disposition", fileName(request)},
+                                {"Transfer-Encoding", "chunked"}});
+    else
+        responder.writeHeaders({{"Content-Type", "application/json"}, {"Transfer-Encoding", "chunked"}});
+    // The responder ends the head with the body's first bytes; the pages go to the socket.
+    const std::string head = request.csv ? csvHeader(request.rows) : jsonHead(request);
+    const QByteArray chunk = QByteArray::number(static_cast<qint64>(head.size()), 16) + "\r\n"
+        + QByteArray::fromStdString(head) + "\r\n";
+    responder.writeBody(chunk);
+    // Owned by the connection: a client that leaves ends the answer too.
+    auto* response = new HistoryResponse(*socket, store, request);
+    response->sendPages();
+}
+
+HistoryResponse::HistoryResponse(QTcpSocket& socket, const HistoryStore& store, const HistoryRequest& request)
+    : QObject(&socket), socket_(&socket), store_(store), request_(request), next_(request.from)
+{
+    if (request_.rows == HistoryRows::Packets)
+        next_ = std::max(next_, store_.now() - HistoryStore::kPacketKeepSeconds - 60);
+}
+
+void HistoryResponse::sendPages()
+{
+    if (!socket_ || socket_->state() != QAbstractSocket::ConnectedState) {
+        deleteLater();
+        return;
+    }
+    if (socket_->bytesToWrite() > kMaxBacklogBytes) {
+        connect(socket_, &QTcpSocket::bytesWritten, this, &HistoryResponse::sendPages, Qt::SingleShotConnection);
+        return;
+    }
+    QElapsedTimer spent;
+    spent.start();
+    std::string text;
+    int rows = 0;
+    bool more = true;
+    while (more && rows < kPageRows && spent.elapsed() < kPageMs)
+        more = appendWindow(text, rows);
+    if (!more && !request_.csv)
+        text += "]}\n";
+    writeChunk(text);
+    if (more) {
+        QTimer::singleShot(0, this, &HistoryResponse::sendPages);
+        return;
+    }
+    socket_->write("0\r\n\r\n");
+    deleteLater();
+}
+
+bool HistoryResponse::appendWindow(std::string& text, int& rowCount)
+{
+    if (next_ >= request_.to)
+        return false;
+    const EpochSeconds end = std::min(request_.to, next_ + windowSeconds(request_.rows));
+    const auto append = [&](const auto& rows) {
+        rowCount += static_cast<int>(rows.size());
+        for (const auto& row : rows) {
+            if (request_.csv) {
+                text += csvLine(row);
+                continue;
+            }
+            text += firstRow_ ? "\n" : ",\n";
+            firstRow_ = false;
+            text += rowJson(row);
+        }
+    };
+    if (request_.rows == HistoryRows::Minutes)
+        append(store_.minutes(next_, end));
+    else
+        append(store_.packets(next_, end));
+    next_ = end;
+    return next_ < request_.to;
+}
+
+void HistoryResponse::writeChunk(const std::string& text)
+{
+    if (text.empty())
+        return;
+    socket_->write(QByteArray::number(static_cast<qint64>(text.size()), 16) + "\r\n");
+    socket_->write(text.data(), static_cast<qint64>(text.size()));
+    socket_->write("\r\n");
+}
