@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build needs (Debian packages) when it is missing, then builds;
-# with --packages-only it stops after the packages.
+# with --packages-only it stops after the packages. --tests adds what the tests need
+# beyond the build: a browser and its driver, and Prometheus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,6 +11,13 @@ packages=(build-essential cmake qt6-base-dev qt6-serialport-dev qt6-qpa-plugins 
           librsvg2-bin dpkg-dev file desktop-file-utils appstream
           pkg-config libmosquitto-dev mosquitto mosquitto-clients openssl
           qt6-httpserver-dev qt6-websockets-dev libjs-chart.js)
+packages_only=false
+for option in "$@"; do
+  case "$option" in
+    --packages-only) packages_only=true ;;
+    --tests) packages+=(chromium chromium-driver python3-selenium prometheus) ;;
+  esac
+done
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -21,7 +29,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
-[ "${1:-}" = "--packages-only" ] && exit 0
+$packages_only && exit 0
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
