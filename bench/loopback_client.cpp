@@ -29,9 +29,24 @@ LoopbackClient::~LoopbackClient()
         ::close(fd_);
 }
 
+bool LoopbackClient::send(std::string_view request)
+{
+    return ::send(fd_, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size());
+}
+
+std::size_t LoopbackClient::drain()
+{
+    std::size_t total = 0;
+    char buffer[4096];
+    ssize_t received = 0;
+    while ((received = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT)) > 0)
+        total += static_cast<std::size_t>(received);
+    return total;
+}
+
 bool LoopbackClient::roundTrip(std::string_view request, std::string_view replyEnd)
 {
-    if (::send(fd_, request.data(), request.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(request.size()))
+    if (!send(request))
         return false;
     reply_.clear();
     char buffer[4096];

@@ -20,6 +20,11 @@ public:
 
     const std::string& reply() const { return reply_; }
 
+    // Sends without waiting for a reply.
+    bool send(std::string_view request);
+    // Reads what has arrived without waiting; the bytes read.
+    std::size_t drain();
+
 private:
     int fd_ = -1;
     std::string reply_;

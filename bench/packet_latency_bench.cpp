@@ -9,9 +9,9 @@
 // built elsewhere), its programs run after these, for a before-and-after in one run.
 #include "loopback_client.h"
 #include "scratch_environment.h"
+#include "timed_line.h"
 
 #include "simulator/com_port_link.h"
-#include "simulator/line_device.h"
 #include "simulator/monitor_emulator.h"
 #include "simulator/monitor_line.h"
 #include "simulator/pseudo_terminal.h"
@@ -25,55 +25,14 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <map>
-#include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 constexpr int kComPort = 46;
 constexpr int kTcpPort = 31746;
-
-// The monitor on its cable, noting when each packet goes onto the line.
-class TimedLine : public LineDevice {
-public:
-    explicit TimedLine(MonitorEmulator& monitor) : monitor_(monitor), cable_(monitor) {}
-
-    std::string receive(std::string_view fromProgram, std::int64_t nowMs) override
-    {
-        return cable_.receive(fromProgram, nowMs);
-    }
-    std::string tick(int elapsedSeconds) override
-    {
-        std::string bytes = cable_.tick(elapsedSeconds);
-        // The caller writes these bytes at once; a write of 43 bytes to a terminal takes
-        // microseconds.
-        if (!bytes.empty()) {
-            const std::lock_guard lock(mutex_);
-            sentAt_[monitor_.state().secondsCounter] = Clock::now();
-        }
-        return bytes;
-    }
-
-    std::optional<Clock::time_point> sentAt(std::uint32_t secondsCounter) const
-    {
-        const std::lock_guard lock(mutex_);
-        const auto found = sentAt_.find(secondsCounter);
-        if (found == sentAt_.end())
-            return std::nullopt;
-        return found->second;
-    }
-
-private:
-    MonitorEmulator& monitor_;
-    CableLine cable_;
-    mutable std::mutex mutex_;
-    std::map<std::uint32_t, Clock::time_point> sentAt_;
-};
 
 struct Latencies {
     std::vector<double> ms;

@@ -27,3 +27,16 @@ double residentMegabytes(qint64 pid)
     }
     return 0;
 }
+
+double privateMegabytes(qint64 pid)
+{
+    QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+    if (!rollup.open(QIODevice::ReadOnly))
+        return 0;
+    double kilobytes = 0;
+    for (const QByteArray& line : rollup.readAll().split('\n')) {
+        if (line.startsWith("Private_Clean:") || line.startsWith("Private_Dirty:"))
+            kilobytes += line.mid(line.indexOf(':') + 1).trimmed().split(' ').value(0).toDouble();
+    }
+    return kilobytes / 1024.0;
+}

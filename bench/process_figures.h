@@ -8,3 +8,6 @@ long long cpuTicks(qint64 pid);
 
 // Its resident memory now, in megabytes (0 when it cannot be read).
 double residentMegabytes(qint64 pid);
+
+// Its private memory now (the pages no other process shares), in megabytes (0 when it cannot be read).
+double privateMegabytes(qint64 pid);

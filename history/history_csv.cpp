@@ -19,9 +19,9 @@ void appendNumber(std::string& line, double value)
 }
 
 template <std::size_t N>
-std::string line(EpochSeconds time, const std::array<double, N>& values)
+std::string line(EpochSeconds time, const std::array<double, N>& values, const IsoTimeText& iso)
 {
-    std::string text = isoText(time);
+    std::string text = iso(time);
     for (double value : values)
         appendNumber(text, value);
     text += '\n';
@@ -38,8 +38,9 @@ constexpr std::array<std::string_view, 16> kPacketColumns = {
 template <typename Row>
 void writeRows(QSaveFile& file, const std::vector<Row>& rows)
 {
+    const IsoTimeText iso;
     for (const Row& row : rows) {
-        const std::string text = csvLine(row);
+        const std::string text = csvLine(row, iso);
         file.write(text.data(), static_cast<qint64>(text.size()));
     }
 }
@@ -76,14 +77,14 @@ std::string csvHeader(HistoryRows rows)
     return header + '\n';
 }
 
-std::string csvLine(const MinuteRow& r)
+std::string csvLine(const MinuteRow& r, const IsoTimeText& iso)
 {
-    return line(r.time, rowValues(r));
+    return line(r.time, rowValues(r), iso);
 }
 
-std::string csvLine(const PacketRow& r)
+std::string csvLine(const PacketRow& r, const IsoTimeText& iso)
 {
-    return line(r.time, rowValues(r));
+    return line(r.time, rowValues(r), iso);
 }
 
 std::string exportHistoryCsv(HistoryStore& store, HistoryRows rows, EpochSeconds from, EpochSeconds to,

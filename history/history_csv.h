@@ -4,6 +4,7 @@
 #pragma once
 
 #include "history/history_rows.h"
+#include "history/history_time.h"
 
 #include <QString>
 #include <array>
@@ -20,8 +21,9 @@ std::array<double, 16> rowValues(const MinuteRow& row);
 std::array<double, 15> rowValues(const PacketRow& row);
 
 std::string csvHeader(HistoryRows rows);
-std::string csvLine(const MinuteRow& row);
-std::string csvLine(const PacketRow& row);
+// One formatter of times serves a run of lines quicker than one each.
+std::string csvLine(const MinuteRow& row, const IsoTimeText& iso = IsoTimeText());
+std::string csvLine(const PacketRow& row, const IsoTimeText& iso = IsoTimeText());
 
 // The rows with from <= time < to. Empty on success, else why the file was not written.
 std::string exportHistoryCsv(HistoryStore& store, HistoryRows rows, EpochSeconds from, EpochSeconds to,

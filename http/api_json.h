@@ -2,6 +2,7 @@
 #pragma once
 
 #include "history/history_rows.h"
+#include "history/history_time.h"
 
 #include <cstdint>
 #include <optional>
@@ -36,6 +37,9 @@ std::string chartJson(std::string_view range, EpochSeconds from, EpochSeconds to
 // {"error":"…"}
 std::string errorJson(std::string_view reason);
 
-// One history row as an object whose members are the CSV's columns.
-std::string rowJson(const MinuteRow& row);
-std::string rowJson(const PacketRow& row);
+// One history row as an array of its values in the columns' order (the CSV's), the time
+// first as ISO 8601 text, appended to the text.
+void appendRowJson(std::string& text, const MinuteRow& row, const IsoTimeText& iso);
+void appendRowJson(std::string& text, const PacketRow& row, const IsoTimeText& iso);
+// ["time","packets",…]: the names of the rows' columns.
+std::string columnsJson(HistoryRows rows);

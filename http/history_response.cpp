@@ -30,7 +30,8 @@ QByteArray fileName(const HistoryRequest& request)
 std::string jsonHead(const HistoryRequest& request)
 {
     return "{\"resolution\":\"" + std::string(request.rows == HistoryRows::Minutes ? "minute" : "packet")
-        + "\",\"from\":\"" + isoText(request.from) + "\",\"to\":\"" + isoText(request.to) + "\",\"rows\":[";
+        + "\",\"from\":\"" + isoText(request.from) + "\",\"to\":\"" + isoText(request.to)
+        + "\",\"columns\":" + columnsJson(request.rows) + ",\"rows\":[";
 }
 
 } // namespace
@@ -106,12 +107,12 @@ bool HistoryResponse::appendWindow(std::string& text, int& rowCount)
         rowCount += static_cast<int>(rows.size());
         for (const auto& row : rows) {
             if (request_.csv) {
-                text += csvLine(row);
+                text += csvLine(row, iso_);
                 continue;
             }
             text += firstRow_ ? "\n" : ",\n";
             firstRow_ = false;
-            text += rowJson(row);
+            appendRowJson(text, row, iso_);
         }
     };
     if (request_.rows == HistoryRows::Minutes)

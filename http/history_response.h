@@ -3,6 +3,7 @@
 // than buffered without end.
 #pragma once
 
+#include "history/history_time.h"
 #include "http/api_query.h"
 
 #include <QObject>
@@ -41,5 +42,6 @@ private:
     const HistoryStore& store_;
     HistoryRequest request_;
     EpochSeconds next_;
+    IsoTimeText iso_;
     bool firstRow_ = true;
 };

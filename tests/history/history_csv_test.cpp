@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QLocale>
+#include <ctime>
 #include <gtest/gtest.h>
 
 namespace {
@@ -74,3 +75,24 @@ TEST(HistoryCsv, aFileThatCannotBeWrittenIsSaidAndNothingIsLeftBehind)
 }
 
 } // namespace
+
+TEST(HistoryTimeText, matchesQtsOwnIsoTextAcrossChangesOfOffset)
+{
+    const QByteArray zoneBefore = qgetenv("TZ");
+    for (const char* zone : {"Europe/Berlin", "America/St_Johns", "Asia/Kathmandu", "Australia/Lord_Howe", "UTC"}) {
+        qputenv("TZ", zone);
+        ::tzset();
+        const IsoTimeText iso;
+        // Every 7 minutes and 13 seconds through 2026, which crosses each zone's changes.
+        for (EpochSeconds time = 1767225600; time < 1798761600; time += 433) {
+            const QDateTime local = QDateTime::fromSecsSinceEpoch(time);
+            const std::string expected = local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODate).toStdString();
+            ASSERT_EQ(iso(time), expected) << zone;
+        }
+    }
+    if (zoneBefore.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", zoneBefore);
+    ::tzset();
+}

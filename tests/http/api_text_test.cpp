@@ -7,6 +7,7 @@
 #include "link/live_readings.h"
 
 #include <QDateTime>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <gtest/gtest.h>
@@ -99,23 +100,27 @@ TEST(ApiQuery, chartParameters)
     EXPECT_EQ(unexpectedParameters({{"x", "1"}}), R"(Unknown parameter "x": this address takes none.)");
 }
 
-TEST(ApiJson, historyRowsCarryTheCsvColumnsWithTheirValues)
+TEST(ApiJson, historyRowsCarryTheirValuesInTheColumnsOrder)
 {
     const MinuteRow minute{.time = 1796119500, .packets = 60, .averageVolts = 230.5,
-                           .channel1 = {.averageWatts = 1000.0 / 3, .minimumWatts = 1, .maximumWatts = 2},
+                           .channel1 = {.averageWatts = 1000.0 / 3, .minimumWatts = -1, .maximumWatts = 2},
                            .channel2 = {.averageWatts = 4, .minimumWatts = 5, .maximumWatts = 6},
-                           .energyWs1 = 7, .energyWs2 = 8, .kWh1 = 9, .kWh2 = 10,
-                           .importedWs1 = 11, .exportedWs1 = 12, .importedWs2 = 13, .exportedWs2 = 14};
-    const QJsonObject object = QJsonDocument::fromJson(QByteArray::fromStdString(rowJson(minute))).object();
-    const auto columns = historyColumns(HistoryRows::Minutes);
-    ASSERT_EQ(object.size(), static_cast<qsizetype>(columns.size()));
-    EXPECT_EQ(QDateTime::fromString(object["time"].toString(), Qt::ISODate).toSecsSinceEpoch(), minute.time);
+                           .energyWs1 = 1099511627775, .energyWs2 = 8, .kWh1 = 9, .kWh2 = 10,
+                           .importedWs1 = 11, .exportedWs1 = 12, .importedWs2 = 13,
+                           .exportedWs2 = std::numeric_limits<double>::infinity()};
+    std::string text = "[";
+    appendRowJson(text, minute, IsoTimeText());
+    text += "]";
+    const QJsonArray row = QJsonDocument::fromJson(QByteArray::fromStdString(text)).array().at(0).toArray();
+    const QJsonArray columns = QJsonDocument::fromJson(QByteArray::fromStdString(columnsJson(HistoryRows::Minutes))).array();
+    ASSERT_EQ(row.size(), columns.size());
+    EXPECT_EQ(columns.at(0).toString(), "time");
+    EXPECT_EQ(QDateTime::fromString(row.at(0).toString(), Qt::ISODate).toSecsSinceEpoch(), minute.time);
     const auto values = rowValues(minute);
-    for (std::size_t i = 0; i < values.size(); ++i)
-        EXPECT_EQ(object[QString::fromUtf8(columns[i + 1].data(), static_cast<qsizetype>(columns[i + 1].size()))].toDouble(),
-                  values[i])
-            << columns[i + 1];
-    EXPECT_EQ(object["watts1_avg"].toDouble(), 1000.0 / 3) << "no digit lost";
+    for (std::size_t i = 0; i + 1 < values.size(); ++i)
+        EXPECT_EQ(row.at(static_cast<qsizetype>(i + 1)).toDouble(), values[i]) << columns.at(static_cast<qsizetype>(i + 1)).toString().toStdString();
+    EXPECT_EQ(row.at(3).toDouble(), 1000.0 / 3) << "no digit lost";
+    EXPECT_TRUE(row.last().isNull()) << "what is not finite is null";
 }
 
 TEST(ApiJson, statusTellsWhatIsNotKnownAsNull)
