@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Takes the README's pictures of the main window, the Options window (General and MQTT
-# tabs), the web-posting window and the Export History window into docs/, from the
+# Takes the README's pictures of the main window, the Options window (General, MQTT and
+# Dashboard tabs), the web-posting window and the Export History window into docs/, from the
 # program running on the simulated monitor under a virtual X server, as scripts/run.sh
 # starts it, in a scratch configuration folder (build/shots). It also prints how long the
 # program took from its start to the first readings over TCP.
@@ -80,6 +80,8 @@ place "$options" 560 0
 shot options_general "$options"
 click 909 41 # its MQTT tab
 shot options_mqtt "$options"
+xdotool key --window "$options" ctrl+Tab # the next tab, Dashboard
+shot options_dashboard "$options"
 
 sleep 30 # a few posts
 click 199 8 # Write To Web

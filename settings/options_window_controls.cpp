@@ -242,6 +242,8 @@ OptionsWindowControls buildOptionsWindowControls(QWidget& parent)
 {
     OptionsWindowControls c{};
     c.tabs = named(new QTabWidget, "SSTab1");
+    // Every tab in sight: the window is as wide as its tabs' captions.
+    c.tabs->setUsesScrollButtons(false);
     c.tabs->addTab(generalTab(c), QStringLiteral("General"));
     c.tabs->addTab(webServerTab(c), QStringLiteral("Web Server"));
     c.tabs->addTab(polarityTab(c), QStringLiteral("Solar/Wind Systems"));
