@@ -162,7 +162,9 @@ Checked<ChartRequest> checkChartRequest(const QueryItems& items)
     ChartRequest request{.range = "1h"};
     for (const auto& [name, value] : items) {
         if (name == "range") {
-            const auto* range = std::find_if(kRanges.begin(), kRanges.end(), [&](const Range& r) { return r.name == value; });
+            const std::string_view wanted = value;
+            const auto* range =
+                std::find_if(kRanges.begin(), kRanges.end(), [wanted](const Range& r) { return r.name == wanted; });
             if (range == kRanges.end())
                 return refused<ChartRequest>("\"range\" must be 1h, 24h, 7d or 30d, not \"" + value + "\".");
             request.range = value;

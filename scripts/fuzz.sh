@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(receiver_fuzzer command_protocol_fuzzer settings_loader_fuzzer web_host_fuzzer)
+[ ${#targets[@]} -gt 0 ] || targets=(receiver_fuzzer command_protocol_fuzzer settings_loader_fuzzer web_host_fuzzer api_query_fuzzer)
 
 ./scripts/sanitized-build.sh "${targets[@]}"
 

@@ -2,23 +2,13 @@
 
 #include "common/number_text.h"
 
+#include "settings/option_fields.h"
+
 #include <string_view>
-
-namespace {
-
-std::string_view trimmed(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-} // namespace
 
 HttpVerdict checkHttpEntries(const HttpEntries& entries, std::int32_t tcpServerPort)
 {
-    const std::string_view portText = trimmed(entries.port);
+    const std::string_view portText = trimmedEntry(entries.port);
     const auto port = parseWholeNumber(portText, 1, 65535);
     if (!port || portText.find_first_of(".,eE") != std::string_view::npos)
         return {.message = "The dashboard's port must be a whole number from 1 to 65535."};

@@ -2,6 +2,7 @@
 #include "settings/mqtt_option_fields.h"
 
 #include "common/number_text.h"
+#include "settings/option_fields.h"
 
 #include <cerrno>
 #include <cstring>
@@ -11,11 +12,7 @@ namespace {
 
 std::string trimmed(std::string_view text)
 {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t");
-    return std::string(text.substr(first, last - first + 1));
+    return std::string(trimmedEntry(text));
 }
 
 // Nothing when the file opens for reading; otherwise the system's reason.

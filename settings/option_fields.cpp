@@ -108,3 +108,11 @@ std::string accountPageAddress(std::string_view host, std::string_view user)
 {
     return std::string(host) + std::string(kAccountPagePath) + std::string(user);
 }
+
+std::string_view trimmedEntry(std::string_view text)
+{
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}

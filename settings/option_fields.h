@@ -14,6 +14,9 @@
 // accepted as numeric and then read as some other value.
 std::optional<double> fieldNumber(std::string_view text, NumberSymbols symbols);
 
+// The entry without the blanks and tabs around it.
+std::string_view trimmedEntry(std::string_view text);
+
 // A 16-bit box with a lower limit: the write interval and the two power changes.
 struct ThresholdField {
     std::int16_t minimum;
