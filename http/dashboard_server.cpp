@@ -209,7 +209,9 @@ void DashboardServer::addRoutes()
 void DashboardServer::takeReadings(const LiveReadings& readings)
 {
     lastPacket_ = epochOf(clock_.now());
-    events_.send("reading", statePayload(readings, isoText(*lastPacket_)));
+    // The message is made only for someone who listens: most packets have no dashboard open.
+    if (events_.listeners() > 0)
+        events_.send("reading", statePayload(readings, isoText(*lastPacket_)));
     refreshFeed();
 }
 

@@ -29,6 +29,7 @@ std::string EventStream::eventText(std::string_view event, std::string_view data
 
 void EventStream::send(std::string_view event, std::string_view data)
 {
+    // Drops the listeners that left, so that every one below has its socket.
     if (listeners() == 0)
         return;
     const std::string text = eventText(event, data);
