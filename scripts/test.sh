@@ -3,4 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh --tests
-ctest --test-dir build --output-on-failure -j"$(nproc)"
+# Most cases wait on timers, sockets and the simulated monitor rather than the processor:
+# two run at a time per core.
+ctest --test-dir build --output-on-failure -j"$(( $(nproc) * 2 ))"
