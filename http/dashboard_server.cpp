@@ -185,7 +185,11 @@ void DashboardServer::addRoutes()
         const EpochSeconds to = history_.now() + 1;
         const EpochSeconds from = to - chart.seconds;
         const EpochSeconds bucket = std::max<EpochSeconds>(1, (chart.seconds + chart.points - 1) / chart.points);
-        const auto points = chart.seconds <= 3600 ? history_.packetPower(from, to, bucket) : history_.power(from, to, bucket);
+        const bool fromPackets = chart.seconds <= 3600;
+        // The long ranges are drawn from the minutes: the one in progress is in them too.
+        if (!fromPackets)
+            history_.flush();
+        const auto points = fromPackets ? history_.packetPower(from, to, bucket) : history_.power(from, to, bucket);
         send(responder, json(chartJson(chart.range, from, to, points)));
     });
     get("/api/v1/history", [this](const QHttpServerRequest& request, QHttpServerResponder&& responder) {
