@@ -34,11 +34,11 @@ struct Answer {
 
 class Browser {
 public:
-    Answer get(int port, const QString& path, const QByteArray& method = "GET")
+    Answer get(int port, const QString& path, const QByteArray& method = "GET", int waitMs = kWaitMs)
     {
         QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(path)));
         std::unique_ptr<QNetworkReply> reply(network_.sendCustomRequest(request, method));
-        if (!QTest::qWaitFor([&] { return reply->isFinished(); }, kWaitMs))
+        if (!QTest::qWaitFor([&] { return reply->isFinished(); }, waitMs))
             return {};
         return {.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
                 .type = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray(),
@@ -118,7 +118,10 @@ struct ServerRig : MonitorOnFakes {
         }
     }
 
-    Answer get(const QString& path, const QByteArray& method = "GET") { return browser.get(httpPort, path, method); }
+    Answer get(const QString& path, const QByteArray& method = "GET", int waitMs = kWaitMs)
+    {
+        return browser.get(httpPort, path, method, waitMs);
+    }
 };
 
 TEST(DashboardServer, everyAddressAnswersWithItsTypeAndItsContent)
@@ -160,22 +163,27 @@ TEST(DashboardServer, everyAddressAnswersWithItsTypeAndItsContent)
         EXPECT_EQ(rig.get("/api/v1/status", method).status, 405) << method.toStdString();
 }
 
+// Rows written straight into the history's file, in one transaction.
+void insertRows(const char* insert, int count, const std::function<QVariantList(int)>& values)
+{
+    QSqlQuery query(QSqlDatabase::database(QSqlDatabase::connectionNames().first()));
+    query.exec(QStringLiteral("BEGIN"));
+    query.prepare(QString::fromLatin1(insert));
+    for (int i = 0; i < count; ++i) {
+        for (const QVariant& value : values(i))
+            query.addBindValue(value);
+        ASSERT_TRUE(query.exec());
+    }
+    query.exec(QStringLiteral("COMMIT"));
+}
+
 TEST(DashboardServer, historyRowsComeBackEveryOneInOrder_acrossManyPages)
 {
     ServerRig rig;
     const EpochSeconds now = rig.history.now();
     const int minutes = 3 * HistoryResponse::kPageRows + 17;
-    {
-        QSqlQuery insert(QSqlDatabase::database(QSqlDatabase::connectionNames().first()));
-        insert.exec(QStringLiteral("BEGIN"));
-        insert.prepare(QStringLiteral("INSERT INTO minutes(time, packets, watts1_avg) VALUES (?, 60, ?)"));
-        for (int i = 0; i < minutes; ++i) {
-            insert.addBindValue(qint64(now - (minutes - i) * 60));
-            insert.addBindValue(double(i));
-            ASSERT_TRUE(insert.exec());
-        }
-        insert.exec(QStringLiteral("COMMIT"));
-    }
+    insertRows("INSERT INTO minutes(time, packets, watts1_avg) VALUES (?, 60, ?)", minutes,
+               [&](int i) { return QVariantList{qint64(now - (minutes - i) * 60), double(i)}; });
     const Answer answer = rig.get(QStringLiteral("/api/v1/history?from=%1").arg(now - minutes * 60 - 1));
     ASSERT_EQ(answer.status, 200) << answer.body.left(200).toStdString();
     EXPECT_EQ(answer.json()["columns"].toArray().at(3).toString(), "watts1_avg");
@@ -186,6 +194,26 @@ TEST(DashboardServer, historyRowsComeBackEveryOneInOrder_acrossManyPages)
 
     const Answer csv = rig.get(QStringLiteral("/api/v1/history?format=csv&from=%1").arg(now - minutes * 60 - 1));
     EXPECT_EQ(csv.body.count('\n'), minutes + 1) << "the header and every row";
+}
+
+TEST(DashboardServer, aRangeOfMoreRowsThanAnAnswerCarriesIsRefused_aRangeAtTheLimitIsSent)
+{
+    ServerRig rig;
+    const EpochSeconds now = rig.history.now();
+    // One packet alone in its second, then ten a second: one more than an answer carries.
+    const int packets = static_cast<int>(HistoryResponse::kMaxRows) + 1;
+    insertRows("INSERT INTO packets(time, watts1) VALUES (?, 1)", packets, [&](int i) {
+        return QVariantList{qint64(i == 0 ? now - 20'002 : now - 20'001 + (i - 1) / 10)};
+    });
+    const Answer refused = rig.get(QStringLiteral("/api/v1/history?resolution=packet&from=%1").arg(now - 30'000));
+    EXPECT_EQ(refused.status, 400);
+    EXPECT_EQ(refused.json()["error"].toString(), "The range holds more than 200000 rows; ask for a shorter one.");
+
+    // Without the lone packet's second the range holds exactly as many as an answer carries.
+    const Answer sent = rig.get(
+        QStringLiteral("/api/v1/history?resolution=packet&format=csv&from=%1").arg(now - 20'001), "GET", 30'000);
+    ASSERT_EQ(sent.status, 200);
+    EXPECT_EQ(sent.body.count('\n'), HistoryResponse::kMaxRows + 1) << "the header and every row";
 }
 
 TEST(DashboardServer, liveEventsFollowEachPacketWithoutAsking)
