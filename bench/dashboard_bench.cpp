@@ -19,7 +19,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QProcess>
-#include <QSettings>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -82,18 +81,14 @@ public:
           link_(kComPort, folder.toStdString(), terminal_.slavePath()),
           monitorLine_(line_, terminal_, rate)
     {
-        QSettings settings(folder + "/DARavev/DARavev.ini", QSettings::IniFormat);
-        settings.beginGroup("startup");
-        for (const auto& [key, value] : {std::pair{"ComPort", QString::number(kComPort)},
-                                         {"ZigbeeVersion", "8"},
-                                         {"StartupComIsOn", "True"},
-                                         {"StartupRTLisOn", "True"},
-                                         {"StartupListen", "True"},
-                                         {"TCPport", QString::number(kTcpPort)},
-                                         {"HttpPort", QString::number(kHttpPort)},
-                                         {"HttpEnable", httpEnabled ? "True" : "False"}})
-            settings.setValue(key, value);
-        settings.sync();
+        writeScratchSettings(folder, {{"ComPort", QString::number(kComPort)},
+                                      {"ZigbeeVersion", "8"},
+                                      {"StartupComIsOn", "True"},
+                                      {"StartupRTLisOn", "True"},
+                                      {"StartupListen", "True"},
+                                      {"TCPport", QString::number(kTcpPort)},
+                                      {"HttpPort", QString::number(kHttpPort)},
+                                      {"HttpEnable", httpEnabled ? "True" : "False"}});
         process_.setProcessEnvironment(scratchEnvironment(folder));
         process_.setStandardOutputFile(QProcess::nullDevice());
         process_.start(KVO_SERVICE_PATH, {});

@@ -13,7 +13,6 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QThread>
 #include <chrono>
@@ -38,16 +37,13 @@ class Running {
 public:
     Running(const Subject& subject, int packetsPerSecond) : subject_(subject)
     {
-        QSettings settings(config_.filePath("DARavev/DARavev.ini"), QSettings::IniFormat);
-        settings.beginGroup("startup");
-        settings.setValue("ComPort", QString::number(subject.comPort));
-        settings.setValue("ZigbeeVersion", "8");
-        settings.setValue("StartupComIsOn", "True");
-        settings.setValue("StartupRTLisOn", "True");
-        settings.setValue("StartupListen", "True");
-        settings.setValue("TCPport", QString::number(subject.tcpPort));
-        settings.setValue("ShowReadingsAtStart", subject.readingsShown ? "True" : "False");
-        settings.sync();
+        writeScratchSettings(config_.path(), {{"ComPort", QString::number(subject.comPort)},
+                                              {"ZigbeeVersion", "8"},
+                                              {"StartupComIsOn", "True"},
+                                              {"StartupRTLisOn", "True"},
+                                              {"StartupListen", "True"},
+                                              {"TCPport", QString::number(subject.tcpPort)},
+                                              {"ShowReadingsAtStart", subject.readingsShown ? "True" : "False"}});
 
         QProcessEnvironment environment = scratchEnvironment(config_.path());
         environment.insert("QT_QPA_PLATFORM", "offscreen");

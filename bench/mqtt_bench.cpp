@@ -17,7 +17,6 @@
 #include "simulator/pseudo_terminal.h"
 
 #include <QCoreApplication>
-#include <QSettings>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <algorithm>
@@ -139,15 +138,9 @@ int main(int argc, char* argv[])
         return 1;
     }
     QTemporaryDir config;
-    {
-        QSettings settings(config.filePath("DARavev/DARavev.ini"), QSettings::IniFormat);
-        settings.beginGroup("startup");
-        for (const auto& [key, value] :
-             {std::pair<QString, QString>{"ComPort", QString::number(kComPort)}, {"ZigbeeVersion", "8"},
-              {"StartupComIsOn", "True"}, {"StartupRTLisOn", "True"}, {"MqttEnable", "True"},
-              {"MqttHost", "127.0.0.1"}, {"MqttPort", QString::number(broker.port())}})
-            settings.setValue(key, value);
-    }
+    writeScratchSettings(config.path(), {{"ComPort", QString::number(kComPort)}, {"ZigbeeVersion", "8"},
+                                         {"StartupComIsOn", "True"}, {"StartupRTLisOn", "True"}, {"MqttEnable", "True"},
+                                         {"MqttHost", "127.0.0.1"}, {"MqttPort", QString::number(broker.port())}});
     PseudoTerminal terminal;
     const ComPortLink link(kComPort, config.path().toStdString(), terminal.slavePath());
     MonitorState state;

@@ -18,7 +18,6 @@
 
 #include <QCoreApplication>
 #include <QProcess>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -68,17 +67,13 @@ void poll(const TimedLine& line, int packets, std::chrono::seconds limit, Latenc
 Latencies measure(const QString& program, int packets, int rate)
 {
     QTemporaryDir config;
-    QSettings settings(config.filePath("DARavev/DARavev.ini"), QSettings::IniFormat);
-    settings.beginGroup("startup");
-    for (const auto& [key, value] : {std::pair{"ComPort", QString::number(kComPort)},
-                                     {"ZigbeeVersion", "8"},
-                                     {"StartupComIsOn", "True"},
-                                     {"StartupRTLisOn", "True"},
-                                     {"StartupListen", "True"},
-                                     {"TCPport", QString::number(kTcpPort)},
-                                     {"ShowReadingsAtStart", "False"}})
-        settings.setValue(key, value);
-    settings.sync();
+    writeScratchSettings(config.path(), {{"ComPort", QString::number(kComPort)},
+                                         {"ZigbeeVersion", "8"},
+                                         {"StartupComIsOn", "True"},
+                                         {"StartupRTLisOn", "True"},
+                                         {"StartupListen", "True"},
+                                         {"TCPport", QString::number(kTcpPort)},
+                                         {"ShowReadingsAtStart", "False"}});
 
     PseudoTerminal terminal;
     ComPortLink link(kComPort, config.path().toStdString(), terminal.slavePath());

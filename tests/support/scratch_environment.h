@@ -4,7 +4,10 @@
 #pragma once
 
 #include <QProcessEnvironment>
+#include <QSettings>
 #include <QString>
+#include <initializer_list>
+#include <utility>
 
 inline QProcessEnvironment scratchEnvironment(const QString& folder)
 {
@@ -12,4 +15,15 @@ inline QProcessEnvironment scratchEnvironment(const QString& folder)
     environment.insert("XDG_CONFIG_HOME", folder);
     environment.insert("XDG_DATA_HOME", folder);
     return environment;
+}
+
+// The settings file of a program started in that folder: the given keys of its section
+// "startup", written before the program reads them.
+inline void writeScratchSettings(const QString& folder, std::initializer_list<std::pair<QString, QString>> values)
+{
+    QSettings settings(folder + "/DARavev/DARavev.ini", QSettings::IniFormat);
+    settings.beginGroup("startup");
+    for (const auto& [key, value] : values)
+        settings.setValue(key, value);
+    settings.sync();
 }
