@@ -83,9 +83,8 @@ void DashboardServer::start()
     const auto port = static_cast<quint16>(settings_.HttpPort);
     if (listener_->listen(localOnly ? QHostAddress::LocalHost : QHostAddress::Any, port)) {
         // Bound once it listens: the HTTP server takes it over and serves every later listen.
-        if (!bound_)
+        if (!http_.servers().contains(listener_))
             http_.bind(listener_);
-        bound_ = true;
         failureSaid_.clear();
         statusList_.addLine("Dashboard at http://" + std::string(localOnly ? "127.0.0.1" : "<this machine>") + ":"
                             + std::to_string(port) + "/" + (localOnly ? " (this computer only)." : "."));

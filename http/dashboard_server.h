@@ -56,7 +56,6 @@ private:
     QHttpServer http_;
     // Handed to the HTTP server at its first listen.
     BoundedTcpServer* listener_;
-    bool bound_ = false;
     EventStream events_;
     QTimer feedTimer_;
     std::string lastFeed_;
