@@ -101,6 +101,7 @@ void Program::connectDisplays()
     server.statusList().mirrorTo(window_.statusList(), &window_);
     companion_.mqtt().statusList().mirrorTo(window_.statusList(), &window_);
     companion_.dashboard().statusList().mirrorTo(window_.statusList(), &window_);
+    companion_.influx().statusList().mirrorTo(window_.statusList(), &window_);
     monitor.portBox().mirrorTo(window_.portBox(), &window_);
     monitor.realTimeBox().mirrorTo(window_.realTimeBox(), &window_);
     server.statusBox().mirrorTo(window_.serverBox(), &window_);
@@ -124,6 +125,7 @@ void Program::connectWindows()
     connect(&options_, &OptionsWindowOwner::webPostingRefreshWanted, this, [this] { webWindow_.RefreshTextBoxes(); });
     connect(&options_, &OptionsWindowOwner::mqttSettingsSaved, &companion_.mqtt(), &MqttPublisher::start);
     connect(&options_, &OptionsWindowOwner::httpSettingsSaved, &companion_.dashboard(), &DashboardServer::start);
+    connect(&options_, &OptionsWindowOwner::influxSettingsSaved, &companion_.influx(), &InfluxUploader::start);
     connect(&window_, &MainWindow::closeRequested, this, &Program::Form_Unload);
     connect(&companion_.monitor(), &Monitor::comPanelWanted, this, [this] { comPanel_.show(); });
     connect(&companion_.monitor(), &Monitor::portSearchWanted, this, [this] { comPanel_.showAndListPorts(); });

@@ -30,6 +30,7 @@ Companion::Companion(const CompanionPlatform& platform, QObject* parent)
       mqtt_(settings_.values(), MqttTiming{}, this),
       history_(platform.clock, monitor_.List1(), this),
       dashboard_(monitor_, history_, settings_.values(), platform.clock, this),
+      influx_(history_, settings_.values(), UploadTiming{}, this),
       historyFile_(platform.historyFile)
 {
     server_.setParent(this);
@@ -44,6 +45,7 @@ void Companion::connectParts()
     connect(&monitor_, &Monitor::readingsDecoded, &webPosting_, &WebPostingController::PostReadings);
     connect(&monitor_, &Monitor::readingsDecoded, &mqtt_, &MqttPublisher::publishReadings);
     connect(&monitor_, &Monitor::readingsDecoded, &history_, &HistoryStore::record);
+    connect(&history_, &HistoryStore::rowsWritten, &influx_, &InfluxUploader::sendNewRows);
     connect(&monitor_, &Monitor::realTimeSwitched, &webPosting_, &WebPostingController::showRealTimeSwitched);
     connect(&monitor_, &Monitor::tcpServerStartWanted, &server_, &ResidentServer::listenUnlessServing);
     connect(&monitor_, &Monitor::tcpServerStartIfClosedWanted, &server_, &ResidentServer::listenIfClosed);
@@ -72,6 +74,7 @@ void Companion::begin()
     server_.startStatusTimer();
     mqtt_.start();
     dashboard_.start();
+    influx_.start();
 }
 
 void Companion::openPortAtStartup()
@@ -102,6 +105,7 @@ bool Companion::beginEnd()
     periodicSaveTimer_.stop();
     monitor_.end();
     dashboard_.stop();
+    influx_.stop();
     return true;
 }
 

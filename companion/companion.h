@@ -1,6 +1,7 @@
 // The program without its windows: the settings, the monitor, the TCP server, web
-// posting, the MQTT publisher and the dashboard's HTTP server, wired together, with the start-up options and the shut-down that
-// the windowed program and the service share.
+// posting, the MQTT publisher, the dashboard's HTTP server and the InfluxDB uploader,
+// wired together, with the start-up options and the shut-down that the windowed program
+// and the service share.
 #pragma once
 
 #include "history/history_store.h"
@@ -10,6 +11,7 @@
 #include "mqtt/mqtt_publisher.h"
 #include "server/resident_server.h"
 #include "settings/persisted_settings.h"
+#include "upload/influx_uploader.h"
 #include "web/web_posting_controller.h"
 
 #include <QObject>
@@ -81,6 +83,7 @@ public:
     MqttPublisher& mqtt() { return mqtt_; }
     HistoryStore& history() { return history_; }
     DashboardServer& dashboard() { return dashboard_; }
+    InfluxUploader& influx() { return influx_; }
 
 private:
     void connectParts();
@@ -98,6 +101,7 @@ private:
     MqttPublisher mqtt_;
     HistoryStore history_;
     DashboardServer dashboard_;
+    InfluxUploader influx_;
     QString historyFile_;
     PeriodicSave periodicSave_;
     QTimer periodicSaveTimer_; // Timer4

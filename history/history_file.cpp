@@ -21,6 +21,9 @@ const char* const kSchema[] = {
     " amps1 REAL, amps2 REAL, pf1 REAL, pf2 REAL, energy_ws1 REAL, energy_ws2 REAL, kwh1 REAL, kwh2 REAL,"
     " imported_ws1 REAL, exported_ws1 REAL, imported_ws2 REAL, exported_ws2 REAL)",
     "CREATE INDEX IF NOT EXISTS packets_by_time ON packets(time)",
+    // How far each uploader's destination has acknowledged the rows: everything before
+    // sent_until is there.
+    "CREATE TABLE IF NOT EXISTS upload_cursors(destination TEXT PRIMARY KEY, sent_until INTEGER NOT NULL)",
 };
 
 // Columns added since the first version; a file made before them gains them at open.

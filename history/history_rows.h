@@ -61,6 +61,14 @@ struct MinuteRow {
     bool operator==(const MinuteRow&) const = default;
 };
 
+// The first and last second of some rows, both included.
+struct TimeSpan {
+    EpochSeconds first = 0;
+    EpochSeconds last = 0;
+
+    bool operator==(const TimeSpan&) const = default;
+};
+
 // The two kinds of row.
 enum class HistoryRows { Minutes, Packets };
 

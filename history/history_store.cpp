@@ -191,6 +191,7 @@ bool HistoryStore::write(const std::optional<MinuteRow>& row)
         return false;
     }
     writeFailureShown_ = false;
+    emit rowsWritten();
     return true;
 }
 
@@ -205,18 +206,7 @@ void HistoryStore::reportWriteFailure(const std::string& reason)
 
 std::vector<PacketRow> HistoryStore::packets(EpochSeconds from, EpochSeconds to) const
 {
-    std::vector<PacketRow> rows;
-    if (isOpen()) {
-        QSqlQuery query(file_->database());
-        query.setForwardOnly(true);
-        query.prepare(QStringLiteral("SELECT time, volts, watts1, watts2, amps1, amps2, pf1, pf2, energy_ws1,"
-                                     " energy_ws2, kwh1, kwh2, imported_ws1, exported_ws1, imported_ws2, exported_ws2"
-                                     " FROM packets WHERE time >= ? AND time < ? ORDER BY time"));
-        bind(query, {qint64(from), qint64(to)});
-        query.exec();
-        while (query.next())
-            rows.push_back(packetAt(query));
-    }
+    std::vector<PacketRow> rows = writtenPackets(from, to, kNoLimit);
     for (const PacketRow& packet : pending_) {
         if (packet.time >= from && packet.time < to)
             rows.push_back(packet);
@@ -224,7 +214,24 @@ std::vector<PacketRow> HistoryStore::packets(EpochSeconds from, EpochSeconds to)
     return rows;
 }
 
-std::vector<MinuteRow> HistoryStore::minutes(EpochSeconds from, EpochSeconds to) const
+std::vector<PacketRow> HistoryStore::writtenPackets(EpochSeconds from, EpochSeconds to, std::int64_t limit) const
+{
+    std::vector<PacketRow> rows;
+    if (!isOpen())
+        return rows;
+    QSqlQuery query(file_->database());
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT time, volts, watts1, watts2, amps1, amps2, pf1, pf2, energy_ws1,"
+                                 " energy_ws2, kwh1, kwh2, imported_ws1, exported_ws1, imported_ws2, exported_ws2"
+                                 " FROM packets WHERE time >= ? AND time < ? ORDER BY time LIMIT ?"));
+    bind(query, {qint64(from), qint64(to), qint64(limit)});
+    query.exec();
+    while (query.next())
+        rows.push_back(packetAt(query));
+    return rows;
+}
+
+std::vector<MinuteRow> HistoryStore::minutes(EpochSeconds from, EpochSeconds to, std::int64_t limit) const
 {
     std::vector<MinuteRow> rows;
     if (!isOpen())
@@ -234,12 +241,23 @@ std::vector<MinuteRow> HistoryStore::minutes(EpochSeconds from, EpochSeconds to)
     query.prepare(QStringLiteral("SELECT time, packets, volts, watts1_avg, watts1_min, watts1_max, watts2_avg,"
                                  " watts2_min, watts2_max, energy_ws1, energy_ws2, kwh1, kwh2, imported_ws1,"
                                  " exported_ws1, imported_ws2, exported_ws2 FROM minutes"
-                                 " WHERE time >= ? AND time < ? ORDER BY time"));
-    bind(query, {qint64(from), qint64(to)});
+                                 " WHERE time >= ? AND time < ? ORDER BY time LIMIT ?"));
+    bind(query, {qint64(from), qint64(to), qint64(limit)});
     query.exec();
     while (query.next())
         rows.push_back(minuteAt(query));
     return rows;
+}
+
+std::optional<TimeSpan> HistoryStore::writtenPacketSpan() const
+{
+    if (!isOpen())
+        return std::nullopt;
+    QSqlQuery query(file_->database());
+    if (!query.exec(QStringLiteral("SELECT min(time), max(time) FROM packets")) || !query.next()
+        || query.value(0).isNull())
+        return std::nullopt;
+    return TimeSpan{query.value(0).toLongLong(), query.value(1).toLongLong()};
 }
 
 std::vector<PowerPoint> HistoryStore::power(EpochSeconds from, EpochSeconds to, EpochSeconds bucketSeconds) const

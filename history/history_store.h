@@ -36,6 +36,8 @@ public:
     // Opens the file; an empty path keeps no history this run.
     void open(const QString& path);
     bool isOpen() const { return file_ && file_->isOpen(); }
+    // The open file, for readers of its other tables; none when no history is kept.
+    const HistoryFile* file() const { return isOpen() ? file_.get() : nullptr; }
     const QString& path() const { return path_; }
 
     void record(const LiveReadings& readings);
@@ -44,9 +46,15 @@ public:
 
     EpochSeconds now() const;
 
+    static constexpr std::int64_t kNoLimit = -1;
+
     // Rows with from <= time < to, oldest first; the packets include the minute in progress.
     std::vector<PacketRow> packets(EpochSeconds from, EpochSeconds to) const;
-    std::vector<MinuteRow> minutes(EpochSeconds from, EpochSeconds to) const;
+    std::vector<MinuteRow> minutes(EpochSeconds from, EpochSeconds to, std::int64_t limit = kNoLimit) const;
+    // The packets of the file alone, at most limit of them.
+    std::vector<PacketRow> writtenPackets(EpochSeconds from, EpochSeconds to, std::int64_t limit) const;
+    // The times of the oldest and the newest packet in the file; none when it holds none.
+    std::optional<TimeSpan> writtenPacketSpan() const;
     // The average power over buckets of the given length, for a chart: from the minutes, or
     // from the packets (the minute in progress included).
     std::vector<PowerPoint> power(EpochSeconds from, EpochSeconds to, EpochSeconds bucketSeconds) const;
@@ -57,6 +65,8 @@ public:
 signals:
     // A minute row was written (the chart's long ranges follow it).
     void minuteWritten(const MinuteRow& row);
+    // Rows were written to the file (packets, a minute or both).
+    void rowsWritten();
 
 private:
     void flushIfMinuteEnded();

@@ -5,7 +5,7 @@
 
 #include "mqtt/mosquitto_client.h"
 #include "mqtt/mqtt_topics.h"
-#include "mqtt/reconnect_backoff.h"
+#include "common/reconnect_backoff.h"
 #include "platform/observable_status.h"
 
 #include <QObject>

@@ -10,5 +10,5 @@ cd "$(dirname "$0")/.."
 # Qt keeps some allocations until the process ends; only use-after-free, overflows and
 # undefined behaviour fail the run here.
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir build-fuzz --output-on-failure -j"$(( $(nproc) * 2 ))" -LE 'package|browser|prometheus'
+  ctest --test-dir build-fuzz --output-on-failure -j"$(( $(nproc) * 2 ))" -LE 'package|browser|prometheus|influxdb'
 ./scripts/fuzz.sh "${1:-5}"

@@ -82,6 +82,8 @@ click 909 41 # its MQTT tab
 shot options_mqtt "$options"
 xdotool key --window "$options" ctrl+Tab # the next tab, Dashboard
 shot options_dashboard "$options"
+xdotool key --window "$options" ctrl+Tab # the next tab, InfluxDB
+shot options_influxdb "$options"
 
 sleep 30 # a few posts
 click 199 8 # Write To Web

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build needs (Debian packages) when it is missing, then builds;
 # with --packages-only it stops after the packages. --tests adds what the tests need
-# beyond the build: a browser and its driver, and Prometheus.
+# beyond the build: a browser and its driver, Prometheus and InfluxDB.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,7 +15,7 @@ packages_only=false
 for option in "$@"; do
   case "$option" in
     --packages-only) packages_only=true ;;
-    --tests) packages+=(chromium chromium-driver python3-selenium prometheus) ;;
+    --tests) packages+=(chromium chromium-driver python3-selenium prometheus influxdb) ;;
   esac
 done
 missing=()

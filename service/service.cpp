@@ -12,6 +12,7 @@ Service::Service(const CompanionPlatform& platform, ConsoleLog& log)
     server.statusList().mirrorTo(statusList_, this);
     companion_.mqtt().statusList().mirrorTo(statusList_, this);
     companion_.dashboard().statusList().mirrorTo(statusList_, this);
+    companion_.influx().statusList().mirrorTo(statusList_, this);
     monitor.portBox().mirrorTo(portBox_, this);
     monitor.realTimeBox().mirrorTo(realTimeBox_, this);
     server.statusBox().mirrorTo(serverBox_, this);

@@ -4,11 +4,14 @@
 #include "link/live_readings.h"
 #include "platform/dialogs.h"
 #include "settings/http_option_fields.h"
+#include "settings/influx_option_fields.h"
 #include "settings/mqtt_option_fields.h"
 #include "settings/persisted_settings.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -127,6 +130,8 @@ void OptionsFrm::connectControls()
     connect(&Timer1_, &QTimer::timeout, this, &OptionsFrm::Timer1_Timer);
     connect(controls_.mqtt.applyButton, &QPushButton::clicked, this, &OptionsFrm::applyMqtt);
     connect(controls_.http.applyButton, &QPushButton::clicked, this, &OptionsFrm::applyHttp);
+    connect(controls_.influx.applyButton, &QPushButton::clicked, this, &OptionsFrm::applyInflux);
+    connect(controls_.influx.apiBox, &QComboBox::currentIndexChanged, this, &OptionsFrm::showInfluxApi);
 }
 
 void OptionsFrm::Form_Load()
@@ -148,6 +153,7 @@ void OptionsFrm::Form_Load()
     controls_.rateBox->setText(qText(rateText(state.Rate, context_.symbols)));
     loadMqtt();
     loadHttp();
+    loadInflux();
 }
 
 void OptionsFrm::loadMqtt()
@@ -221,6 +227,64 @@ void OptionsFrm::applyHttp()
     c.message->setText(verdict.settings->HttpEnable ? QStringLiteral("Saved; the dashboard listens anew with these settings.")
                                                     : QStringLiteral("Saved; the dashboard is off."));
     emit httpSettingsSaved();
+}
+
+void OptionsFrm::loadInflux()
+{
+    const SettingsValues& state = context_.settings.values();
+    const InfluxControls& c = controls_.influx;
+    c.enableBox->setChecked(state.InfluxEnable);
+    c.urlBox->setText(qText(state.InfluxUrl));
+    c.apiBox->setCurrentIndex(c.apiBox->findData(state.InfluxApi));
+    c.resolutionBox->setCurrentIndex(c.resolutionBox->findData(static_cast<int>(state.InfluxResolution)));
+    c.databaseBox->setText(qText(state.InfluxDatabase));
+    c.userBox->setText(qText(state.InfluxUser));
+    c.passwordBox->setText(qText(state.InfluxPassword));
+    c.orgBox->setText(qText(state.InfluxOrg));
+    c.bucketBox->setText(qText(state.InfluxBucket));
+    c.tokenBox->setText(qText(state.InfluxToken));
+    showInfluxApi();
+}
+
+void OptionsFrm::showInfluxApi()
+{
+    const InfluxControls& c = controls_.influx;
+    const bool version2 = c.apiBox->currentData().toInt() == 2;
+    c.version1Frame->setEnabled(!version2);
+    c.version2Frame->setEnabled(version2);
+}
+
+void OptionsFrm::applyInflux()
+{
+    const InfluxControls& c = controls_.influx;
+    const InfluxVerdict verdict
+        = checkInfluxEntries({.enable = c.enableBox->isChecked(),
+                              .url = boxText(*c.urlBox),
+                              .api = c.apiBox->currentData().toInt(),
+                              .database = boxText(*c.databaseBox),
+                              .user = boxText(*c.userBox),
+                              .password = boxText(*c.passwordBox),
+                              .org = boxText(*c.orgBox),
+                              .bucket = boxText(*c.bucketBox),
+                              .token = boxText(*c.tokenBox),
+                              .resolution = static_cast<UploadResolution>(c.resolutionBox->currentData().toInt())});
+    if (!verdict.settings) {
+        c.message->setText(qText(verdict.message));
+        using Box = InfluxVerdict::Box;
+        const std::pair<Box, QLineEdit*> boxes[] = {{Box::Url, c.urlBox},       {Box::Database, c.databaseBox},
+                                                    {Box::User, c.userBox},     {Box::Org, c.orgBox},
+                                                    {Box::Bucket, c.bucketBox}, {Box::Token, c.tokenBox}};
+        for (const auto& [box, edit] : boxes)
+            if (box == verdict.box)
+                edit->setFocus();
+        return;
+    }
+    context_.settings.saveInflux(*verdict.settings);
+    loadInflux();
+    c.message->setText(verdict.settings->InfluxEnable
+                           ? QStringLiteral("Saved; uploads start anew with these settings.")
+                           : QStringLiteral("Saved; uploads are off."));
+    emit influxSettingsSaved();
 }
 
 void OptionsFrm::setTriggerPushBox(bool ticked)

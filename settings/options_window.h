@@ -45,6 +45,8 @@ signals:
     void mqttSettingsSaved();
     // "Apply" of the dashboard tab saved its settings: the HTTP server is to listen anew.
     void httpSettingsSaved();
+    // "Apply" of the InfluxDB tab saved its settings: the uploader is to start anew.
+    void influxSettingsSaved();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -71,6 +73,9 @@ private:
     void applyMqtt();
     void loadHttp();
     void applyHttp();
+    void loadInflux();
+    void showInfluxApi();
+    void applyInflux();
 
     OptionsContext context_;
     OptionsWindowControls controls_;

@@ -2,8 +2,10 @@
 #include "settings/options_window_controls.h"
 
 #include "common/support_address.h"
+#include "settings/influx_settings.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -157,7 +159,7 @@ QWidget* polarityTab(OptionsWindowControls& c)
 }
 
 // A box with its caption as a label that names it and gives it a keyboard shortcut.
-void addLabelledBox(QGridLayout& grid, const char* caption, QLineEdit* box)
+void addLabelledBox(QGridLayout& grid, const char* caption, QWidget* box)
 {
     auto* caption_ = label(caption);
     caption_->setBuddy(box);
@@ -236,6 +238,60 @@ QWidget* httpTab(HttpControls& c)
     return page(layout);
 }
 
+QComboBox* choiceBox(const char* name, std::initializer_list<std::pair<const char*, int>> choices)
+{
+    auto* box = named(new QComboBox, name);
+    for (const auto& [caption, value] : choices)
+        box->addItem(QString::fromLatin1(caption), value);
+    return box;
+}
+
+QWidget* influxTab(InfluxControls& c)
+{
+    c.enableBox = namedCheckBox("InfluxEnable", "&Send the history to InfluxDB",
+                                "Every reading with its own time, and after an outage everything that waited.");
+    c.urlBox = textBox("InfluxUrl", "The server's address, such as http://localhost:8086.");
+    c.apiBox = choiceBox("InfluxApi", {{"Version 1 (database)", 1}, {"Version 2 (bucket and token)", 2}});
+    c.resolutionBox = choiceBox("InfluxResolution", {{"Every packet", static_cast<int>(UploadResolution::Packet)},
+                                                     {"One per minute", static_cast<int>(UploadResolution::Minute)}});
+    c.databaseBox = textBox("InfluxDatabase");
+    c.userBox = textBox("InfluxUser", "Empty for a server without authentication.");
+    c.passwordBox = textBox("InfluxPassword");
+    c.passwordBox->setEchoMode(QLineEdit::Password);
+    c.orgBox = textBox("InfluxOrg");
+    c.bucketBox = textBox("InfluxBucket");
+    c.tokenBox = textBox("InfluxToken", "An API token that may write to the bucket.");
+    c.tokenBox->setEchoMode(QLineEdit::Password);
+    c.applyButton = button("InfluxApply", "&Apply");
+    c.message = named(new QLabel, "InfluxMessage");
+    c.message->setWordWrap(true);
+
+    auto* server = new QGridLayout;
+    addLabelledBox(*server, "Addr&ess:", c.urlBox);
+    addLabelledBox(*server, "A&PI:", c.apiBox);
+    addLabelledBox(*server, "&Readings:", c.resolutionBox);
+    auto* version1 = new QGridLayout;
+    addLabelledBox(*version1, "&Database:", c.databaseBox);
+    addLabelledBox(*version1, "&User:", c.userBox);
+    addLabelledBox(*version1, "Pass&word:", c.passwordBox);
+    auto* version2 = new QGridLayout;
+    addLabelledBox(*version2, "&Organisation:", c.orgBox);
+    addLabelledBox(*version2, "&Bucket:", c.bucketBox);
+    addLabelledBox(*version2, "&Token:", c.tokenBox);
+    c.version1Frame = frame("Version 1", version1);
+    c.version2Frame = frame("Version 2", version2);
+
+    auto* layout = new QVBoxLayout;
+    layout->addWidget(c.enableBox);
+    layout->addWidget(frame("Server", server));
+    layout->addWidget(c.version1Frame);
+    layout->addWidget(c.version2Frame);
+    layout->addWidget(c.applyButton);
+    layout->addWidget(c.message);
+    layout->addStretch();
+    return page(layout);
+}
+
 } // namespace
 
 OptionsWindowControls buildOptionsWindowControls(QWidget& parent)
@@ -249,6 +305,7 @@ OptionsWindowControls buildOptionsWindowControls(QWidget& parent)
     c.tabs->addTab(polarityTab(c), QStringLiteral("Solar/Wind Systems"));
     c.tabs->addTab(mqttTab(c.mqtt), QStringLiteral("MQTT"));
     c.tabs->addTab(httpTab(c.http), QStringLiteral("Dashboard"));
+    c.tabs->addTab(influxTab(c.influx), QStringLiteral("InfluxDB"));
     auto* layout = new QVBoxLayout(&parent);
     layout->addWidget(c.tabs);
     return c;

@@ -1,7 +1,9 @@
-// The options window's controls: five tabs of check boxes, text boxes and buttons.
+// The options window's controls: six tabs of check boxes, text boxes and buttons.
 #pragma once
 
 class QCheckBox;
+class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -33,6 +35,24 @@ struct HttpControls {
     QLabel* message;
 };
 
+// The InfluxDB tab, named after its settings' keys likewise.
+struct InfluxControls {
+    QCheckBox* enableBox;
+    QLineEdit* urlBox;
+    QComboBox* apiBox;
+    QComboBox* resolutionBox;
+    QGroupBox* version1Frame;
+    QLineEdit* databaseBox;
+    QLineEdit* userBox;
+    QLineEdit* passwordBox;
+    QGroupBox* version2Frame;
+    QLineEdit* orgBox;
+    QLineEdit* bucketBox;
+    QLineEdit* tokenBox;
+    QPushButton* applyButton;
+    QLabel* message;
+};
+
 struct OptionsWindowControls {
     QTabWidget* tabs;
     QCheckBox* listenAtStartBox;
@@ -56,6 +76,7 @@ struct OptionsWindowControls {
     QPushButton* polarityDoneButton;
     MqttControls mqtt;
     HttpControls http;
+    InfluxControls influx;
 };
 
 // Builds the tabs inside the given widget, every control named by its object name.

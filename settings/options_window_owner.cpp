@@ -20,6 +20,7 @@ OptionsFrm& OptionsWindowOwner::window()
         connect(window_, &OptionsFrm::webPostingRefreshWanted, this, &OptionsWindowOwner::webPostingRefreshWanted);
         connect(window_, &OptionsFrm::mqttSettingsSaved, this, &OptionsWindowOwner::mqttSettingsSaved);
         connect(window_, &OptionsFrm::httpSettingsSaved, this, &OptionsWindowOwner::httpSettingsSaved);
+        connect(window_, &OptionsFrm::influxSettingsSaved, this, &OptionsWindowOwner::influxSettingsSaved);
     }
     return *window_;
 }

@@ -38,6 +38,8 @@ signals:
     void mqttSettingsSaved();
     // The dashboard tab's settings were applied and saved.
     void httpSettingsSaved();
+    // The InfluxDB tab's settings were applied and saved.
+    void influxSettingsSaved();
 
 private:
     OptionsContext context_;

@@ -47,6 +47,13 @@ void PersistedSettings::saveHttp(const HttpSettings& http)
         save(id);
 }
 
+void PersistedSettings::saveInflux(const InfluxSettings& influx)
+{
+    static_cast<InfluxSettings&>(values_) = influx;
+    for (const Setting id : influxSettings())
+        save(id);
+}
+
 bool PersistedSettings::storeSound() const
 {
     return !store_.failure();

@@ -30,6 +30,8 @@ public:
     void saveMqtt(const MqttSettings& mqtt);
     // The HTTP server's settings, likewise.
     void saveHttp(const HttpSettings& http);
+    // The InfluxDB uploader's settings, likewise.
+    void saveInflux(const InfluxSettings& influx);
 
     // The monitor's counters, handed over before they are saved.
     void setCounters(const StoredCounters& counters) { values_.counters = counters; }

@@ -3,6 +3,7 @@
 
 #include "common/number_text.h"
 #include "common/web_host.h"
+#include "settings/influx_option_fields.h"
 #include "settings/mqtt_option_fields.h"
 #include "settings/option_fields.h"
 #include "settings/settings_values.h"
@@ -79,6 +80,11 @@ bool mqttTopicText(std::string_view text)
     return usableBaseTopic(text);
 }
 
+bool influxUrlText(std::string_view text)
+{
+    return !influxUrlProblem(text);
+}
+
 template <typename Field>
 SettingKey textKey(Setting id, std::string_view name, std::string_view defaultText, Field field,
                    bool (*accepts)(std::string_view) = anyText)
@@ -118,6 +124,18 @@ SettingKey energyBaseKey(Setting id, std::string_view name, Field field)
                 const auto& base = field(s);
                 return base ? generalNumberText(base->absWs) + ";" + generalNumberText(base->polWs) : std::string();
             }};
+}
+
+SettingKey resolutionKey()
+{
+    return {Setting::InfluxResolution, "InfluxResolution", "packet",
+            [](SettingsValues& s, std::string_view text) {
+                const auto value = parseResolution(text);
+                if (value)
+                    s.InfluxResolution = *value;
+                return value.has_value();
+            },
+            [](const SettingsValues& s) { return std::string(resolutionText(s.InfluxResolution)); }};
 }
 
 std::vector<SettingKey> makeTable()
@@ -168,16 +186,28 @@ std::vector<SettingKey> makeTable()
         booleanKey(Setting::HttpEnable, "HttpEnable", [](auto& s) -> auto& { return s.HttpEnable; }, "True"),
         wholeKey<std::int32_t>(Setting::HttpPort, "HttpPort", "7730", [](auto& s) -> auto& { return s.HttpPort; }, 1, 65535),
         booleanKey(Setting::HttpLocalOnly, "HttpLocalOnly", [](auto& s) -> auto& { return s.HttpLocalOnly; }, "True"),
+        booleanKey(Setting::InfluxEnable, "InfluxEnable", [](auto& s) -> auto& { return s.InfluxEnable; }),
+        textKey(Setting::InfluxUrl, "InfluxUrl", "", [](auto& s) -> auto& { return s.InfluxUrl; }, influxUrlText),
+        wholeKey<std::int32_t>(Setting::InfluxApi, "InfluxApi", "1", [](auto& s) -> auto& { return s.InfluxApi; }, 1, 2),
+        textKey(Setting::InfluxDatabase, "InfluxDatabase", "kvo7730", [](auto& s) -> auto& { return s.InfluxDatabase; }),
+        textKey(Setting::InfluxUser, "InfluxUser", "", [](auto& s) -> auto& { return s.InfluxUser; }),
+        textKey(Setting::InfluxPassword, "InfluxPassword", "", [](auto& s) -> auto& { return s.InfluxPassword; }),
+        textKey(Setting::InfluxOrg, "InfluxOrg", "", [](auto& s) -> auto& { return s.InfluxOrg; }),
+        textKey(Setting::InfluxBucket, "InfluxBucket", "", [](auto& s) -> auto& { return s.InfluxBucket; }),
+        textKey(Setting::InfluxToken, "InfluxToken", "", [](auto& s) -> auto& { return s.InfluxToken; }),
+        resolutionKey(),
     };
 }
 
 using S = Setting;
 
-constexpr std::array<Setting, 45> kStartupLoadOrder = {S::ComPort, S::TCPport, S::ZigbeeVersion, S::Rate, S::StartupComIsOn, S::StartupRTLisOn, S::StartupServerIsOn, S::StartupListen, S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::E1B, S::E2B, S::E1BP, S::E2BP, S::KVOresetCount, S::KVOCounter, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable, S::AutoWriteLocal, S::WebHost, S::TCPlocalOnly, S::MqttEnable, S::MqttHost, S::MqttPort, S::MqttTLS, S::MqttCAFile, S::MqttUser, S::MqttPassword, S::MqttTopic, S::MqttDiscovery, S::ShowReadingsAtStart, S::ImportWs1, S::ExportWs1, S::ImportWs2, S::ExportWs2, S::EnergyBase1, S::EnergyBase2, S::HttpEnable, S::HttpPort, S::HttpLocalOnly};
+constexpr std::array<Setting, 55> kStartupLoadOrder = {S::ComPort, S::TCPport, S::ZigbeeVersion, S::Rate, S::StartupComIsOn, S::StartupRTLisOn, S::StartupServerIsOn, S::StartupListen, S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::E1B, S::E2B, S::E1BP, S::E2BP, S::KVOresetCount, S::KVOCounter, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable, S::AutoWriteLocal, S::WebHost, S::TCPlocalOnly, S::MqttEnable, S::MqttHost, S::MqttPort, S::MqttTLS, S::MqttCAFile, S::MqttUser, S::MqttPassword, S::MqttTopic, S::MqttDiscovery, S::ShowReadingsAtStart, S::ImportWs1, S::ExportWs1, S::ImportWs2, S::ExportWs2, S::EnergyBase1, S::EnergyBase2, S::HttpEnable, S::HttpPort, S::HttpLocalOnly, S::InfluxEnable, S::InfluxUrl, S::InfluxApi, S::InfluxDatabase, S::InfluxUser, S::InfluxPassword, S::InfluxOrg, S::InfluxBucket, S::InfluxToken, S::InfluxResolution};
 
 constexpr std::array<Setting, 9> kMqttSettings = {S::MqttEnable, S::MqttHost, S::MqttPort, S::MqttTLS, S::MqttCAFile, S::MqttUser, S::MqttPassword, S::MqttTopic, S::MqttDiscovery};
 
 constexpr std::array<Setting, 3> kHttpSettings = {S::HttpEnable, S::HttpPort, S::HttpLocalOnly};
+
+constexpr std::array<Setting, 10> kInfluxSettings = {S::InfluxEnable, S::InfluxUrl, S::InfluxApi, S::InfluxDatabase, S::InfluxUser, S::InfluxPassword, S::InfluxOrg, S::InfluxBucket, S::InfluxToken, S::InfluxResolution};
 
 constexpr std::array<Setting, 26> kShutdownSaveOrder = {S::PreResetVal1, S::PreResetVal2, S::PreResetValP1, S::PreResetValP2, S::StartupComIsOn, S::StartupRTLisOn, S::ZigbeeVersion, S::E1B, S::E2B, S::E1BP, S::E2BP, S::KVOresetCount, S::KVOCounter, S::Rate, S::VexThresT, S::VexThres1, S::VexThres2, S::VexUser, S::VexWriteEnable, S::WebHost, S::ImportWs1, S::ExportWs1, S::ImportWs2, S::ExportWs2, S::EnergyBase1, S::EnergyBase2};
 
@@ -220,4 +250,9 @@ std::span<const Setting> mqttSettings()
 std::span<const Setting> httpSettings()
 {
     return kHttpSettings;
+}
+
+std::span<const Setting> influxSettings()
+{
+    return kInfluxSettings;
 }

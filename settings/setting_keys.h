@@ -55,6 +55,16 @@ enum class Setting {
     HttpEnable,
     HttpPort,
     HttpLocalOnly,
+    InfluxEnable,
+    InfluxUrl,
+    InfluxApi,
+    InfluxDatabase,
+    InfluxUser,
+    InfluxPassword,
+    InfluxOrg,
+    InfluxBucket,
+    InfluxToken,
+    InfluxResolution,
 };
 
 struct SettingKey {
@@ -80,3 +90,5 @@ std::span<const Setting> periodicSaveOrder();
 std::span<const Setting> mqttSettings();
 // The HTTP server's keys, written together when the options window applies them.
 std::span<const Setting> httpSettings();
+// The InfluxDB uploader's keys, likewise.
+std::span<const Setting> influxSettings();

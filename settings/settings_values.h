@@ -5,12 +5,13 @@
 #include "link/link_settings.h"
 #include "link/live_readings.h"
 #include "settings/http_settings.h"
+#include "settings/influx_settings.h"
 #include "settings/mqtt_settings.h"
 
 #include <cstdint>
 #include <string>
 
-struct SettingsValues : LinkSettings, MqttSettings, HttpSettings {
+struct SettingsValues : LinkSettings, MqttSettings, HttpSettings, InfluxSettings {
     // 1 to 65535: wider than the 16-bit signed number the store once held.
     std::int32_t TCPportNum = 1234;
     // The TCP server takes clients from this computer only (its next listen on).

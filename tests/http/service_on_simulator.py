@@ -34,10 +34,12 @@ def wait_until(condition, seconds, what):
 class ServiceOnSimulator:
     """Starts the simulator and kvo7730d on it; stop() ends both and removes the folder."""
 
-    def __init__(self, service, simulator, extra_simulator_args=()):
+    def __init__(self, service, simulator, extra_simulator_args=(), settings=None):
         self.service = os.path.abspath(service)
         self.simulator = os.path.abspath(simulator)
         self.extra_simulator_args = list(extra_simulator_args)
+        # More keys of the settings file, as {key: text}.
+        self.settings = dict(settings or {})
         self.folder = None
         self.processes = []
         self.port = None
@@ -69,20 +71,36 @@ class ServiceOnSimulator:
                       "ZigbeeVersion=8\n"
                       "StartupComIsOn=True\n"
                       "StartupRTLisOn=True\n"
-                      f"HttpPort={self.port}\n")
-        env = dict(os.environ,
-                   XDG_CONFIG_HOME=os.path.join(self.folder, "config"),
-                   XDG_DATA_HOME=os.path.join(self.folder, "data"))
+                      f"HttpPort={self.port}\n"
+                      + "".join(f"{key}={value}\n" for key, value in self.settings.items()))
+        self.env = dict(os.environ,
+                        XDG_CONFIG_HOME=os.path.join(self.folder, "config"),
+                        XDG_DATA_HOME=os.path.join(self.folder, "data"))
 
         self._spawn("simulator", [self.simulator, "--com", str(COM_PORT)]
-                    + SIMULATOR_ARGS + self.extra_simulator_args, env)
+                    + SIMULATOR_ARGS + self.extra_simulator_args, self.env)
         link = os.path.join(config, "ports", f"com{COM_PORT}")
         self._wait(lambda: os.path.islink(link), 10, f"the simulator's {link}")
-        self._spawn("service", [self.service], env)
+        self.start_service()
+
+    @property
+    def history_file(self):
+        return os.path.join(self.folder, "data", "DARavev", "history.sqlite")
+
+    def start_service(self):
+        self._spawn("service", [self.service], self.env)
         self._wait(self._readings_answer, 30, f"{self.url}/api/v1/readings to answer 200")
 
+    def end_service(self, sig=signal.SIGTERM):
+        """Ends the service alone (SIGKILL: as a crash would); its log is kept and goes on."""
+        for name, process in self.processes:
+            if name == "service":
+                process.send_signal(sig)
+                process.wait(timeout=10)
+        self.processes = [(name, p) for name, p in self.processes if name != "service"]
+
     def _spawn(self, name, command, env):
-        log = open(os.path.join(self.folder, f"{name}.log"), "wb")
+        log = open(os.path.join(self.folder, f"{name}.log"), "ab")
         process = subprocess.Popen(command, env=env, stdout=log, stderr=subprocess.STDOUT,
                                    stdin=subprocess.DEVNULL)
         log.close()
@@ -104,10 +122,10 @@ class ServiceOnSimulator:
         except (urllib.error.URLError, ConnectionError, socket.timeout):
             return False
 
-    def log(self, name):
+    def log(self, name, tail=4000):
         try:
             with open(os.path.join(self.folder, f"{name}.log"), errors="replace") as f:
-                return f.read()[-4000:]
+                return f.read()[-tail:]
         except OSError:
             return ""
 

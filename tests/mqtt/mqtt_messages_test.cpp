@@ -1,7 +1,7 @@
 // The messages the publisher sends, pinned by texts written by hand: the state of one
 // packet, a discovery config, the topics, and the waits between reconnections.
 #include "mqtt/discovery_messages.h"
-#include "mqtt/reconnect_backoff.h"
+#include "common/reconnect_backoff.h"
 #include "mqtt/state_payload.h"
 
 #include <limits>

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -132,12 +133,13 @@ TEST(OptionsWindowLayout, tabsControlsCaptionsAndTipsAreThere)
 {
     OptionsRig rig;
     auto& tabs = *rig.window().findChild<QTabWidget*>("SSTab1");
-    ASSERT_EQ(tabs.count(), 5);
+    ASSERT_EQ(tabs.count(), 6);
     EXPECT_EQ(tabs.tabText(0), QStringLiteral("General"));
     EXPECT_EQ(tabs.tabText(1), QStringLiteral("Web Server"));
     EXPECT_EQ(tabs.tabText(2), QStringLiteral("Solar/Wind Systems"));
     EXPECT_EQ(tabs.tabText(3), QStringLiteral("MQTT"));
     EXPECT_EQ(tabs.tabText(4), QStringLiteral("Dashboard"));
+    EXPECT_EQ(tabs.tabText(5), QStringLiteral("InfluxDB"));
 
     struct Caption {
         const char* name;
@@ -668,5 +670,36 @@ TEST(OptionsWindowDashboard, aRefusedPortIsSaidAndNothingSaved_aRightOneSavesThe
     EXPECT_EQ(rig.store.writes, (std::vector<std::string>{"HttpEnable", "HttpPort", "HttpLocalOnly"}));
     EXPECT_EQ(rig.store.values["HttpPort"], "8080");
     EXPECT_EQ(rig.store.values["HttpLocalOnly"], "False");
+    EXPECT_EQ(announced, 1);
+}
+
+TEST(OptionsWindowInflux, theApiChosenDecidesWhichBoxesCount_aRightTabSavesEveryKeyAndIsAnnounced)
+{
+    OptionsRig rig;
+    int announced = 0;
+    QObject::connect(&rig.owner, &OptionsWindowOwner::influxSettingsSaved, &rig.owner, [&announced] { ++announced; });
+    rig.showActive();
+    auto& api = *rig.window().findChild<QComboBox*>("InfluxApi");
+    EXPECT_FALSE(rig.box("InfluxOrg").isEnabled()) << "version 1 is the default";
+    rig.check("InfluxEnable").setChecked(true);
+    rig.box("InfluxUrl").setText("http://influx.lan:8086");
+    api.setCurrentIndex(api.findData(2));
+    EXPECT_TRUE(rig.box("InfluxOrg").isEnabled());
+    EXPECT_FALSE(rig.box("InfluxDatabase").isEnabled());
+    rig.box("InfluxOrg").setText("home");
+    rig.button("InfluxApply").click();
+    QApplication::processEvents();
+    EXPECT_EQ(rig.window().findChild<QLabel*>("InfluxMessage")->text(), QStringLiteral("Enter the InfluxDB bucket."));
+    EXPECT_TRUE(rig.focusIn("InfluxBucket"));
+    EXPECT_TRUE(rig.store.writes.empty());
+
+    rig.box("InfluxBucket").setText("energy");
+    rig.box("InfluxToken").setText("secret");
+    EXPECT_EQ(rig.box("InfluxToken").echoMode(), QLineEdit::Password);
+    rig.button("InfluxApply").click();
+    EXPECT_EQ(rig.store.writes.size(), 10u);
+    EXPECT_EQ(rig.store.values["InfluxApi"], "2");
+    EXPECT_EQ(rig.store.values["InfluxToken"], "secret");
+    EXPECT_EQ(rig.store.values["InfluxResolution"], "packet");
     EXPECT_EQ(announced, 1);
 }

@@ -1,5 +1,5 @@
 // Doubling waits with a ceiling.
-#include "mqtt/reconnect_backoff.h"
+#include "common/reconnect_backoff.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-// The waits between attempts to reach the broker: the first one short, each next
+// The waits between attempts to reach a server: the first one short, each next
 // one twice as long, up to a limit; back to the first once a connection stands.
 #pragma once
 
