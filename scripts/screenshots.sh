@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Takes the README's pictures of the main window, the Options window (General, MQTT and
-# Dashboard tabs), the web-posting window and the Export History window into docs/, from the
-# program running on the simulated monitor under a virtual X server, as scripts/run.sh
-# starts it, in a scratch configuration folder (build/shots). It also prints how long the
-# program took from its start to the first readings over TCP.
+# Takes the README's pictures of the main window, the Options window (General, MQTT,
+# Dashboard and InfluxDB tabs), the web-posting window and the Export History window
+# into docs/, from the program running on the simulated monitor under a virtual X
+# server, as scripts/run.sh starts it, in a scratch configuration folder (build/shots).
+# It also prints how long the program took from its start to the first readings over TCP.
 #   scripts/screenshots.sh        (after a build; KVO_BUILD_DIR names another build directory)
 # Needs xvfb, xauth, x11-apps (xwd), netpbm, xdotool and netcat-openbsd; not part of CI.
 # The menus are clicked at their places on the 1280x900 screen with Qt's default fonts.
