@@ -1,11 +1,11 @@
-// The windowed program's command line: --help and --version, answered before any window, and --trace.
+// The windowed program's command line: --help and --version, answered before any window, --trace and --instance.
 #include "app/command_line.h"
 
 #include "platform/program_identity.h"
 
 #include <QCommandLineParser>
 
-std::optional<QString> programHelpOrVersion(const QStringList& arguments)
+ProgramCommandLine readProgramCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -14,8 +14,10 @@ std::optional<QString> programHelpOrVersion(const QStringList& arguments)
         "kept per user (application \"DARavev\", section \"startup\"); kvo7730d is the same program\n"
         "without a desktop. Qt's own options (-platform, -style, ...) are passed on to Qt."));
     addCommonOptions(parser);
+    addInstanceOption(parser);
     // Qt's options are unknown here: they are reported as errors, which are not ours to refuse.
     parser.parse(arguments);
     applyCommonOptions(parser);
-    return helpOrVersionText(parser);
+    const InstanceChoice choice = chosenInstance(parser);
+    return {.answer = helpOrVersionText(parser), .instance = choice.instance, .problem = choice.problem};
 }

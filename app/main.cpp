@@ -4,6 +4,8 @@
 #include "app/program_lifetime.h"
 #include "common/package_info.h"
 #include "desktop/program_icon.h"
+#include "instance/instance_files.h"
+#include "instance/instance_run.h"
 #include "mainwindow/main_window.h"
 #include "platform/program_identity.h"
 #include "platform/qt_dialogs.h"
@@ -15,16 +17,28 @@
 #include <QApplication>
 #include <cstdio>
 
+namespace {
+
+constexpr int kUsageStatus = 2;
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
     identifyProgram(QStringLiteral("kvo7730"));
+    ProgramCommandLine commandLine;
     {
-        // --help and --version need no display: they are answered before the windowed
-        // application connects to one.
+        // --help, --version and a wrong instance name need no display: they are answered
+        // before the windowed application connects to one.
         const QCoreApplication withoutDisplay(argc, argv);
-        if (const std::optional<QString> text = programHelpOrVersion(QCoreApplication::arguments())) {
-            std::fputs(qPrintable(*text + '\n'), stdout);
+        commandLine = readProgramCommandLine(QCoreApplication::arguments());
+        if (commandLine.answer) {
+            std::fputs(qPrintable(*commandLine.answer + '\n'), stdout);
             return 0;
+        }
+        if (commandLine.problem) {
+            std::fputs(qPrintable(*commandLine.problem + '\n'), stderr);
+            return kUsageStatus;
         }
     }
     QApplication app(argc, argv);
@@ -37,9 +51,17 @@ int main(int argc, char* argv[])
     const QIcon icon = programIcon();
     QApplication::setWindowIcon(icon);
 
+    SystemPlatform system(commandLine.instance);
+    // Held until everything else has gone, the last save included.
+    InstanceRun run(commandLine.instance, "kvo7730");
+    const HeldClaim::Result claimed = run.claim(storedSettings(system.store));
+    if (!claimed.line.empty())
+        std::fputs((claimed.line + '\n').c_str(), stderr);
+    if (claimed.outcome == HeldClaim::Outcome::Refused)
+        return refuseToStart(QString::fromStdString(claimed.line));
+
     QtTrayIcon tray(icon);
     MainWindow window(tray);
-    SystemPlatform system;
     QtDialogs dialogs(&window);
     QtServerSocket tcpserver;
 
@@ -49,8 +71,9 @@ int main(int argc, char* argv[])
                                                    .store = system.store,
                                                    .dialogs = dialogs,
                                                    .tcpserver = tcpserver,
-                                                   .historyFile = HistoryStore::userFile()},
-                                     .tray = tray});
+                                                   .historyFile = instanceHistoryFile(commandLine.instance)},
+                                     .tray = tray,
+                                     .portFolders = PortFolders::ofThisUser(commandLine.instance)});
     tieToApplication(program, stopSignals);
     return runProgram(program);
 }

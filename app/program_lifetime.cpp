@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QMessageBox>
 
 void tieToApplication(Program& program, TerminationSignals& stopSignals)
 {
@@ -24,5 +25,15 @@ int runProgram(Program& program)
     // Ended during start-up: exit() before the loop runs would be forgotten by exec().
     if (program.ended())
         return 0;
+    return QCoreApplication::exec();
+}
+
+int refuseToStart(const QString& reason)
+{
+    constexpr int kRefusedStatus = 3;
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("KVO-7730"), reason, QMessageBox::Ok);
+    box.setObjectName(QStringLiteral("StartRefused"));
+    QObject::connect(&box, &QMessageBox::finished, qApp, [] { QCoreApplication::exit(kRefusedStatus); });
+    box.open();
     return QCoreApplication::exec();
 }

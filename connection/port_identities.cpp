@@ -29,9 +29,9 @@ void addPart(std::string& row, const std::string& part)
 
 } // namespace
 
-PortFolders PortFolders::ofThisUser()
+PortFolders PortFolders::ofThisUser(const std::string& instance)
 {
-    return {.configDir = userConfigDir(), .byIdFolder = "/dev/serial/by-id"};
+    return {.configDir = userConfigDir(), .byIdFolder = "/dev/serial/by-id", .instance = instance};
 }
 
 PortIdentities::PortIdentities(PortFolders folders, std::vector<SerialDeviceFacts> devices)
@@ -63,7 +63,7 @@ const SerialDeviceFacts* PortIdentities::facts(const std::string& device) const
 std::string PortIdentities::rowText(int portNumber) const
 {
     std::string row = std::to_string(portNumber);
-    const std::string path = comPortDevicePath(portNumber, folders_.configDir);
+    const std::string path = comPortDevicePath(portNumber, folders_.configDir, folders_.instance);
     std::error_code error;
     // What the link already says is not said again.
     std::string linkTarget;
@@ -89,17 +89,17 @@ std::string PortIdentities::rowText(int portNumber) const
 
 std::optional<std::string> PortIdentities::followAdapter(int portNumber) const
 {
-    const std::string path = comPortDevicePath(portNumber, folders_.configDir);
+    const std::string path = comPortDevicePath(portNumber, folders_.configDir, folders_.instance);
     const std::string byId = path.empty() ? std::string() : byIdPath(resolved(path));
     if (byId.empty())
         return std::nullopt;
-    const std::string link = comPortLinkPath(portNumber, folders_.configDir);
+    const std::string link = comPortLinkPath(portNumber, folders_.configDir, folders_.instance);
     std::error_code error;
     if (fs::is_symlink(link, error) && fs::read_symlink(link, error) == fs::path(byId))
         return std::nullopt;
     // A fresh link renamed over the old one: the number never names nothing in between.
     const std::string fresh = link + ".new";
-    fs::create_directories(comPortLinkFolder(folders_.configDir), error);
+    fs::create_directories(comPortLinkFolder(folders_.configDir, folders_.instance), error);
     fs::remove(fresh, error);
     fs::create_symlink(byId, fresh, error);
     if (!error)

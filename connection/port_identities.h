@@ -20,8 +20,10 @@ struct PortFolders {
     std::string configDir;
     // Where the system keeps the stable names of USB serial adapters.
     std::string byIdFolder;
+    // The instance whose links they are; empty for the default one.
+    std::string instance;
 
-    static PortFolders ofThisUser();
+    static PortFolders ofThisUser(const std::string& instance = {});
 };
 
 class PortIdentities {

@@ -1,29 +1,32 @@
 // Mapping of COM port numbers to device names.
 #include "platform/com_port_path.h"
 
+#include "platform/instance_name.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
-std::string comPortLinkFolder(const std::string& configDir)
+std::string comPortLinkFolder(const std::string& configDir, const std::string& instance)
 {
-    return configDir + "/DARavev/ports";
+    return instanceFolder(configDir + "/DARavev", instance) + "/ports";
 }
 
-std::string comPortLinkPath(int portNumber, const std::string& configDir)
+std::string comPortLinkPath(int portNumber, const std::string& configDir, const std::string& instance)
 {
-    return comPortLinkFolder(configDir) + "/com" + std::to_string(portNumber);
+    return comPortLinkFolder(configDir, instance) + "/com" + std::to_string(portNumber);
 }
 
-std::string comPortDevicePath(int portNumber, const std::string& configDir)
+std::string comPortDevicePath(int portNumber, const std::string& configDir, const std::string& instance)
 {
     if (portNumber < 1 || portNumber > kHighestComPort)
         return {};
 #ifdef _WIN32
     (void)configDir;
+    (void)instance;
     return "COM" + std::to_string(portNumber);
 #else
-    const std::string link = comPortLinkPath(portNumber, configDir);
+    const std::string link = comPortLinkPath(portNumber, configDir, instance);
     std::error_code ignored;
     if (std::filesystem::is_symlink(link, ignored))
         return link;

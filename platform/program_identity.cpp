@@ -2,6 +2,7 @@
 #include "platform/program_identity.h"
 
 #include "common/package_info.h"
+#include "platform/instance_name.h"
 #include "platform/wire_trace.h"
 
 #include <QCommandLineParser>
@@ -16,6 +17,7 @@ void identifyProgram(const QString& name)
 namespace {
 
 const QString kTrace = QStringLiteral("trace");
+const QString kInstance = QStringLiteral("instance");
 
 } // namespace
 
@@ -40,4 +42,23 @@ std::optional<QString> helpOrVersionText(const QCommandLineParser& parser)
     if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")))
         return parser.helpText().trimmed();
     return std::nullopt;
+}
+
+void addInstanceOption(QCommandLineParser& parser)
+{
+    parser.addOption({kInstance,
+                      QStringLiteral("Uses instance NAME: its own settings, COM port links and history, under "
+                                     "DARavev/instances/NAME in the configuration and data folders (letters, digits, "
+                                     "\"-\" and \"_\"; \"default\" or none: the usual ones)."),
+                      QStringLiteral("NAME")});
+}
+
+InstanceChoice chosenInstance(const QCommandLineParser& parser)
+{
+    if (!parser.isSet(kInstance))
+        return {};
+    const std::string name = parser.value(kInstance).toStdString();
+    if (const auto problem = instanceNameProblem(name))
+        return {.instance = {}, .problem = QString::fromStdString(*problem)};
+    return {.instance = instanceNamed(name), .problem = std::nullopt};
 }

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <optional>
+#include <string>
 
 class QCommandLineParser;
 
@@ -19,3 +20,13 @@ void applyCommonOptions(const QCommandLineParser& parser);
 // What --help, --help-all or --version asks to print on standard output (without the last
 // line's end), when one of them was given. The parser must have the help and version options.
 std::optional<QString> helpOrVersionText(const QCommandLineParser& parser);
+
+// --instance NAME: which instance's settings, port links and files the program uses.
+void addInstanceOption(QCommandLineParser& parser);
+
+// The instance --instance names (empty for the default instance), or why the name cannot be one.
+struct InstanceChoice {
+    std::string instance;
+    std::optional<QString> problem;
+};
+InstanceChoice chosenInstance(const QCommandLineParser& parser);

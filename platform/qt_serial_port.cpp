@@ -9,8 +9,8 @@
 #include <sys/file.h>
 #endif
 
-QtSerialPort::QtSerialPort(std::string configDir)
-    : configDir_(std::move(configDir))
+QtSerialPort::QtSerialPort(std::string configDir, std::string instance)
+    : configDir_(std::move(configDir)), instance_(std::move(instance))
 {
     QObject::connect(&port_, &QSerialPort::readyRead, [this] {
         dropOverflow();
@@ -51,7 +51,7 @@ bool QtSerialPort::open(const SerialPortConfig& config)
     close();
     qCDebug(kvoWire).noquote() << "open COM" + QString::number(config.portNumber);
     openFailure_.clear();
-    const std::string device = comPortDevicePath(config.portNumber, configDir_);
+    const std::string device = comPortDevicePath(config.portNumber, configDir_, instance_);
     if (device.empty()) {
         openFailure_ = "no device is known for COM" + std::to_string(config.portNumber);
         return false;

@@ -7,8 +7,8 @@
 
 class QtSerialPort : public SerialPort {
 public:
-    // configDir is where the per-user COM port links live (see com_port_path.h).
-    explicit QtSerialPort(std::string configDir);
+    // configDir and the instance say where the per-user COM port links live (see com_port_path.h).
+    explicit QtSerialPort(std::string configDir, std::string instance = {});
 
     // The device is also locked for this process (an advisory lock): a second program
     // that opens the same port through this class is refused while the first holds it.
@@ -31,6 +31,7 @@ private:
     bool lockDevice();
 
     std::string configDir_;
+    std::string instance_;
     std::string openFailure_;
     QSerialPort port_;
     int inputBufferSize_ = 0;

@@ -1,6 +1,8 @@
 // QSettings in the user's configuration: DARavev/DARavev.ini, or the registry on Windows.
 #include "platform/qt_settings_store.h"
 
+#include "platform/instance_name.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,19 +26,37 @@ std::string accessFailureReason(const QString& path)
     return "its folder may not be written";
 }
 
+// The default instance's store exactly where it has always been; a named instance's in a
+// folder (or registry key) of its own below it.
+std::unique_ptr<QSettings> openStore(const std::string& instance)
+{
+#ifdef Q_OS_WIN
+    const std::string key = "HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\DARavev";
+    return std::make_unique<QSettings>(
+        QString::fromStdString(instance.empty() ? key : key + "\\instances\\" + instance), QSettings::NativeFormat);
+#else
+    auto settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("DARavev"),
+                                                QStringLiteral("DARavev"));
+    if (instance.empty())
+        return settings;
+    const QFileInfo defaultFile(settings->fileName());
+    const std::string folder = instanceFolder(defaultFile.absolutePath().toStdString(), instance);
+    return std::make_unique<QSettings>(QString::fromStdString(folder) + '/' + defaultFile.fileName(),
+                                       QSettings::IniFormat);
+#endif
+}
+
 } // namespace
 
-QtSettingsStore::QtSettingsStore()
-#ifdef Q_OS_WIN
-    : settings_(std::make_unique<QSettings>(
-          QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\DARavev"),
-          QSettings::NativeFormat))
-#else
-    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                            QStringLiteral("DARavev"), QStringLiteral("DARavev")))
-#endif
+QtSettingsStore::QtSettingsStore(const std::string& instance)
+    : settings_(openStore(instance))
 {
     settings_->beginGroup(kSection);
+}
+
+std::string QtSettingsStore::location() const
+{
+    return QDir::toNativeSeparators(settings_->fileName()).toStdString();
 }
 
 std::string QtSettingsStore::read(const std::string& key, const std::string& defaultText) const

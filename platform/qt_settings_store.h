@@ -8,7 +8,11 @@
 
 class QtSettingsStore : public SettingsStore {
 public:
-    QtSettingsStore();
+    // The default instance's store, or a named instance's beside it (instances/<name>).
+    explicit QtSettingsStore(const std::string& instance = {});
+
+    // Where the store is: the file, or on Windows the registry key.
+    std::string location() const;
 
     std::string read(const std::string& key, const std::string& defaultText) const override;
     void write(const std::string& key, const std::string& text) override;

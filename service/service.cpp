@@ -21,10 +21,15 @@ Service::Service(const CompanionPlatform& platform, ConsoleLog& log)
     companion_.monitor().setAutomaticStartDiscovers(true);
 }
 
-void Service::start()
+bool Service::start(InstanceRun& run)
 {
     companion_.loadSettings();
     const SettingsValues& settings = companion_.settings().values();
+    const HeldClaim::Result claimed = run.claim(settings);
+    if (!claimed.line.empty())
+        log_.line(claimed.line);
+    if (claimed.outcome == HeldClaim::Outcome::Refused)
+        return false;
     log_.line("Monitor on COM port " + std::to_string(settings.ComPortNum) + ", TCP server on port "
               + std::to_string(settings.TCPportNum) + ".");
     if (!settings.StartupComIsOn)
@@ -34,6 +39,7 @@ void Service::start()
         log_.line("Readings history in " + companion_.history().path().toStdString() + ".");
     companion_.openPortAtStartup();
     companion_.armRealTimeAtStartup();
+    return true;
 }
 
 void Service::stop()

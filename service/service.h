@@ -3,6 +3,7 @@
 #pragma once
 
 #include "companion/companion.h"
+#include "instance/instance_run.h"
 #include "service/console_log.h"
 
 #include <QObject>
@@ -15,8 +16,10 @@ public:
 
     // What the windowed program does from its start-up options: open the port, start
     // real time (node discovery included: nobody is there to press a menu), and let
-    // the TCP server listen once data flows.
-    void start();
+    // the TCP server listen once data flows. First the instance is claimed with what its
+    // settings name: false when that is refused (it runs already, or a running instance
+    // uses the same port or topic), said in the log, and then nothing has started.
+    bool start(InstanceRun& run);
 
     // Closes the port and the server and, after the server's pause, saves everything,
     // once; every request is announced once the save is done.

@@ -20,7 +20,7 @@ int main(int argc, char* argv[])
     }
     const SetupToolRequest& request = *commandLine.request;
 
-    SystemPlatform system;
+    SystemPlatform system(request.instance);
     PersistedSettings settings(system.store);
     settings.loadAtStartup();
     LinkSettings link = settings.values();

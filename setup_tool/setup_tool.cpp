@@ -47,6 +47,7 @@ SetupToolCommandLine parseSetupToolCommandLine(const QStringList& arguments)
     const QCommandLineOption com("com", "Use COM port N (1-64) instead of the stored setting.", "N");
     const QCommandLineOption yes("yes", "Answer Yes to the questions of reset and polarity.");
     parser.addOptions({com, yes});
+    addInstanceOption(parser);
     parser.addPositionalArgument("action", "read, write, ack, reset or polarity", "ACTION [ARGUMENTS]");
 
     SetupToolCommandLine result;
@@ -62,6 +63,12 @@ SetupToolCommandLine parseSetupToolCommandLine(const QStringList& arguments)
     }
     SetupToolRequest request;
     request.assumeYes = parser.isSet(yes);
+    const InstanceChoice instance = chosenInstance(parser);
+    if (instance.problem) {
+        result.message = *instance.problem;
+        return result;
+    }
+    request.instance = instance.instance;
     if (parser.isSet(com)) {
         bool ok = false;
         const int port = parser.value(com).toInt(&ok);

@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <iosfwd>
 #include <optional>
+#include <string>
 
 class Monitor;
 
@@ -23,6 +24,8 @@ struct SetupToolRequest {
     int channel = 1;        // for Polarity
     std::optional<int> comPort;
     bool assumeYes = false;
+    // Whose settings and COM port links; empty for the default instance.
+    std::string instance;
 };
 
 struct SetupToolCommandLine {

@@ -8,10 +8,11 @@
 
 namespace fs = std::filesystem;
 
-ComPortLink::ComPortLink(int portNumber, const std::string& configDir, const std::string& target)
-    : path_(comPortLinkPath(portNumber, configDir)), target_(target)
+ComPortLink::ComPortLink(int portNumber, const std::string& configDir, const std::string& target,
+                         const std::string& instance)
+    : path_(comPortLinkPath(portNumber, configDir, instance)), target_(target)
 {
-    fs::create_directories(comPortLinkFolder(configDir));
+    fs::create_directories(comPortLinkFolder(configDir, instance));
     // Made aside and renamed over the old one, so the name never points nowhere.
     const std::string fresh = path_ + ".new";
     std::error_code ignored;

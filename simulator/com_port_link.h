@@ -5,9 +5,10 @@
 
 class ComPortLink {
 public:
-    // Creates (or replaces) the link for the port number in configDir's port folder,
-    // pointing at target; throws std::filesystem::filesystem_error when it cannot.
-    ComPortLink(int portNumber, const std::string& configDir, const std::string& target);
+    // Creates (or replaces) the link for the port number in the instance's port folder of
+    // configDir, pointing at target; throws std::filesystem::filesystem_error when it cannot.
+    ComPortLink(int portNumber, const std::string& configDir, const std::string& target,
+                const std::string& instance = {});
     // Removes the link, unless another program has since pointed it elsewhere.
     ~ComPortLink();
     ComPortLink(const ComPortLink&) = delete;

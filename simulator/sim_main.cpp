@@ -32,7 +32,7 @@ int main(int argc, char* argv[])
         PseudoTerminal terminal;
         std::unique_ptr<ComPortLink> link;
         if (options.comPort)
-            link = std::make_unique<ComPortLink>(*options.comPort, userConfigDir(), terminal.slavePath());
+            link = std::make_unique<ComPortLink>(*options.comPort, userConfigDir(), terminal.slavePath(), options.instance);
 
         // The first line is the device: whoever started us reads it to find the port.
         std::printf("%s\n", terminal.slavePath().c_str());

@@ -125,6 +125,7 @@ SimCommandLine parseSimCommandLine(const QStringList& arguments)
                                       "example 2=1500; the same as a negative --wattsCH).",
                                       "CH=W");
     parser.addOptions({realTime, silent, ackOnly, dongleFault, noAck, config, generate});
+    addInstanceOption(parser);
     for (const NumberOption& number : kNumberOptions)
         parser.addOption(QCommandLineOption(number.name, number.description, number.valueName));
 
@@ -144,6 +145,12 @@ SimCommandLine parseSimCommandLine(const QStringList& arguments)
     }
 
     SimOptions options;
+    const InstanceChoice instance = chosenInstance(parser);
+    if (instance.problem || (!instance.instance.empty() && !parser.isSet("com"))) {
+        result.message = instance.problem.value_or("--instance goes with --com: it names whose COM port link is made.");
+        return result;
+    }
+    options.instance = instance.instance;
     for (const NumberOption& number : kNumberOptions) {
         if (!parser.isSet(number.name))
             continue;

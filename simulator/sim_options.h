@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <string>
 
 struct SimOptions {
     // The starting state; realTimeOn is set by --realtime-on.
@@ -18,6 +19,8 @@ struct SimOptions {
     std::optional<DongleSettings> dongle;
     // Link the terminal as this COM port number.
     std::optional<int> comPort;
+    // Of this instance (empty: the default one).
+    std::string instance;
     // Packets a second while real time is on: the monitor's clock runs this much faster.
     int rate = 1;
 };

@@ -18,9 +18,11 @@ fail() { echo "$*"; status=1; }
 entry="$root/usr/share/applications/$id.desktop"
 metainfo="$root/usr/share/metainfo/$id.metainfo.xml"
 unit="$root/usr/lib/systemd/user/kvo7730d.service"
-for path in usr/bin/kvo7730 usr/bin/kvo7730d usr/bin/kvo7730-setup usr/bin/kvo7730-sim "${entry#"$root"/}" \
-            "${metainfo#"$root"/}" "${unit#"$root"/}" usr/share/man/man1/kvo7730d.1.gz \
-            usr/share/man/man1/kvo7730-setup.1.gz usr/share/doc/kvo7730/copyright; do
+template="$root/usr/lib/systemd/user/kvo7730d@.service"
+for path in usr/bin/kvo7730 usr/bin/kvo7730d usr/bin/kvo7730-setup usr/bin/kvo7730-config usr/bin/kvo7730-sim \
+            "${entry#"$root"/}" "${metainfo#"$root"/}" "${unit#"$root"/}" "${template#"$root"/}" \
+            usr/share/man/man1/kvo7730d.1.gz usr/share/man/man1/kvo7730-setup.1.gz usr/share/man/man1/kvo7730-config.1.gz \
+            usr/share/bash-completion/completions/kvo7730-config usr/share/doc/kvo7730/copyright; do
   [ -f "$root/$path" ] || fail "missing: /$path"
 done
 # The menu entry names a program and an icon that the package holds, in every size.
@@ -33,6 +35,7 @@ for size in 16 22 24 32 48 64 128 256; do
 done
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" || fail "metainfo launches no $id.desktop"
 grep -qx "ExecStart=/usr/bin/kvo7730d" "$unit" || fail "the unit starts $(grep ExecStart "$unit")"
+grep -qx "ExecStart=/usr/bin/kvo7730d --instance %i" "$template" || fail "the template starts $(grep ExecStart "$template")"
 desktop-file-validate "$entry" || fail "desktop-file-validate failed"
 appstreamcli validate --no-net "$metainfo" > "$work/validate.log" || { cat "$work/validate.log"; fail "appstreamcli validate failed"; }
 misplaced="$(dpkg-deb -c "$deb" | awk '$6 !~ /^\.\/(usr\/.*)?$/ || $6 ~ /^\.\/usr\/local\// {print $6}')"
