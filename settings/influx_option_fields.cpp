@@ -12,11 +12,6 @@ InfluxVerdict refuse(InfluxVerdict::Box box, std::string message)
     return {.settings = std::nullopt, .message = std::move(message), .box = box};
 }
 
-std::string trimmed(std::string_view text)
-{
-    return std::string(trimmedEntry(text));
-}
-
 } // namespace
 
 std::optional<std::string> influxUrlProblem(std::string_view text)
@@ -40,14 +35,14 @@ InfluxVerdict checkInfluxEntries(const InfluxEntries& entries)
 {
     using Box = InfluxVerdict::Box;
     InfluxSettings settings{.InfluxEnable = entries.enable,
-                            .InfluxUrl = trimmed(entries.url),
+                            .InfluxUrl = std::string(trimmedEntry(entries.url)),
                             .InfluxApi = entries.api,
-                            .InfluxDatabase = trimmed(entries.database),
+                            .InfluxDatabase = std::string(trimmedEntry(entries.database)),
                             .InfluxUser = entries.user,
                             .InfluxPassword = entries.password,
-                            .InfluxOrg = trimmed(entries.org),
-                            .InfluxBucket = trimmed(entries.bucket),
-                            .InfluxToken = trimmed(entries.token),
+                            .InfluxOrg = std::string(trimmedEntry(entries.org)),
+                            .InfluxBucket = std::string(trimmedEntry(entries.bucket)),
+                            .InfluxToken = std::string(trimmedEntry(entries.token)),
                             .InfluxResolution = entries.resolution};
     while (settings.InfluxUrl.ends_with('/'))
         settings.InfluxUrl.pop_back();

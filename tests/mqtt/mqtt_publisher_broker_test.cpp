@@ -139,7 +139,7 @@ TEST(MqttPublisherWithBroker, overTls_theBrokerIsTrustedThroughTheCaFileAlone_an
         rig.settings.MqttTLS = true;
         rig.settings.MqttCAFile = c.caFile;
         rig.publisher.start();
-        ASSERT_EQ(rig.said("MQTT: ", 1000), 1);
+        ASSERT_EQ(rig.said("MQTT: ", 5000), 1);
         EXPECT_NE(rig.status.lines[0].find(c.said), std::string::npos) << rig.status.lines[0];
     }
 }
