@@ -19,45 +19,11 @@
 namespace {
 
 // A program of the package running in home until the test ends.
-class Running {
-public:
+struct Running : RunningProgram {
     Running(const QString& program, const QTemporaryDir& home, const QStringList& arguments)
+        : RunningProgram(program, scratchHomeEnvironment(home), arguments)
     {
-        process_.setProcessEnvironment(scratchHomeEnvironment(home));
-        process_.start(program, arguments);
-        process_.waitForStarted(5000);
     }
-    ~Running()
-    {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.kill();
-            process_.waitForFinished(5000);
-        }
-    }
-    Running(const Running&) = delete;
-    Running& operator=(const Running&) = delete;
-
-    void signal(int number) { ::kill(static_cast<pid_t>(process_.processId()), number); }
-    QProcess& process() { return process_; }
-
-    // Standard error until it holds the text (or the time is up).
-    QString errorUntil(const QString& text, int withinMs)
-    {
-        const QDeadlineTimer deadline(withinMs);
-        while (!error_.contains(text) && !deadline.hasExpired()) {
-            process_.waitForReadyRead(100);
-            error_ += QString::fromLocal8Bit(process_.readAllStandardError());
-            if (process_.state() == QProcess::NotRunning) {
-                error_ += QString::fromLocal8Bit(process_.readAllStandardError());
-                break;
-            }
-        }
-        return error_;
-    }
-
-private:
-    QProcess process_;
-    QString error_;
 };
 
 QString getAll(int tcpPort)

@@ -1,8 +1,8 @@
 // The service kvo7730d as a user runs it: on the simulated monitor, read over TCP,
 // ended by a signal, its counters found saved.
 #include "free_tcp_port.h"
-#include "scratch_environment.h"
 #include "sim_process.h"
+#include "tool_process.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -55,29 +55,12 @@ QString getAll(int tcpPort)
     return QString::fromLatin1(reply);
 }
 
-class ServiceProcess {
-public:
+// kvo7730d in a scratch configuration until the test ends.
+struct ServiceProcess : RunningProgram {
     explicit ServiceProcess(const QString& configDir)
+        : RunningProgram(KVO_SERVICE_PATH, scratchEnvironment(configDir), {})
     {
-        process_.setProcessEnvironment(scratchEnvironment(configDir));
-        process_.start(KVO_SERVICE_PATH, {});
-        process_.waitForStarted(5000);
     }
-    ~ServiceProcess()
-    {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.kill();
-            process_.waitForFinished(5000);
-        }
-    }
-    ServiceProcess(const ServiceProcess&) = delete;
-    ServiceProcess& operator=(const ServiceProcess&) = delete;
-
-    void signal(int number) { ::kill(static_cast<pid_t>(process_.processId()), number); }
-    QProcess& process() { return process_; }
-
-private:
-    QProcess process_;
 };
 
 // The packet rows of channel 1 at the given power in the history the service kept there.

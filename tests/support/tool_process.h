@@ -6,12 +6,14 @@
 
 #include "scratch_environment.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <csignal>
 
 // The environment of a program that runs in home: the runtime folder too is its own, so
 // the claims of its instances meet only those of the test's other programs.
@@ -48,3 +50,45 @@ inline ToolRun runTool(const QString& program, const QTemporaryDir& home, const 
     run.err = QString::fromLocal8Bit(process.readAllStandardError());
     return run;
 }
+
+// A program of the package running until the test ends, when it is killed if still there.
+class RunningProgram {
+public:
+    RunningProgram(const QString& program, const QProcessEnvironment& environment, const QStringList& arguments)
+    {
+        process_.setProcessEnvironment(environment);
+        process_.start(program, arguments);
+        process_.waitForStarted(5000);
+    }
+    ~RunningProgram()
+    {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(5000);
+        }
+    }
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+
+    void signal(int number) { ::kill(static_cast<pid_t>(process_.processId()), number); }
+    QProcess& process() { return process_; }
+
+    // Standard error until it holds the text (or the time is up).
+    QString errorUntil(const QString& text, int withinMs)
+    {
+        const QDeadlineTimer deadline(withinMs);
+        while (!error_.contains(text) && !deadline.hasExpired()) {
+            process_.waitForReadyRead(100);
+            error_ += QString::fromLocal8Bit(process_.readAllStandardError());
+            if (process_.state() == QProcess::NotRunning) {
+                error_ += QString::fromLocal8Bit(process_.readAllStandardError());
+                break;
+            }
+        }
+        return error_;
+    }
+
+private:
+    QProcess process_;
+    QString error_;
+};
