@@ -1,5 +1,5 @@
-// A batch never ends inside a second, so a second's packets are sent together and the
-// cursor, a time, never falls between them.
+// A batch never ends inside a second (the store's pages do not), so a second's packets are
+// sent together and the cursor, a time, never falls between them.
 #include "history/history_outbox.h"
 
 #include "history/history_store.h"
@@ -50,17 +50,9 @@ OutboxBatch HistoryOutbox::next(EpochSeconds from, HistoryRows rows, std::int64_
     }
     if (!packets)
         return batch;
-    batch.packets = store_.writtenPackets(from, packets->last, maxRows);
-    if (batch.packets.empty())
-        return batch;
-    const EpochSeconds last = batch.packets.back().time;
-    // A full batch may have cut a second short: its packets go with the next batch.
-    if (static_cast<std::int64_t>(batch.packets.size()) == maxRows && batch.packets.front().time != last) {
-        while (batch.packets.back().time == last)
-            batch.packets.pop_back();
-        batch.sentUntil = last;
-    } else {
-        batch.sentUntil = last + 1;
-    }
+    PacketPage page = store_.writtenPackets(from, packets->last, maxRows);
+    batch.packets = std::move(page.rows);
+    if (!batch.packets.empty())
+        batch.sentUntil = page.last ? batch.packets.back().time + 1 : page.next;
     return batch;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 struct LiveReadings;
 
@@ -67,6 +68,15 @@ struct TimeSpan {
     EpochSeconds last = 0;
 
     bool operator==(const TimeSpan&) const = default;
+};
+
+// Packets of the file a page at a time: a second's packets are never split between two pages.
+struct PacketPage {
+    std::vector<PacketRow> rows;
+    // Where the next page begins: every packet before it is in this page or an earlier one.
+    EpochSeconds next = 0;
+    // The file holds no more packets in the range.
+    bool last = true;
 };
 
 // The two kinds of row.

@@ -206,7 +206,7 @@ void HistoryStore::reportWriteFailure(const std::string& reason)
 
 std::vector<PacketRow> HistoryStore::packets(EpochSeconds from, EpochSeconds to) const
 {
-    std::vector<PacketRow> rows = writtenPackets(from, to, kNoLimit);
+    std::vector<PacketRow> rows = writtenPackets(from, to, kNoLimit).rows;
     for (const PacketRow& packet : pending_) {
         if (packet.time >= from && packet.time < to)
             rows.push_back(packet);
@@ -214,11 +214,11 @@ std::vector<PacketRow> HistoryStore::packets(EpochSeconds from, EpochSeconds to)
     return rows;
 }
 
-std::vector<PacketRow> HistoryStore::writtenPackets(EpochSeconds from, EpochSeconds to, std::int64_t limit) const
+PacketPage HistoryStore::writtenPackets(EpochSeconds from, EpochSeconds to, std::int64_t limit) const
 {
-    std::vector<PacketRow> rows;
+    PacketPage page{.rows = {}, .next = to, .last = true};
     if (!isOpen())
-        return rows;
+        return page;
     QSqlQuery query(file_->database());
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT time, volts, watts1, watts2, amps1, amps2, pf1, pf2, energy_ws1,"
@@ -227,8 +227,19 @@ std::vector<PacketRow> HistoryStore::writtenPackets(EpochSeconds from, EpochSeco
     bind(query, {qint64(from), qint64(to), qint64(limit)});
     query.exec();
     while (query.next())
-        rows.push_back(packetAt(query));
-    return rows;
+        page.rows.push_back(packetAt(query));
+    if (limit == kNoLimit || static_cast<std::int64_t>(page.rows.size()) < limit)
+        return page;
+    page.last = false;
+    const EpochSeconds newest = page.rows.back().time;
+    page.next = newest + 1;
+    // The page's newest second may go on beyond it: that second goes whole with the next page.
+    if (page.rows.front().time != newest) {
+        while (page.rows.back().time == newest)
+            page.rows.pop_back();
+        page.next = newest;
+    }
+    return page;
 }
 
 std::vector<MinuteRow> HistoryStore::minutes(EpochSeconds from, EpochSeconds to, std::int64_t limit) const

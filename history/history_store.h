@@ -51,8 +51,9 @@ public:
     // Rows with from <= time < to, oldest first; the packets include the minute in progress.
     std::vector<PacketRow> packets(EpochSeconds from, EpochSeconds to) const;
     std::vector<MinuteRow> minutes(EpochSeconds from, EpochSeconds to, std::int64_t limit = kNoLimit) const;
-    // The packets of the file alone, at most limit of them.
-    std::vector<PacketRow> writtenPackets(EpochSeconds from, EpochSeconds to, std::int64_t limit) const;
+    // The packets of the file alone with from <= time < to, at most limit of them, ending with
+    // a whole second.
+    PacketPage writtenPackets(EpochSeconds from, EpochSeconds to, std::int64_t limit) const;
     // The times of the oldest and the newest packet in the file; none when it holds none.
     std::optional<TimeSpan> writtenPacketSpan() const;
     // The average power over buckets of the given length, for a chart: from the minutes, or

@@ -12,13 +12,6 @@
 
 namespace {
 
-// Windows of time that hold a page's rows or fewer: a minute of packets is at most a
-// few thousand, even at the fastest rate a monitor can send.
-EpochSeconds windowSeconds(HistoryRows rows)
-{
-    return rows == HistoryRows::Minutes ? HistoryResponse::kPageRows * 60 : 60;
-}
-
 QByteArray fileName(const HistoryRequest& request)
 {
     const auto day = [](EpochSeconds time) {
@@ -102,7 +95,6 @@ bool HistoryResponse::appendWindow(std::string& text, int& rowCount)
 {
     if (next_ >= request_.to)
         return false;
-    const EpochSeconds end = std::min(request_.to, next_ + windowSeconds(request_.rows));
     const auto append = [&](const auto& rows) {
         rowCount += static_cast<int>(rows.size());
         for (const auto& row : rows) {
@@ -115,12 +107,25 @@ bool HistoryResponse::appendWindow(std::string& text, int& rowCount)
             appendRowJson(text, row, iso_);
         }
     };
-    if (request_.rows == HistoryRows::Minutes)
+    if (request_.rows == HistoryRows::Minutes) {
+        // A minute is one row at most: this window holds a page's rows or fewer.
+        const EpochSeconds end = std::min(request_.to, next_ + kPageRows * 60);
         append(store_.minutes(next_, end));
-    else
-        append(store_.packets(next_, end));
-    next_ = end;
-    return next_ < request_.to;
+        next_ = end;
+        return next_ < request_.to;
+    }
+    // Packets go a page of rows at a time, however far apart they lie: a day without
+    // packets costs one query, not one a minute.
+    PacketPage page = store_.writtenPackets(next_, request_.to, kPageRows);
+    if (!page.last) {
+        append(page.rows);
+        next_ = page.next;
+        return true;
+    }
+    // The rest of the file, and the minute in progress that is not written yet.
+    append(store_.packets(next_, request_.to));
+    next_ = request_.to;
+    return false;
 }
 
 void HistoryResponse::writeChunk(const std::string& text)
