@@ -52,7 +52,6 @@ OutboxBatch HistoryOutbox::next(EpochSeconds from, HistoryRows rows, std::int64_
         return batch;
     PacketPage page = store_.writtenPackets(from, packets->last, maxRows);
     batch.packets = std::move(page.rows);
-    if (!batch.packets.empty())
-        batch.sentUntil = page.last ? batch.packets.back().time + 1 : page.next;
+    batch.sentUntil = page.next;
     return batch;
 }

@@ -59,8 +59,6 @@ void HistoryResponse::start(QHttpServerResponder&& responder, const HistoryStore
 HistoryResponse::HistoryResponse(QTcpSocket& socket, const HistoryStore& store, const HistoryRequest& request)
     : QObject(&socket), socket_(&socket), store_(store), request_(request), next_(request.from)
 {
-    if (request_.rows == HistoryRows::Packets)
-        next_ = std::max(next_, store_.now() - HistoryStore::kPacketKeepSeconds - 60);
 }
 
 void HistoryResponse::sendPages()

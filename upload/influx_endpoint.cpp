@@ -8,11 +8,6 @@
 
 namespace {
 
-QString qText(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
-
 std::string serverMessage(std::string_view body)
 {
     const QByteArray bytes(body.data(), static_cast<qsizetype>(body.size()));
@@ -29,21 +24,21 @@ std::string serverMessage(std::string_view body)
 
 InfluxEndpoint influxEndpoint(const InfluxSettings& settings)
 {
-    const QUrl base(qText(settings.InfluxUrl));
+    const QUrl base(QString::fromStdString(settings.InfluxUrl));
     QUrl url = base;
     QUrlQuery query;
     InfluxEndpoint endpoint;
     const std::string server = base.toDisplayString(QUrl::RemoveUserInfo | QUrl::StripTrailingSlash).toStdString();
     if (settings.InfluxApi == 2) {
         url.setPath(base.path() + QStringLiteral("/api/v2/write"));
-        query.addQueryItem(QStringLiteral("org"), qText(settings.InfluxOrg));
-        query.addQueryItem(QStringLiteral("bucket"), qText(settings.InfluxBucket));
+        query.addQueryItem(QStringLiteral("org"), QString::fromStdString(settings.InfluxOrg));
+        query.addQueryItem(QStringLiteral("bucket"), QString::fromStdString(settings.InfluxBucket));
         endpoint.authorization = "Token " + QByteArray::fromStdString(settings.InfluxToken);
         endpoint.destination = server + " v2 " + settings.InfluxOrg + "/" + settings.InfluxBucket;
         endpoint.displayName = server + " (bucket " + settings.InfluxBucket + ")";
     } else {
         url.setPath(base.path() + QStringLiteral("/write"));
-        query.addQueryItem(QStringLiteral("db"), qText(settings.InfluxDatabase));
+        query.addQueryItem(QStringLiteral("db"), QString::fromStdString(settings.InfluxDatabase));
         if (!settings.InfluxUser.empty())
             endpoint.authorization
                 = "Basic " + QByteArray::fromStdString(settings.InfluxUser + ":" + settings.InfluxPassword).toBase64();

@@ -26,20 +26,6 @@ struct Running : RunningProgram {
     }
 };
 
-QString getAll(int tcpPort)
-{
-    QTcpSocket client;
-    client.connectToHost("127.0.0.1", static_cast<quint16>(tcpPort));
-    if (!client.waitForConnected(500))
-        return {};
-    client.write("GETALL\r");
-    QByteArray reply;
-    const QDeadlineTimer deadline(2000);
-    while (!reply.endsWith("\r\n") && !deadline.hasExpired() && client.waitForReadyRead(200))
-        reply += client.readAll();
-    return QString::fromLatin1(reply);
-}
-
 QString watts1Within(int tcpPort, const QString& wanted, int withinMs)
 {
     QString watts;

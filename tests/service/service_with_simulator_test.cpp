@@ -40,21 +40,6 @@ void writeSettings(const QTemporaryDir& config, int tcpPort, const QString& comm
     settings.setValue("TCPport", QString::number(tcpPort));
 }
 
-// One GETALL round trip; empty while the server does not answer yet.
-QString getAll(int tcpPort)
-{
-    QTcpSocket client;
-    client.connectToHost("127.0.0.1", static_cast<quint16>(tcpPort));
-    if (!client.waitForConnected(500))
-        return {};
-    client.write("GETALL\r");
-    QByteArray reply;
-    const QDeadlineTimer deadline(2000);
-    while (!reply.endsWith("\r\n") && !deadline.hasExpired() && client.waitForReadyRead(200))
-        reply += client.readAll();
-    return QString::fromLatin1(reply);
-}
-
 // kvo7730d in a scratch configuration until the test ends.
 struct ServiceProcess : RunningProgram {
     explicit ServiceProcess(const QString& configDir)

@@ -1,5 +1,5 @@
-// Programs of the package run by a test in a scratch home: the configuration, data and
-// runtime folders all inside one temporary folder.
+// Programs of the package run by a test in a scratch home (the configuration, data and
+// runtime folders all inside one temporary folder), and a GETALL to one of them.
 //
 // Header-only; needs a Qt application object for nothing but QProcess's own waits.
 #pragma once
@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <csignal>
 
@@ -92,3 +93,18 @@ private:
     QProcess process_;
     QString error_;
 };
+
+// One GETALL round trip; empty while the server does not answer yet.
+inline QString getAll(int tcpPort)
+{
+    QTcpSocket client;
+    client.connectToHost("127.0.0.1", static_cast<quint16>(tcpPort));
+    if (!client.waitForConnected(500))
+        return {};
+    client.write("GETALL\r");
+    QByteArray reply;
+    const QDeadlineTimer deadline(2000);
+    while (!reply.endsWith("\r\n") && !deadline.hasExpired() && client.waitForReadyRead(200))
+        reply += client.readAll();
+    return QString::fromLatin1(reply);
+}
